@@ -1,0 +1,69 @@
+#include "configuration.h"
+
+#include "map_scan.h"
+#include "runtime/directory_match.h"
+#include "runtime/io_checked_file.h"
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+
+namespace catalogue {
+namespace {
+
+std::string configPath(const std::string &directory)
+{
+    return directory + runtime::PathSeparator + ConfigFileName;
+}
+
+} // namespace
+
+void CaptureStartDirectory(ProgramState &state)
+{
+    state.StartDirectory = runtime::GetWorkingDirectory();
+}
+
+bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
+{
+    const std::string path = configPath(state.StartDirectory);
+    if (!runtime::FirstMatchIsFile(path))
+        return false;
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, path);
+    runtime::OpenTextRead(file);
+    runtime::CheckIo();
+    state.MapsDirectory = runtime::ReadTextLine(file);
+    runtime::CheckIo();
+    fields.setMapsText(state.MapsDirectory);
+    state.ViewerPath = runtime::ReadTextLine(file);
+    runtime::CheckIo();
+    fields.setViewerText(state.ViewerPath);
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
+    return true;
+}
+
+bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const std::string &viewerText)
+{
+    state.MapsDirectory = mapsText;
+    runtime::SetWorkingDirectory(state.MapsDirectory);
+    runtime::CheckIo();
+    if (!runtime::FirstMatchIsFile(MapPattern))
+        return false;
+    state.ViewerPath = viewerText;
+    return true;
+}
+
+void SaveConfiguration(const std::string &directory, const std::string &mapsText, const std::string &viewerText)
+{
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, configPath(directory));
+    runtime::CreateTextWrite(file);
+    runtime::CheckIo();
+    runtime::WriteTextLine(file, mapsText);
+    runtime::CheckIo();
+    runtime::WriteTextLine(file, viewerText);
+    runtime::CheckIo();
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
+}
+
+} // namespace catalogue

@@ -1,0 +1,13 @@
+#include "commands.h"
+
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const int code = cli::RunCommandLine(arguments, {std::cout, std::cerr, ::isatty(1) == 1, ::isatty(2) == 1});
+    std::cout.flush();
+    return code;
+}

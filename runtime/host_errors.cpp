@@ -1,0 +1,76 @@
+#include "host_errors.h"
+
+#include "io_error.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace runtime {
+namespace {
+
+// Whether the directory that would hold path's last component exists.
+bool parentDirectoryExists(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return true; // relative to the current directory
+    const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
+    struct stat info {};
+    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+std::int32_t CodeForHostError(int hostErrno, const std::string &path)
+{
+    switch (hostErrno) {
+    case ENOENT:
+        if (path.empty())
+            return IoCode::PathNotFound;
+        return parentDirectoryExists(path) ? IoCode::FileNotFound : IoCode::PathNotFound;
+    case ENOTDIR:
+        return IoCode::PathNotFound;
+    case EMFILE:
+    case ENFILE:
+        return IoCode::TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return IoCode::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return IoCode::DiskFull;
+    // Conditions outside the table keep a fixed code each, shown as "I/O error N".
+    case EROFS:
+        return 19;   // write protected
+    case ENXIO:
+    case ENODEV:
+        return 21;   // device not ready
+    case EBUSY:
+    case ETXTBSY:
+        return 32;   // in use by another process
+    case EEXIST:
+        return 80;   // already exists
+    case EINVAL:
+        return 87;   // invalid parameter
+    case ENAMETOOLONG:
+        return 206;  // name too long
+    case ELOOP:
+        return 1921; // cannot resolve the name
+    case EIO:
+        return 1117; // device I/O failure
+    case ENOMEM:
+        return 8;    // not enough memory
+    case EFBIG:
+        return 223;  // file too large
+    default:
+        return 10000 + hostErrno;
+    }
+}
+
+void RecordHostError(int hostErrno, const std::string &path)
+{
+    RecordIoCode(CodeForHostError(hostErrno, path));
+}
+
+} // namespace runtime

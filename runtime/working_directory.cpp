@@ -1,0 +1,29 @@
+#include "working_directory.h"
+
+#include "host_errors.h"
+
+#include <cerrno>
+#include <climits>
+#include <memory>
+#include <unistd.h>
+
+namespace runtime {
+
+void SetWorkingDirectory(const std::string &path)
+{
+    if (path.find('\0') != std::string::npos) {
+        RecordHostError(EINVAL, path);
+        return;
+    }
+    if (::chdir(path.c_str()) != 0)
+        RecordHostError(errno, path);
+}
+
+std::string GetWorkingDirectory()
+{
+    // getcwd with a null buffer allocates one as long as needed.
+    std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    return cwd ? std::string(cwd.get()) : std::string();
+}
+
+} // namespace runtime

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace runtime {
+
+// The host's path separator, used by every path the catalogue builds.
+inline constexpr char PathSeparator = '/';
+
+// Changes the process's current directory; records a code on failure.
+void SetWorkingDirectory(const std::string &path);
+
+// The current directory as a full path; empty if the host cannot tell.
+std::string GetWorkingDirectory();
+
+} // namespace runtime

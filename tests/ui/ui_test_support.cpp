@@ -1,0 +1,54 @@
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+namespace uitest {
+
+void whenModal(const QString &name, std::function<void(QWidget *)> action, int timeoutMs)
+{
+    auto timer = new QTimer(qApp); // owned by the application, deleted when done
+    auto elapsed = std::make_shared<int>(0);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, elapsed, name, action, timeoutMs] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == name && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+            return;
+        }
+        *elapsed += 20;
+        if (*elapsed > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            qWarning("whenModal: %s never appeared", qPrintable(name));
+        }
+    });
+    timer->start();
+}
+
+void closeAllModals()
+{
+    for (int i = 0; i < 20; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        modal->close();
+        QApplication::processEvents();
+    }
+}
+
+QString makeTempDir()
+{
+    static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    dirs.push_back(std::make_unique<QTemporaryDir>());
+    return QDir(dirs.back()->path()).canonicalPath();
+}
+
+} // namespace uitest

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace uitest {
+
+// Polls until a modal widget whose objectName is `name` is active, then runs
+// `action` on it. Polling, not a single shot: the dialog may not be up yet.
+void whenModal(const QString &name, std::function<void(QWidget *)> action, int timeoutMs = 5000);
+
+// Closes every modal widget left open, so a failing test cannot hang the next.
+void closeAllModals();
+
+// A fresh empty directory under the system temp dir, removed at exit.
+QString makeTempDir();
+
+} // namespace uitest

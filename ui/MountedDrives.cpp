@@ -1,0 +1,258 @@
+#include "MountedDrives.h"
+
+#include "runtime/directory_match.h"
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <utility>
+
+namespace {
+
+// File systems that are views of the kernel or containers of other mounts,
+// never a place for the user's files.
+constexpr auto PseudoTypes = std::to_array<std::string_view>({
+    "proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "mqueue", "debugfs",
+    "tracefs", "securityfs", "pstore", "bpf", "autofs", "configfs", "fusectl",
+    "hugetlbfs", "binfmt_misc", "nsfs", "efivarfs", "rpc_pipefs", "selinuxfs",
+    "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs",
+});
+
+constexpr auto NetworkTypes = std::to_array<std::string_view>({
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "9p", "afs", "ceph", "glusterfs",
+    "fuse.sshfs", "fuse.glusterfs", "fuse.cephfs", "fuse.rclone", "fuse.s3fs", "davfs",
+});
+
+// Where the system keeps its own mounts; even a tmpfs there holds no files
+// of the user's.
+constexpr auto SystemRoots = std::to_array<std::string_view>({"/proc", "/sys", "/dev", "/snap"});
+
+// Desktop automounters put removable media here.
+constexpr auto RemovableRoots = std::to_array<std::string_view>({"/media", "/run/media"});
+
+template <std::size_t N>
+bool isOneOf(std::string_view value, const std::array<std::string_view, N> &set)
+{
+    return std::find(set.begin(), set.end(), value) != set.end();
+}
+
+bool isUnder(std::string_view path, std::string_view root)
+{
+    return path.substr(0, root.size()) == root && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+template <std::size_t N>
+bool isUnderAny(std::string_view path, const std::array<std::string_view, N> &roots)
+{
+    return std::any_of(roots.begin(), roots.end(), [path](std::string_view root) { return isUnder(path, root); });
+}
+
+std::string lowerAscii(std::string text)
+{
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The mount table writes space, tab, newline and backslash as "\ooo".
+std::string undoOctalEscapes(std::string_view field)
+{
+    const auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
+            && isOctal(field[i + 3])) {
+            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            i += 3;
+            continue;
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+// udev writes unsafe bytes of a label as "\xNN".
+std::string undoHexEscapes(std::string_view name)
+{
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && hexDigit(name[i + 2]) >= 0
+            && hexDigit(name[i + 3]) >= 0) {
+            out += static_cast<char>(hexDigit(name[i + 2]) * 16 + hexDigit(name[i + 3]));
+            i += 3;
+            continue;
+        }
+        out += name[i];
+    }
+    return out;
+}
+
+std::vector<std::string_view> splitFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const std::size_t start = line.find_first_not_of(' ', pos);
+        if (start == std::string_view::npos)
+            break;
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        fields.push_back(line.substr(start, end - start));
+        pos = end;
+    }
+    return fields;
+}
+
+bool parseDeviceNumbers(std::string_view text, unsigned &major, unsigned &minor)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    std::istringstream majorText{std::string(text.substr(0, colon))};
+    std::istringstream minorText{std::string(text.substr(colon + 1))};
+    return static_cast<bool>(majorText >> major) && static_cast<bool>(minorText >> minor);
+}
+
+using DeviceNumbers = std::pair<unsigned, unsigned>;
+
+// Volume labels by device number, from the links udev keeps per label.
+std::map<DeviceNumbers, std::string> hostVolumeLabels()
+{
+    std::map<DeviceNumbers, std::string> labels;
+    const std::string dir = "/dev/disk/by-label/";
+    runtime::MatchRecord record;
+    for (std::int32_t code = runtime::FindFirstMatch(dir + "*", runtime::FileAttribute::Any, record); code == 0;
+         code = runtime::FindNextMatch(record)) {
+        struct stat info {};
+        if (::stat((dir + record.Name).c_str(), &info) == 0 && S_ISBLK(info.st_mode))
+            labels[{major(info.st_rdev), minor(info.st_rdev)}] = undoHexEscapes(record.Name);
+    }
+    runtime::EndMatchSearch(record);
+    return labels;
+}
+
+bool hostIsFolder(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+std::vector<MountEntry> ParseMountInfo(std::string_view text)
+{
+    std::vector<MountEntry> mounts;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find('\n', pos), text.size());
+        const std::vector<std::string_view> fields = splitFields(text.substr(pos, end - pos));
+        pos = end + 1;
+        // id parent major:minor root mount-point options [optional...] - type source super-options
+        const auto dash = std::find(fields.begin(), fields.end(), std::string_view("-"));
+        if (fields.size() < 5 || dash == fields.end() || dash - fields.begin() < 6 || fields.end() - dash < 3)
+            continue;
+        MountEntry mount;
+        if (!parseDeviceNumbers(fields[2], mount.major, mount.minor))
+            continue;
+        mount.mountPath = undoOctalEscapes(fields[4]);
+        mount.fsType = undoOctalEscapes(dash[1]);
+        mount.source = undoOctalEscapes(dash[2]);
+        mounts.push_back(std::move(mount));
+    }
+    return mounts;
+}
+
+bool ClassifyMount(const MountEntry &mount, DriveKind &kind)
+{
+    if (isOneOf(mount.fsType, PseudoTypes) || isUnderAny(mount.mountPath, SystemRoots))
+        return false;
+    if (isOneOf(mount.fsType, NetworkTypes) || mount.fsType.starts_with("nfs"))
+        kind = DriveKind::Network;
+    else if (mount.fsType == "iso9660" || mount.fsType == "udf")
+        kind = DriveKind::CdRom;
+    else if (mount.fsType == "tmpfs" || mount.fsType == "ramfs")
+        kind = DriveKind::Ram;
+    else if (isUnderAny(mount.mountPath, RemovableRoots))
+        kind = DriveKind::Removable;
+    else
+        kind = DriveKind::Fixed;
+    return true;
+}
+
+std::string DriveCaption(const MountEntry &mount, DriveKind kind, const std::string &label)
+{
+    const std::string bracketed = "[" + lowerAscii(label) + "]";
+    switch (kind) {
+    case DriveKind::Removable:
+        return mount.mountPath + ":";
+    case DriveKind::Network:
+        return mount.mountPath + ": " + (mount.source.empty() ? bracketed : lowerAscii(mount.source));
+    case DriveKind::Fixed:
+    case DriveKind::CdRom:
+    case DriveKind::Ram:
+        break;
+    }
+    return mount.mountPath + ": " + bracketed;
+}
+
+std::vector<MountedDrive> DrivesFromMounts(const std::vector<MountEntry> &mounts, const VolumeLabelLookup &label,
+                                           const MountPathCheck &isFolder)
+{
+    // Later lines of the table are mounted over earlier ones at the same path.
+    std::map<std::string, const MountEntry *> topmost;
+    for (const MountEntry &mount : mounts)
+        topmost[mount.mountPath] = &mount;
+
+    std::vector<MountedDrive> drives;
+    for (const auto &[path, mount] : topmost) {
+        DriveKind kind{};
+        if (!ClassifyMount(*mount, kind) || !isFolder(path))
+            continue;
+        drives.push_back({path, kind, DriveCaption(*mount, kind, label(*mount))});
+    }
+    return drives;
+}
+
+std::vector<MountedDrive> MountedDrives()
+{
+    std::ifstream table("/proc/self/mountinfo", std::ios::binary);
+    std::ostringstream text;
+    text << table.rdbuf();
+    const std::map<DeviceNumbers, std::string> labels = hostVolumeLabels();
+    const auto labelOf = [&labels](const MountEntry &mount) {
+        const auto found = labels.find({mount.major, mount.minor});
+        return found == labels.end() ? std::string() : found->second;
+    };
+    return DrivesFromMounts(ParseMountInfo(text.str()), labelOf, hostIsFolder);
+}
+
+int DriveHoldingPath(const std::vector<MountedDrive> &drives, const std::string &path)
+{
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        const std::string &root = drives[i].mountPath;
+        const bool holds = root == "/" ? path.starts_with('/') : isUnder(path, root);
+        if (holds && (best < 0 || root.size() > bestLength)) {
+            best = static_cast<int>(i);
+            bestLength = root.size();
+        }
+    }
+    return best;
+}
