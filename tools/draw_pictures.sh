@@ -1,4 +1,5 @@
 #!/bin/sh
+# shellcheck disable=SC2086  # $png_options is split into words on purpose
 # Draws every picture the desktop program shows: resources/pictures/*.png and
 # resources/about.jpg. The generated files are committed, so only this script
 # needs ImageMagick; the build does not. Run it again after changing any art.
@@ -14,6 +15,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 # No dates or other metadata, so that running the script again gives the same bytes.
+# Used unquoted on purpose, so that it splits into separate options.
 png_options="-strip -define png:exclude-chunks=date,time,tIME -define png:color-type=6"
 
 # One palette for all pixel art. Fully transparent pixels get magenta as their
