@@ -1,0 +1,96 @@
+#include "catalogue/list_export.h"
+#include "catalogue/vector_map_list.h"
+#include "catalogue/viewer_launch.h"
+#include "fake_views.h"
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+#include "test_support.h"
+
+#include <chrono>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace catalogue;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+class ExportTest : public testing_support::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        testing_support::makeDirectory(path("maps"));
+        state.StartDirectory = dir();
+        state.MapsDirectory = path("maps");
+    }
+    ProgramState state;
+    testing_support::ScriptedPrompt prompt;
+};
+
+bool waitForFile(const std::string &file)
+{
+    for (int i = 0; i < 500; ++i) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && info.st_size > 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(ExportTest, WritesOneCrLfLinePerEntryAndReturnsToTheMaps)
+{
+    prompt.answer = path("list.txt");
+    ExportList(state, VectorMapList({"Harbour", "Old Harbour"}), prompt);
+    EXPECT_EQ(prompt.askedDirectory, dir());
+    EXPECT_EQ(prompt.askedName, "maplist.txt");
+    EXPECT_EQ(readFile(path("list.txt")), "Harbour\r\nOld Harbour\r\n");
+    EXPECT_EQ(runtime::GetWorkingDirectory(), path("maps"));
+
+    ExportList(state, VectorMapList(), prompt);
+    EXPECT_EQ(readFile(path("list.txt")), "");
+}
+
+TEST_F(ExportTest, CancellingStillReturnsToTheMapsDirectory)
+{
+    ExportList(state, VectorMapList({"a"}), prompt);
+    EXPECT_EQ(runtime::GetWorkingDirectory(), path("maps"));
+    EXPECT_EQ(testing_support::directoryEntries(dir()), std::vector<std::string>{"maps"});
+}
+
+TEST_F(ExportTest, AFailedExportKeepsTheOldFileAndCanBeRepeated)
+{
+    writeFile(path("list.txt"), "old\r\n");
+    prompt.answer = path("no-such-dir/list.txt");
+    EXPECT_THROW(ExportList(state, VectorMapList({"a"}), prompt), runtime::EInOutError);
+    prompt.answer = path("list.txt");
+    ExportList(state, VectorMapList({"a"}), prompt);
+    EXPECT_EQ(readFile(path("list.txt")), "a\r\n");
+    EXPECT_EQ(testing_support::directoryEntries(dir()), (std::vector<std::string>{"list.txt", "maps"}));
+}
+
+TEST_F(ExportTest, TheViewerGetsTheMapPathAsOneArgument)
+{
+    writeFile(path("viewer.sh"), "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"$(dirname \"$0\")/args.tmp\"\n"
+                                 "mv \"$(dirname \"$0\")/args.tmp\" \"$(dirname \"$0\")/args\"\n");
+    ::chmod(path("viewer.sh").c_str(), 0755);
+    writeFile(path("maps/Old Harbour.FCW"), "x");
+    state.ViewerPath = path("viewer.sh");
+    runtime::SetWorkingDirectory(path("maps"));
+    runtime::CheckIo();
+    EXPECT_TRUE(LaunchViewer(state, "Old Harbour"));
+    ASSERT_TRUE(waitForFile(path("args")));
+    EXPECT_EQ(readFile(path("args")), "1|" + path("maps/Old Harbour.FCW") + "|");
+}
+
+TEST_F(ExportTest, AMissingViewerStartsNothing)
+{
+    state.ViewerPath = path("no-viewer");
+    EXPECT_FALSE(LaunchViewer(state, "a"));
+    state.ViewerPath = "";
+    EXPECT_FALSE(LaunchViewer(state, "a"));
+}

@@ -1,0 +1,142 @@
+#include "catalogue/map_details.h"
+#include "catalogue/map_scan.h"
+#include "catalogue/vector_map_list.h"
+#include "fake_views.h"
+#include "runtime/io_error.h"
+#include "test_support.h"
+
+using namespace catalogue;
+using testing_support::mapBytes;
+using testing_support::RecordingDetails;
+using testing_support::writeFile;
+using Line = RecordingDetails::Line;
+using namespace std::string_literals;
+
+namespace {
+
+class ScanTest : public testing_support::TempDirTest {
+protected:
+    ProgramState state;
+    VectorMapList list;
+};
+
+class DetailsTest : public testing_support::TempDirTest {
+protected:
+    std::vector<Line> details(const std::string &bytes)
+    {
+        writeFile(path("m.fcw"), bytes);
+        ShowMapDetails(dir(), "m", view);
+        return view.lines;
+    }
+    RecordingDetails view;
+};
+
+constexpr auto Black = TextColour::Black;
+constexpr auto Red = TextColour::Red;
+
+} // namespace
+
+TEST_F(ScanTest, ListsNamesCutAtTheFirstDot)
+{
+    for (const char *name : {"river.map.fcw", "Harbour.fcw", "harbour2.FCW", "Old Harbour.fcw", "notes.txt"})
+        writeFile(path(name), "x");
+    testing_support::makeDirectory(path("old.fcw"));
+    EXPECT_EQ(ScanMaps(state, list), 5);
+    EXPECT_EQ(list.entries(), (std::vector<std::string>{"Harbour", "harbour2", "Old Harbour", "old", "river"}))
+        << "sorted by the whole file name: \"OLD HARBOUR.FCW\" before \"OLD.FCW\"";
+    EXPECT_EQ(state.MapCount, 5);
+    EXPECT_EQ(ScanMaps(state, list), 5) << "a second scan replaces the list";
+    EXPECT_EQ(list.count(), 5u);
+}
+
+TEST_F(ScanTest, AnEmptyDirectoryGivesAnEmptyList)
+{
+    list.append("stale");
+    state.MapCount = 9;
+    EXPECT_EQ(ScanMaps(state, list), 0);
+    EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(state.MapCount, 0);
+    EXPECT_EQ(MapsFoundText(0), "Maps found: 0");
+}
+
+TEST_F(ScanTest, KeepsNamesThatAreNotUtf8)
+{
+    writeFile(path("caf\xe9.fcw"), "x");
+    ScanMaps(state, list);
+    EXPECT_EQ(list.entries(), std::vector<std::string>{"caf\xe9"});
+    EXPECT_EQ(MapPath("/maps/", "a"), "/maps//a.fcw") << "the directory is used as it stands";
+}
+
+TEST_F(DetailsTest, KeyLinesInDiscoveryOrderWithTheNameInBold)
+{
+    EXPECT_EQ(details("\x01\x02Map Name: Castle\rxx Product: Atlas\r"),
+              (std::vector<Line>{{"Map Name: Castle", true, Black}, {"Product: Atlas", false, Black}}));
+
+    std::string bytes = mapBytes(6144, 10, "Page Number: 12\r");
+    bytes.replace(4096 + 5, 16, "Map Name: Third\r");
+    EXPECT_EQ(details(bytes),
+              (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
+}
+
+TEST_F(DetailsTest, OnlyTheFirstBlockWithAKeyCounts)
+{
+    std::string bytes = mapBytes(4096, 0, "Map Type: First\r");
+    bytes.replace(2048, 17, "Map Type: Second\r");
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Type: First", false, Black}}));
+}
+
+TEST_F(DetailsTest, OverlongValuesShowNothingAndNoNotice)
+{
+    EXPECT_TRUE(details("Map Name: " + std::string(246, 'n') + "\r").empty());
+    EXPECT_EQ(details("Map Name: " + std::string(245, 'n') + "\r").at(0).text.size(), 255u);
+}
+
+TEST_F(DetailsTest, AValueRunningToTheBlockEndLosesTheLastByte)
+{
+    std::string bytes = mapBytes(2048);
+    bytes.replace(2048 - 14, 14, "Product: ABCDE");
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Product: ABCD", false, Black}}));
+    EXPECT_EQ(details("Product: xyz"), (std::vector<Line>{{"Product: xy", false, Black}})) << "a short file is one block";
+}
+
+TEST_F(DetailsTest, KeysAcrossABlockBoundaryAreNotFound)
+{
+    std::string bytes = mapBytes(4096);
+    bytes.replace(2044, 9, "Map Name:");
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"", true, Red}, {NoDetailsText, true, Red}}));
+}
+
+TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
+{
+    EXPECT_EQ(details(""), (std::vector<Line>{{"", true, Red}, {NoDetailsText, true, Red}}));
+    EXPECT_FALSE(view.bold);
+    EXPECT_EQ(view.colour, Black);
+}
+
+TEST_F(DetailsTest, ControlBytesInsideALineShowAsSpaces)
+{
+    EXPECT_EQ(details("Map Name:\0\x1b[2Jx\t\0\0\r Map Type: T\r"s),
+              (std::vector<Line>{{"Map Name:  [2Jx", true, Black}, {"Map Type: T", false, Black}}))
+        << "a NUL inside the line no longer stops the keys after it";
+}
+
+TEST_F(DetailsTest, OpenFailuresLeaveTheViewCleared)
+{
+    view.lines.push_back({"old", false, Black});
+    EXPECT_THROW(ShowMapDetails(dir(), "missing", view), runtime::EInOutError);
+    EXPECT_TRUE(view.lines.empty());
+    testing_support::makeDirectory(path("old.fcw"));
+    try {
+        ShowMapDetails(dir(), "old", view);
+        FAIL();
+    } catch (const runtime::EInOutError &error) {
+        EXPECT_EQ(runtime::ReportText(error.what()), "File access denied.");
+    }
+}
+
+TEST_F(DetailsTest, ReadsMapsWithUpperCaseExtensions)
+{
+    writeFile(path("Keep.FCW"), "Map Name: Keep\r");
+    ShowMapDetails(dir(), "Keep", view);
+    EXPECT_EQ(view.lines, (std::vector<Line>{{"Map Name: Keep", true, Black}}));
+}

@@ -1,0 +1,153 @@
+#include "catalogue/map_search.h"
+#include "catalogue/vector_map_list.h"
+#include "fake_views.h"
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+#include "test_support.h"
+
+using namespace catalogue;
+using testing_support::mapBytes;
+using testing_support::writeFile;
+
+namespace {
+
+using Entries = std::vector<std::string>;
+
+class SearchTest : public testing_support::TempDirTest {
+protected:
+    int contentSearch(const std::string &text)
+    {
+        notFoundCalls = 0;
+        return fullSearch(state, list, text, dir(), progress, status, [this] {
+            ++notFoundCalls;
+            barVisibleDuringNotice = progress.visible;
+        });
+    }
+
+    ProgramState state;
+    VectorMapList list;
+    testing_support::RecordingStatus status;
+    testing_support::RecordingProgress progress;
+    int notFoundCalls = 0;
+    bool barVisibleDuringNotice = false;
+};
+
+} // namespace
+
+TEST_F(SearchTest, FilenameSearchIsCaseSensitiveAndKeepsTheMapCount)
+{
+    list = VectorMapList({"Harbour", "Old Harbour", "harbour2"});
+    state.MapCount = 850;
+    EXPECT_EQ(filenameSearch(state, list, "Harbour", status), 2);
+    EXPECT_EQ(list.entries(), (Entries{"Harbour", "Old Harbour"}));
+    EXPECT_EQ(status.text, "Maps found: 2");
+    EXPECT_EQ(state.MapCount, 850);
+
+    list = VectorMapList({"Harbour", "Old Harbour", "harbour2"});
+    EXPECT_EQ(filenameSearch(state, list, "harbour", status), 1);
+    EXPECT_EQ(list.entries(), Entries{"harbour2"});
+}
+
+TEST_F(SearchTest, NothingFoundChangesNothing)
+{
+    list = VectorMapList({"Harbour", "Keep"});
+    EXPECT_EQ(filenameSearch(state, list, "", status), 0);
+    EXPECT_EQ(filenameSearch(state, list, "fcw", status), 0) << "the extension is not part of the name";
+    EXPECT_EQ(list.entries(), (Entries{"Harbour", "Keep"}));
+    EXPECT_EQ(status.text, "unchanged");
+}
+
+TEST_F(SearchTest, ContentSearchTestsEachBlockByItself)
+{
+    writeFile(path("a.fcw"), mapBytes(5000, 2046, "Dragon"));  // across the boundary
+    writeFile(path("b.fcw"), mapBytes(5000, 2048, "Dragon"));  // at the start of block 2
+    writeFile(path("c.fcw"), std::string(7, '\0') + "Dragon"); // zero bytes first
+    writeFile(path("d.fcw"), "");
+    list = VectorMapList({"a", "b", "c", "d"});
+    state.MapCount = 4;
+    EXPECT_EQ(contentSearch("Dragon"), 2);
+    EXPECT_EQ(list.entries(), (Entries{"b", "c"}));
+    EXPECT_EQ(state.MapCount, 2);
+    EXPECT_EQ(status.text, "Maps found: 2");
+    EXPECT_FALSE(progress.visible);
+    EXPECT_EQ(runtime::GetWorkingDirectory(), dir());
+}
+
+TEST_F(SearchTest, EmptyOrOverlongTextsAreNeverFound)
+{
+    writeFile(path("a.fcw"), mapBytes(5000));
+    list = VectorMapList({"a"});
+    state.MapCount = 1;
+    EXPECT_EQ(contentSearch(""), 0);
+    EXPECT_EQ(notFoundCalls, 1);
+    EXPECT_TRUE(barVisibleDuringNotice) << "the notice shows while the bar is still up";
+    EXPECT_FALSE(progress.visible);
+    EXPECT_EQ(contentSearch(mapBytes(2049)), 0);
+    EXPECT_EQ(list.entries(), Entries{"a"});
+    EXPECT_EQ(status.text, "unchanged");
+}
+
+TEST_F(SearchTest, TheBarRunsToTheLastMapCountAndNeverPast)
+{
+    for (const char *name : {"a", "b", "c", "d", "e"})
+        writeFile(path(std::string(name) + ".fcw"), "needle");
+    list = VectorMapList({"a", "b", "c", "d", "e"});
+    state.MapCount = 3;
+    EXPECT_EQ(contentSearch("needle"), 5);
+    EXPECT_EQ(progress.maximum, 3);
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2, 3, 3, 3}));
+
+    list = VectorMapList({"a", "b"});
+    state.MapCount = 850;
+    contentSearch("needle");
+    EXPECT_EQ(progress.positions.back(), 2) << "a narrowed list stops short of full";
+}
+
+TEST_F(SearchTest, AMissingMapStopsTheSearchAndKeepsTheList)
+{
+    writeFile(path("a.fcw"), "needle");
+    list = VectorMapList({"a", "gone", "a"});
+    state.MapCount = 3;
+    try {
+        contentSearch("needle");
+        FAIL() << "no error";
+    } catch (const runtime::EInOutError &error) {
+        EXPECT_STREQ(error.what(), "File not found");
+    }
+    EXPECT_EQ(list.entries(), (Entries{"a", "gone", "a"}));
+    EXPECT_EQ(state.MapCount, 3);
+    EXPECT_TRUE(progress.visible) << "the bar stays where it stopped";
+    EXPECT_EQ(progress.current, 2);
+
+    testing_support::makeDirectory(path("sub.fcw"));
+    list = VectorMapList({"sub"});
+    EXPECT_THROW(contentSearch("needle"), runtime::EInOutError);
+}
+
+TEST_F(SearchTest, AMissingMapsDirectoryFailsBeforeTheBarShows)
+{
+    list = VectorMapList({"a"});
+    EXPECT_THROW(fullSearch(state, list, "x", path("missing"), progress, status, {}), runtime::EInOutError);
+    EXPECT_FALSE(progress.visible);
+    EXPECT_TRUE(progress.positions.empty());
+}
+
+TEST_F(SearchTest, EveryMatchIsKeptBeyondAThousand)
+{
+    Entries names;
+    for (int i = 0; i < 1205; ++i)
+        names.push_back("map" + std::to_string(i));
+    list = VectorMapList(names);
+    EXPECT_EQ(filenameSearch(state, list, "map", status), 1205);
+    EXPECT_EQ(list.entries(), names);
+    EXPECT_EQ(status.text, "Maps found: 1205");
+}
+
+TEST_F(SearchTest, DuplicateEntriesAreTestedAndListedTwice)
+{
+    writeFile(path("a.fcw"), "needle");
+    list = VectorMapList({"a", "a"});
+    state.MapCount = 2;
+    EXPECT_EQ(contentSearch("needle"), 2);
+    EXPECT_EQ(list.entries(), (Entries{"a", "a"}));
+}

@@ -1,0 +1,103 @@
+#include "cli/commands.h"
+#include "test_support.h"
+
+#include <filesystem>
+#include <sstream>
+
+using testing_support::mapBytes;
+using testing_support::readFile;
+using testing_support::writeFile;
+using namespace std::string_literals;
+
+namespace {
+
+class CommandLineTest : public testing_support::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        testing_support::makeDirectory(path("maps"));
+        writeFile(path("maps/Harbour.fcw"), "Map Name: Harbour Town\r\nMap Type: City\r\n");
+        writeFile(path("maps/Old Harbour.fcw"), mapBytes(3000, 2100, "Map Type: Ruin\r"));
+        writeFile(path("maps/harbour2.fcw"), "nothing here");
+    }
+
+    int run(std::vector<std::string> arguments)
+    {
+        out.str("");
+        err.str("");
+        std::filesystem::current_path(dir()); // each run starts where the program would
+        return cli::RunCommandLine(arguments, {out, err, false, false});
+    }
+
+    std::ostringstream out, err;
+};
+
+} // namespace
+
+TEST_F(CommandLineTest, ScanListsEntriesAndCountsThemOnStderr)
+{
+    EXPECT_EQ(run({"--dir", "maps", "scan"}), 0);
+    EXPECT_EQ(out.str(), "Harbour\nharbour2\nOld Harbour\n");
+    EXPECT_EQ(err.str(), "Maps found: 3\n");
+}
+
+TEST_F(CommandLineTest, WithoutDirTheConfigurationFileDecides)
+{
+    EXPECT_EQ(run({"scan"}), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    writeFile(path("lister.txt"), "maps\n/bin/true\n"); // relative, LF line ends
+    EXPECT_EQ(run({"scan"}), 0);
+    EXPECT_EQ(err.str(), "Maps found: 3\n");
+}
+
+TEST_F(CommandLineTest, DetailsPrintTheLinesOrTheNotice)
+{
+    EXPECT_EQ(run({"--dir", "maps", "details", "Harbour"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: Harbour Town\nMap Type: City\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "harbour2"}), 0);
+    EXPECT_EQ(out.str(), "\nNo details are contained within the selected file\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "missing"}), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: File not found.\n");
+}
+
+TEST_F(CommandLineTest, SearchesByNameOrContent)
+{
+    EXPECT_EQ(run({"--dir", "maps", "search", "Harbour"}), 0);
+    EXPECT_EQ(out.str(), "Harbour\nOld Harbour\n");
+    EXPECT_EQ(err.str(), "Maps found: 2\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "Ruin"}), 0);
+    EXPECT_EQ(out.str(), "Old Harbour\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "absent"}), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "No maps containing the desired search string were found\n");
+}
+
+TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
+{
+    EXPECT_EQ(run({"--dir", "maps", "export", "out.txt"}), 0);
+    EXPECT_EQ(readFile(path("out.txt")), "Harbour\r\nharbour2\r\nOld Harbour\r\n");
+    EXPECT_EQ(run({"--dir", "maps", "export", "missing/out.txt"}), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
+}
+
+TEST_F(CommandLineTest, UsageMistakesExit64)
+{
+    for (const auto &arguments : std::vector<std::vector<std::string>>{
+             {}, {"--dir"}, {"frobnicate"}, {"details"}, {"scan", "extra"}, {"search", "--content"}}) {
+        EXPECT_EQ(run(arguments), 64);
+        EXPECT_NE(err.str().find("usage: map-catalogue"), std::string::npos);
+    }
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "map-catalogue 3.0\n");
+}
+
+TEST_F(CommandLineTest, ViewNeedsAViewer)
+{
+    EXPECT_EQ(run({"--dir", "maps", "view", "Harbour"}), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    writeFile(path("lister.txt"), "maps\r\n" + path("no-viewer") + "\r\n");
+    EXPECT_EQ(run({"view", "Harbour"}), 2);
+    EXPECT_NE(err.str().find("could not be started"), std::string::npos);
+}

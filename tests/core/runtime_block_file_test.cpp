@@ -1,0 +1,118 @@
+#include "runtime/io_checked_file.h"
+#include "runtime/io_error.h"
+#include "test_support.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace runtime;
+using testing_support::mapBytes;
+using testing_support::writeFile;
+
+namespace {
+
+class BlockFileTest : public testing_support::TempDirTest {};
+
+std::vector<std::size_t> blockSizes(const std::string &path)
+{
+    IoCheckedFile file;
+    BindPath(file, path);
+    OpenBlockFile(file, 1);
+    CheckIo();
+    std::vector<std::size_t> sizes;
+    std::vector<char> buffer(2048);
+    while (!BlockFileAtEnd(file)) {
+        CheckIo();
+        sizes.push_back(ReadBlock(file, buffer.data(), buffer.size()));
+        CheckIo();
+    }
+    CloseIoFile(file);
+    CheckIo();
+    return sizes;
+}
+
+int openCode(const std::string &path)
+{
+    IoCheckedFile file;
+    BindPath(file, path);
+    OpenBlockFile(file, 1);
+    try {
+        CheckIo();
+    } catch (const EInOutError &error) {
+        return error.code();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(BlockFileTest, ReadsWholeBlocksThenTheRest)
+{
+    writeFile(path("a"), mapBytes(5000));
+    EXPECT_EQ(blockSizes(path("a")), (std::vector<std::size_t>{2048, 2048, 904}));
+    writeFile(path("b"), mapBytes(4096));
+    EXPECT_EQ(blockSizes(path("b")), (std::vector<std::size_t>{2048, 2048})) << "no read of 0 bytes at the end";
+    writeFile(path("c"), "");
+    EXPECT_TRUE(blockSizes(path("c")).empty());
+}
+
+TEST_F(BlockFileTest, ReadOnlyMapsOpenAndOtherKindsAreRefused)
+{
+    writeFile(path("ro.fcw"), "Map Name: x\r");
+    ::chmod(path("ro.fcw").c_str(), 0444);
+    EXPECT_EQ(openCode(path("ro.fcw")), 0) << "map files are only ever read";
+
+    testing_support::makeDirectory(path("old.fcw"));
+    EXPECT_EQ(openCode(path("old.fcw")), 5);
+
+    ASSERT_EQ(::mkfifo(path("pipe.fcw").c_str(), 0644), 0);
+    EXPECT_EQ(openCode(path("pipe.fcw")), 5) << "a pipe must neither open nor block";
+
+    EXPECT_EQ(openCode(path("missing.fcw")), 2);
+    EXPECT_EQ(openCode(path("gone/missing.fcw")), 3);
+    EXPECT_EQ(openCode("/dev/null"), 5);
+}
+
+TEST_F(BlockFileTest, FallsBackToANameThatDiffersOnlyInCase)
+{
+    writeFile(path("Castle.FCW"), "abc");
+    EXPECT_EQ(openCode(path("Castle.fcw")), 0);
+    EXPECT_EQ(openCode(path("castle.fcw")), 0);
+    EXPECT_EQ(openCode(path("Castl.fcw")), 2);
+}
+
+TEST_F(BlockFileTest, ClosedFilesRecord103)
+{
+    IoCheckedFile file;
+    BindPath(file, path("x"));
+    std::vector<char> buffer(16);
+    EXPECT_TRUE(BlockFileAtEnd(file));
+    EXPECT_THROW(CheckIo(), EInOutError);
+    EXPECT_EQ(ReadBlock(file, buffer.data(), buffer.size()), 0u);
+    try {
+        CheckIo();
+        FAIL();
+    } catch (const EInOutError &error) {
+        EXPECT_EQ(error.code(), 103);
+    }
+}
+
+TEST_F(BlockFileTest, AFileThatShrinksWhileReadEndsInsteadOfLooping)
+{
+    writeFile(path("m"), mapBytes(10000));
+    IoCheckedFile file;
+    BindPath(file, path("m"));
+    OpenBlockFile(file, 1);
+    CheckIo();
+    ASSERT_EQ(::truncate(path("m").c_str(), 3000), 0);
+    std::vector<char> buffer(2048);
+    int reads = 0;
+    while (!BlockFileAtEnd(file) && reads < 10) {
+        ReadBlock(file, buffer.data(), buffer.size());
+        CheckIo();
+        ++reads;
+    }
+    EXPECT_LE(reads, 3);
+}
