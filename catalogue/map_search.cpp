@@ -8,8 +8,6 @@
 #include "runtime/working_directory.h"
 
 #include <algorithm>
-#include <functional>
-#include <memory>
 
 namespace catalogue {
 namespace {
@@ -24,9 +22,8 @@ void showMatches(const std::vector<std::string> &matches, MapList &list, StatusT
 }
 
 // Tests one map file block by block, stopping at the first block that holds
-// the text. The searcher is built once per search, not once per block.
-template <class Searcher>
-bool mapFileContains(const std::string &path, std::string_view text, const Searcher &searcher, MapBlockReader &reader)
+// the text.
+bool mapFileContains(const std::string &path, std::string_view text, MapBlockReader &reader)
 {
     runtime::IoCheckedFile file;
     runtime::BindPath(file, path);
@@ -36,7 +33,7 @@ bool mapFileContains(const std::string &path, std::string_view text, const Searc
     reader.start(file);
     std::string_view block;
     while (!hit && reader.next(block))
-        hit = block.size() >= text.size() && std::search(block.begin(), block.end(), searcher) != block.end();
+        hit = runtime::ContainsBytes(block, text);
     runtime::CloseIoFile(file);
     runtime::CheckIo();
     return hit;
@@ -75,13 +72,12 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
 
     // An empty text matches nothing, but every listed file is still opened,
     // so a missing map is reported whatever the text.
-    const std::boyer_moore_horspool_searcher searcher(text.begin(), text.end());
     MapBlockReader reader;
     const std::size_t count = list.count();
     for (std::size_t i = 0; i < count; ++i) {
         progress.setPosition(std::min(progress.position() + 1, maximum));
         std::string entry = list.at(i);
-        if (mapFileContains(MapPath(directory, entry), text, searcher, reader) && !text.empty())
+        if (mapFileContains(MapPath(directory, entry), text, reader))
             matches.push_back(std::move(entry));
     }
 
