@@ -1,0 +1,56 @@
+#include "ApplicationWindows.h"
+
+#include "Fonts.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit8.h"
+#include "Unit9.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace ui {
+
+void ConfigureApplication()
+{
+    // The title is the caption of every error box. Kept out of the display
+    // name, which the window system would append to every window's caption.
+    QApplication::setApplicationName(QStringLiteral("Map utility"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("map-utility"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/program.png")));
+    InstallFontSubstitutes();
+    QApplication::setFont(PixelFont(DialogFontFamily, 11));
+}
+
+std::unique_ptr<TForm1> CreateApplicationWindows()
+{
+    auto main = std::make_unique<TForm1>();
+    Form1 = main.get();
+    frmStart = new TfrmStart(Form1); // the dialogs are owned by Form1
+    frmAbout = new TfrmAbout(Form1);
+    frmQuit = new TfrmQuit(Form1);
+    frmConfig = new TfrmConfig(Form1);
+    frmDoConfig = new TfrmDoConfig(Form1);
+    // The print progress dialog joins here.
+    frmError = new TfrmError(Form1);
+    frmConfirmClear = new TfrmConfirmClear(Form1);
+    // The search dialog and its notice join here.
+    // When the main window goes, so do the dialogs: forget them all.
+    QObject::connect(Form1, &QObject::destroyed, qApp, [] {
+        Form1 = nullptr;
+        frmStart = nullptr;
+        frmAbout = nullptr;
+        frmQuit = nullptr;
+        frmConfig = nullptr;
+        frmDoConfig = nullptr;
+        frmError = nullptr;
+        frmConfirmClear = nullptr;
+    });
+    return main;
+}
+
+} // namespace ui

@@ -1,0 +1,60 @@
+#include "ErrorReport.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace ui {
+
+namespace {
+
+MessageRecorder &recorder()
+{
+    static MessageRecorder instance;
+    return instance;
+}
+
+// The box belongs to the window the user is looking at, so it never hides
+// behind it: the open modal dialog, else the active window, else the main one.
+QWidget *reportOwner()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("Form1"))
+            return top;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void SetMessageRecorder(MessageRecorder recorder_)
+{
+    recorder() = std::move(recorder_);
+}
+
+void ShowMessage(QWidget *parent, const ShownMessage &message)
+{
+    if (recorder()) {
+        recorder()(message);
+        return;
+    }
+    QMessageBox box(message.icon, message.caption, message.text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void ReportError(const std::string &message)
+{
+    if (QWidget *grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    ShownMessage shown;
+    shown.icon = QMessageBox::Critical;
+    shown.caption = QCoreApplication::applicationName();
+    shown.text = QString::fromLocal8Bit(QByteArray::fromStdString(runtime::ReportText(message)));
+    ShowMessage(reportOwner(), shown);
+}
+
+} // namespace ui

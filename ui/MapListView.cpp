@@ -1,0 +1,47 @@
+#include "MapListView.h"
+
+#include "ByteText.h"
+
+#include <QListWidget>
+
+#include <stdexcept>
+
+namespace ui {
+
+std::size_t ListBoxMapList::count() const
+{
+    return static_cast<std::size_t>(list_.count());
+}
+
+std::string ListBoxMapList::at(std::size_t index) const
+{
+    const QListWidgetItem *item = index < count() ? list_.item(static_cast<int>(index)) : nullptr;
+    if (!item)
+        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    return entryOf(*item);
+}
+
+void ListBoxMapList::clear()
+{
+    list_.clear();
+}
+
+void ListBoxMapList::append(const std::string &entry)
+{
+    auto *item = new QListWidgetItem(DecodeName(entry), &list_); // owned by the list
+    item->setData(Qt::UserRole, QByteArray::fromStdString(entry));
+}
+
+std::string ListBoxMapList::entryOf(const QListWidgetItem &item)
+{
+    return item.data(Qt::UserRole).toByteArray().toStdString();
+}
+
+QSize FixedRowHeightDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(rowHeight_);
+    return size;
+}
+
+} // namespace ui

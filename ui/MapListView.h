@@ -1,0 +1,41 @@
+#pragma once
+
+#include "catalogue/views.h"
+
+#include <QStyledItemDelegate>
+
+#include <string>
+
+class QListWidget;
+class QListWidgetItem;
+
+namespace ui {
+
+// The map list is the list box's items: each shows its name decoded and keeps
+// the raw bytes, which every file operation uses.
+class ListBoxMapList final : public catalogue::MapList {
+public:
+    explicit ListBoxMapList(QListWidget &list) : list_(list) {}
+
+    std::size_t count() const override;
+    std::string at(std::size_t index) const override;
+    void clear() override;
+    void append(const std::string &entry) override;
+
+    static std::string entryOf(const QListWidgetItem &item);
+
+private:
+    QListWidget &list_;
+};
+
+// Rows of one fixed height, whatever the font says.
+class FixedRowHeightDelegate final : public QStyledItemDelegate {
+public:
+    FixedRowHeightDelegate(int rowHeight, QObject *parent) : QStyledItemDelegate(parent), rowHeight_(rowHeight) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    int rowHeight_;
+};
+
+} // namespace ui

@@ -1,0 +1,307 @@
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "ByteText.h"
+#include "DetailsPane.h"
+#include "DialogFrame.h"
+#include "ErrorReport.h"
+#include "Fonts.h"
+#include "MapListView.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit8.h"
+#include "Unit9.h"
+#include "WidgetViews.h"
+
+#include "catalogue/configuration.h"
+#include "catalogue/list_export.h"
+#include "catalogue/map_details.h"
+#include "catalogue/map_scan.h"
+#include "catalogue/viewer_launch.h"
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 517;
+constexpr int ClientHeight = 472; // below the menu bar
+constexpr int StatusPanel0Width = 300;
+constexpr int ListPanelHeight = 324;
+constexpr int DetailsPanelHeight = 98;
+constexpr int ListFontHeight = 16;
+constexpr int ListRowHeight = 20;
+constexpr int DetailsFontHeight = 13;
+
+QString mapsAreInText()
+{
+    return QStringLiteral("Maps are in: ") + frmConfig->Edit1().text();
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(ui::PixelFont(ui::DialogFontFamily, 11));
+    mapList_ = std::make_unique<ui::ListBoxMapList>(*ui->ListBox1);
+    details_ = std::make_unique<ui::RichEditDetailsView>(*ui->RichEdit1);
+    nameSeparators();
+    setUpToolBar();
+    setUpPanes();
+    setUpStatusBar();
+    connectCommands();
+    setFixedSize(ClientWidth, ClientHeight + ui->MainMenu1->sizeHint().height());
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+std::string TForm1::StartDirectoryText() const
+{
+    return ui::BytesText(*ui->Label1);
+}
+
+// The File menu's items are addressed by position, separators N1 to N6 included.
+void TForm1::nameSeparators()
+{
+    int number = 0;
+    for (QAction *action : ui->File1->actions()) {
+        if (action->isSeparator())
+            action->setObjectName(QStringLiteral("N%1").arg(++number));
+    }
+}
+
+void TForm1::setUpToolBar()
+{
+    for (QToolButton *button : ui->ToolBar2->findChildren<QToolButton *>())
+        button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TForm1::setUpPanes()
+{
+    ui->ListBox1->setFont(ui::PixelFont(ui::DialogFontFamily, ListFontHeight));
+    ui->ListBox1->setItemDelegate(new ui::FixedRowHeightDelegate(ListRowHeight, ui->ListBox1));
+    ui->RichEdit1->setFont(ui::PixelFont(ui::DialogFontFamily, DetailsFontHeight));
+    ui->Splitter1->setStretchFactor(0, 0);
+    ui->Splitter1->setStretchFactor(1, 1);
+    ui->Splitter1->setSizes({ListPanelHeight, DetailsPanelHeight});
+}
+
+void TForm1::setUpStatusBar()
+{
+    auto makePanel = [this](const char *name) {
+        auto *panel = new QLabel(ui->StatusBar1); // owned by the status bar
+        panel->setObjectName(QLatin1String(name));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        return panel;
+    };
+    statusPanel0_ = makePanel("StatusPanel0");
+    statusPanel0_->setFixedWidth(StatusPanel0Width);
+    statusPanel1_ = makePanel("StatusPanel1");
+    ui->StatusBar1->addWidget(statusPanel0_);
+    ui->StatusBar1->addWidget(statusPanel1_, 1);
+}
+
+void TForm1::connectCommands()
+{
+    connect(ui->Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
+    connect(ui->Scan1, &QAction::triggered, this, &TForm1::Scan1Click);
+    connect(ui->Save1, &QAction::triggered, this, &TForm1::Save1Click);
+    connect(ui->Print1, &QAction::triggered, this, &TForm1::Print1Click);
+    connect(ui->View1, &QAction::triggered, this, &TForm1::View1Click);
+    connect(ui->Clear1, &QAction::triggered, this, &TForm1::Clear1Click);
+    connect(ui->Search1, &QAction::triggered, this, &TForm1::Search1Click);
+    connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
+
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::Configure1Click);
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TForm1::Scan1Click);
+    connect(ui->SpeedButton3, &QToolButton::clicked, this, &TForm1::Save1Click);
+    connect(ui->SpeedButton4, &QToolButton::clicked, this, &TForm1::Print1Click);
+    connect(ui->SpeedButton5, &QToolButton::clicked, this, &TForm1::View1Click);
+    connect(ui->SpeedButton6, &QToolButton::clicked, this, &TForm1::Clear1Click);
+    // Clicks the menu item, which does nothing while the item is disabled.
+    connect(ui->SpeedButton9, &QToolButton::clicked, this, [this] {
+        if (ui->Search1->isEnabled())
+            ui->Search1->trigger();
+    });
+    connect(ui->SpeedButton7, &QToolButton::clicked, this, &TForm1::About1Click);
+    connect(ui->SpeedButton8, &QToolButton::clicked, this, &TForm1::Exit1Click);
+
+    connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!selectingFromCode_)
+            ListBox1Click();
+    });
+    connect(ui->ListBox1, &QListWidget::itemDoubleClicked, this, &TForm1::ListBox1DblClick);
+}
+
+bool TForm1::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Show && !testAttribute(Qt::WA_Moved))
+        ui::CentreOnScreen(*this);
+    // After the activation itself is done: loading may show a modal notice.
+    if (event->type() == QEvent::WindowActivate && !configurationLoaded_)
+        QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
+    return handled;
+}
+
+void TForm1::setScanEnabled(bool enabled)
+{
+    ui->Scan1->setEnabled(enabled);
+    ui->SpeedButton2->setEnabled(enabled);
+}
+
+void TForm1::setListCommandsEnabled(bool enabled)
+{
+    for (QAction *action : {ui->View1, ui->Save1, ui->Print1, ui->Clear1, ui->Search1})
+        action->setEnabled(enabled);
+    for (QToolButton *button :
+         {ui->SpeedButton3, ui->SpeedButton4, ui->SpeedButton5, ui->SpeedButton6, ui->SpeedButton9})
+        button->setEnabled(enabled);
+}
+
+// Selection set by the program is no user selection: it shows no details.
+void TForm1::selectEntryQuietly(int row)
+{
+    QScopedValueRollback quiet(selectingFromCode_, true);
+    ui->ListBox1->setCurrentRow(row);
+}
+
+std::optional<std::string> TForm1::selectedEntry() const
+{
+    const QList<QListWidgetItem *> selected = ui->ListBox1->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return ui::ListBoxMapList::entryOf(*selected.constFirst());
+}
+
+void TForm1::FormCreate()
+{
+    ui::Guarded([this] {
+        catalogue::CaptureStartDirectory(catalogue::programState());
+        ui::SetBytesText(*ui->Label1, catalogue::programState().StartDirectory);
+        details_->clear();
+    });
+}
+
+void TForm1::FormActivate()
+{
+    if (configurationLoaded_)
+        return;
+    configurationLoaded_ = true;
+    ui::Guarded([this] {
+        ui::LineEditConfigurationFields fields(frmConfig->Edit1(), frmConfig->Edit2());
+        if (!catalogue::LoadConfiguration(catalogue::programState(), fields)) {
+            frmDoConfig->exec();
+            return;
+        }
+        ui->Scan1->setEnabled(true);
+        statusPanel0_->setText(mapsAreInText());
+        ui->SpeedButton2->setEnabled(true);
+        runtime::SetWorkingDirectory(catalogue::programState().MapsDirectory);
+        runtime::CheckIo();
+    });
+}
+
+void TForm1::Configure1Click()
+{
+    ui::Guarded([this] {
+        if (frmConfig->exec() != ui::ResultOk)
+            return;
+        if (!catalogue::ApplyConfiguration(catalogue::programState(), frmConfig->MapsText(), frmConfig->ViewerText())) {
+            frmError->exec();
+            return;
+        }
+        statusPanel0_->setText(mapsAreInText());
+        setScanEnabled(true);
+    });
+}
+
+void TForm1::Scan1Click()
+{
+    ui::Guarded([this] {
+        int found = 0;
+        {
+            QScopedValueRollback quiet(selectingFromCode_, true);
+            found = catalogue::ScanMaps(catalogue::programState(), *mapList_);
+        }
+        statusPanel1_->setText(ui::DecodeName(catalogue::MapsFoundText(found)));
+        setListCommandsEnabled(true);
+        selectEntryQuietly(ui->ListBox1->count() > 0 ? 0 : -1);
+    });
+}
+
+void TForm1::Save1Click()
+{
+    ui::Guarded([this] {
+        ui::SaveDialogPrompt prompt(this);
+        catalogue::ExportList(catalogue::programState(), *mapList_, prompt);
+    });
+}
+
+// PLACEHOLDER: printing (the print dialog and frmPrint) is not wired in yet.
+void TForm1::Print1Click() {}
+
+void TForm1::View1Click()
+{
+    ui::Guarded([this] {
+        // Nothing selected (an empty scan, a list just narrowed): nothing to view.
+        if (const auto entry = selectedEntry())
+            catalogue::LaunchViewer(catalogue::programState(), *entry);
+    });
+}
+
+void TForm1::Clear1Click()
+{
+    ui::Guarded([this] {
+        if (frmConfirmClear->exec() != ui::ResultOk)
+            return;
+        {
+            QScopedValueRollback quiet(selectingFromCode_, true);
+            mapList_->clear();
+        }
+        setListCommandsEnabled(false);
+        statusPanel1_->clear();
+    });
+}
+
+// PLACEHOLDER: the search (frmFind, frmNotFound) is not wired in yet.
+void TForm1::Search1Click() {}
+
+void TForm1::Exit1Click()
+{
+    ui::Guarded([this] {
+        if (frmQuit->exec() == ui::ResultOk)
+            emit terminateRequested();
+    });
+}
+
+void TForm1::About1Click()
+{
+    ui::Guarded([] { frmAbout->exec(); });
+}
+
+void TForm1::ListBox1Click()
+{
+    ui::Guarded([this] {
+        if (const auto entry = selectedEntry())
+            catalogue::ShowMapDetails(frmConfig->MapsText(), *entry, *details_);
+    });
+}
+
+void TForm1::ListBox1DblClick()
+{
+    View1Click();
+}

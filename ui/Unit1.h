@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QLabel;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace ui {
+class ListBoxMapList;
+class RichEditDetailsView;
+} // namespace ui
+
+// The main window: the map list, the details pane, the commands and the
+// status bar. Every handler shows a dialog where needed, calls the catalogue
+// and updates the command states.
+class TForm1 final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The hidden Label1: the start directory, where "lister.txt" lives.
+    std::string StartDirectoryText() const;
+
+    void FormCreate();
+    // Loads the configuration; does its work on the first call of a run only.
+    void FormActivate();
+    void Configure1Click();
+    void Scan1Click();
+    void Save1Click();
+    void Print1Click();
+    void View1Click();
+    void Clear1Click();
+    void Search1Click();
+    void Exit1Click();
+    void About1Click();
+    void ListBox1Click();
+    void ListBox1DblClick();
+
+signals:
+    // Exit was confirmed: the application is to end its message loop.
+    void terminateRequested();
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    void nameSeparators();
+    void setUpToolBar();
+    void setUpStatusBar();
+    void setUpPanes();
+    void connectCommands();
+    void setScanEnabled(bool enabled);
+    void setListCommandsEnabled(bool enabled);
+    void selectEntryQuietly(int row);
+    std::optional<std::string> selectedEntry() const;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    QLabel *statusPanel0_ = nullptr; // owned by the status bar
+    QLabel *statusPanel1_ = nullptr;
+    std::unique_ptr<ui::ListBoxMapList> mapList_;
+    std::unique_ptr<ui::RichEditDetailsView> details_;
+    bool configurationLoaded_ = false;
+    bool selectingFromCode_ = false;
+};
+
+extern TForm1 *Form1;

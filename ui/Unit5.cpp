@@ -1,0 +1,97 @@
+#include "Unit5.h"
+#include "ui_Unit5.h"
+
+#include "ByteText.h"
+#include "ErrorReport.h"
+#include "FileDialogs.h"
+#include "Fonts.h"
+#include "Unit1.h"
+#include "Unit3.h"
+#include "WorkingDirectoryGuard.h"
+
+#include "catalogue/configuration.h"
+
+TfrmConfig *frmConfig = nullptr;
+
+namespace {
+
+constexpr int FrameLeft = 444;
+constexpr int FrameTop = 211;
+
+} // namespace
+
+TfrmConfig::TfrmConfig(QWidget *parent)
+    : ModalDialog(parent, true, Placement::KeepPlace), ui(std::make_unique<Ui::TfrmConfig>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFont(ui::PixelFont(ui::DialogFontFamily, 11));
+    move(FrameLeft, FrameTop);
+    ui->Edit1->setFocus();
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmConfig::reject);
+    connect(ui->Button1, &QPushButton::clicked, this, &TfrmConfig::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TfrmConfig::Button2Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TfrmConfig::BitBtn3Click);
+    FormCreate();
+}
+
+TfrmConfig::~TfrmConfig() = default;
+
+QLineEdit &TfrmConfig::Edit1() const
+{
+    return *ui->Edit1;
+}
+
+QLineEdit &TfrmConfig::Edit2() const
+{
+    return *ui->Edit2;
+}
+
+std::string TfrmConfig::MapsText() const
+{
+    return ui::BytesText(*ui->Edit1);
+}
+
+std::string TfrmConfig::ViewerText() const
+{
+    return ui::BytesText(*ui->Edit2);
+}
+
+void TfrmConfig::FormCreate()
+{
+    ui->Edit1->clear();
+    ui->Edit2->clear();
+}
+
+void TfrmConfig::Button1Click()
+{
+    ui::Guarded([this] {
+        // The chooser walks the current directory; put it back afterwards.
+        ui::WorkingDirectoryGuard keep;
+        if (frmStart->exec() == ui::ResultOk)
+            ui::SetBytesText(*ui->Edit1, frmStart->ChooserDirectory());
+        keep.restore();
+    });
+}
+
+void TfrmConfig::Button2Click()
+{
+    ui::Guarded([this] {
+        ui::WorkingDirectoryGuard keep;
+        const auto chosen = ui::AskOpenFileName(this, QStringLiteral("Browse to and then select cm32.exe"),
+                                                openDialogFileName_);
+        if (chosen) {
+            openDialogFileName_ = *chosen;
+            ui::SetBytesText(*ui->Edit2, *chosen);
+        }
+        keep.restore();
+    });
+}
+
+void TfrmConfig::BitBtn3Click()
+{
+    ui::Guarded([this] { catalogue::SaveConfiguration(Form1->StartDirectoryText(), MapsText(), ViewerText()); });
+}

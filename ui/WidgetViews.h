@@ -1,0 +1,57 @@
+#pragma once
+
+#include "catalogue/views.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QWidget;
+
+namespace ui {
+
+class ProgressBarView final : public catalogue::ProgressView {
+public:
+    explicit ProgressBarView(QProgressBar &bar) : bar_(bar) {}
+    void setMaximum(int maximum) override;
+    void setPosition(int position) override;
+    int position() const override;
+    void setVisible(bool visible) override;
+
+private:
+    QProgressBar &bar_;
+};
+
+// A status bar panel.
+class LabelStatusText final : public catalogue::StatusText {
+public:
+    explicit LabelStatusText(QLabel &label) : label_(label) {}
+    void setText(const std::string &text) override;
+
+private:
+    QLabel &label_;
+};
+
+// The configuration dialog's two boxes, filled as the file is read.
+class LineEditConfigurationFields final : public catalogue::ConfigurationFields {
+public:
+    LineEditConfigurationFields(QLineEdit &maps, QLineEdit &viewer) : maps_(maps), viewer_(viewer) {}
+    void setMapsText(const std::string &text) override;
+    void setViewerText(const std::string &text) override;
+
+private:
+    QLineEdit &maps_;
+    QLineEdit &viewer_;
+};
+
+// The list save dialog.
+class SaveDialogPrompt final : public catalogue::FileNamePrompt {
+public:
+    explicit SaveDialogPrompt(QWidget *parent) : parent_(parent) {}
+    std::optional<std::string> askFileName(const std::string &initialDirectory,
+                                           const std::string &suggestedName) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace ui
