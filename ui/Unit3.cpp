@@ -1,18 +1,171 @@
 #include "Unit3.h"
+#include "ui_Unit3.h"
 
+#include "DialogLook.h"
+#include "ErrorReport.h"
+#include "FolderListDelegate.h"
+#include "FolderRows.h"
+#include "PathFitting.h"
+
+#include "runtime/io_error.h"
 #include "runtime/working_directory.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QListWidgetItem>
+#include <QShowEvent>
 
 TfrmStart *frmStart = nullptr;
 
-// Placeholder until the chooser's window lands.
-namespace Ui {
-class TfrmStart {};
+namespace {
+
+constexpr int ClientWidth = 335;
+constexpr int ClientHeight = 208;
+
+QString displayName(const std::string &bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-TfrmStart::TfrmStart(QWidget *parent)
-    : QDialog(parent), chooserDirectory_(runtime::GetWorkingDirectory())
+QIcon drivePicture(DriveKind kind)
 {
-    setObjectName(QStringLiteral("frmStart"));
+    switch (kind) {
+    case DriveKind::Removable:
+        return QIcon(QStringLiteral(":/pictures/drive_removable.png"));
+    case DriveKind::CdRom:
+        return QIcon(QStringLiteral(":/pictures/drive_cdrom.png"));
+    case DriveKind::Ram:
+        return QIcon(QStringLiteral(":/pictures/drive_ram.png"));
+    case DriveKind::Network:
+        return QIcon(QStringLiteral(":/pictures/drive_network.png"));
+    case DriveKind::Fixed:
+        break;
+    }
+    return QIcon(QStringLiteral(":/pictures/drive_fixed.png"));
+}
+
+} // namespace
+
+TfrmStart::TfrmStart(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmStart>()), chooserDirectory_(runtime::GetWorkingDirectory())
+{
+    ui->setupUi(this);
+    dialoglook::MakeFixedDialog(*this, ClientWidth, ClientHeight);
+    ui->DirectoryListBox1->setItemDelegate(new FolderListDelegate(ui->DirectoryListBox1));
+
+    connect(ui->DriveComboBox1, &QComboBox::activated, this, &TfrmStart::DriveComboBox1Change);
+    connect(ui->DirectoryListBox1, &QListWidget::itemDoubleClicked, this, &TfrmStart::DirectoryListBox1DblClick);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(dialoglook::ResultCancel); });
+
+    FillDriveList();
+    FillFolderRows();
+    UpdatePathLabel();
+    ui->DriveComboBox1->setFocus();
 }
 
 TfrmStart::~TfrmStart() = default;
+
+void TfrmStart::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    ui::Guarded([this] {
+        directoryAtOpen_ = runtime::GetWorkingDirectory();
+        movedDirectory_ = false;
+        // Media come and go between showings.
+        FillDriveList();
+        dialoglook::CentreOnScreen(*this);
+    });
+}
+
+void TfrmStart::reject()
+{
+    done(dialoglook::ResultCancel);
+}
+
+void TfrmStart::done(int result)
+{
+    ui::Guarded([this] { RestoreWorkingDirectory(); });
+    QDialog::done(result);
+}
+
+void TfrmStart::DriveComboBox1Change(int index)
+{
+    ui::Guarded([this, index] {
+        if (index == chosenDrive_ || index < 0 || index >= static_cast<int>(drives_.size()))
+            return;
+        chosenDrive_ = index;
+        OpenFolder(drives_[index].mountPath);
+    });
+}
+
+void TfrmStart::DirectoryListBox1DblClick(QListWidgetItem *item)
+{
+    ui::Guarded([this, item] {
+        if (item)
+            OpenFolder(item->data(FolderListDelegate::PathRole).toByteArray().toStdString());
+    });
+}
+
+void TfrmStart::OpenFolder(const std::string &target)
+{
+    if (target == chooserDirectory_)
+        return;
+    movedDirectory_ = true;
+    runtime::SetWorkingDirectory(target);
+    runtime::CheckIo();
+    chooserDirectory_ = runtime::GetWorkingDirectory();
+    FillFolderRows();
+    UpdatePathLabel();
+    SelectChosenDrive();
+}
+
+void TfrmStart::FillDriveList()
+{
+    drives_ = MountedDrives();
+    QComboBox &list = *ui->DriveComboBox1;
+    list.clear();
+    for (const MountedDrive &drive : drives_)
+        list.addItem(drivePicture(drive.kind), displayName(drive.caption));
+    // The closed list is narrow; let the open one show whole captions.
+    list.view()->setMinimumWidth(list.view()->sizeHintForColumn(0) + 8);
+    SelectChosenDrive();
+}
+
+void TfrmStart::SelectChosenDrive()
+{
+    chosenDrive_ = DriveHoldingPath(drives_, chooserDirectory_);
+    ui->DriveComboBox1->setCurrentIndex(chosenDrive_);
+}
+
+void TfrmStart::FillFolderRows()
+{
+    QListWidget &list = *ui->DirectoryListBox1;
+    list.clear();
+    const std::vector<FolderRow> rows = BuildFolderRows(chooserDirectory_);
+    for (const FolderRow &row : rows) {
+        auto *item = new QListWidgetItem(displayName(row.text), &list); // owned by the list
+        item->setData(FolderListDelegate::KindRole, static_cast<int>(row.kind));
+        item->setData(FolderListDelegate::IndentRole, row.indent);
+        item->setData(FolderListDelegate::PathRole, QByteArray::fromStdString(row.path));
+    }
+    list.setCurrentRow(OpenFolderRow(rows));
+}
+
+void TfrmStart::UpdatePathLabel()
+{
+    const QFontMetrics metrics(ui->Label2->font());
+    const auto measure = [&metrics](const std::string &text) { return metrics.horizontalAdvance(displayName(text)); };
+    ui->Label2->setText(displayName(FitPathToWidth(chooserDirectory_, ui->Label2->width(), measure)));
+}
+
+void TfrmStart::RestoreWorkingDirectory()
+{
+    if (!movedDirectory_ || directoryAtOpen_.empty())
+        return;
+    movedDirectory_ = false;
+    runtime::SetWorkingDirectory(directoryAtOpen_);
+    runtime::CheckIo();
+}

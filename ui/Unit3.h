@@ -1,9 +1,14 @@
 #pragma once
 
+#include "MountedDrives.h"
+
 #include <QDialog>
 
 #include <memory>
 #include <string>
+#include <vector>
+
+class QListWidgetItem;
 
 namespace Ui {
 class TfrmStart;
@@ -20,9 +25,32 @@ public:
     // The folder the chooser has open (raw bytes, full path).
     const std::string &ChooserDirectory() const { return chooserDirectory_; }
 
+    // Closing, with either result, puts the process's current directory back
+    // where it was when the chooser opened.
+    void done(int result) override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void DriveComboBox1Change(int index);
+    void DirectoryListBox1DblClick(QListWidgetItem *item);
+
+    // Enters target (checked) and shows what it holds.
+    void OpenFolder(const std::string &target);
+    void FillDriveList();
+    void SelectChosenDrive();
+    void FillFolderRows();
+    void UpdatePathLabel();
+    void RestoreWorkingDirectory();
+
     std::unique_ptr<Ui::TfrmStart> ui;
     std::string chooserDirectory_;
+    std::vector<MountedDrive> drives_;
+    int chosenDrive_ = -1;
+    std::string directoryAtOpen_;
+    bool movedDirectory_ = false;
 };
 
 extern TfrmStart *frmStart;
