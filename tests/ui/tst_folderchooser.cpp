@@ -310,6 +310,7 @@ void FolderChooserTest::opensAtTheStartDirectory()
     auto *drives = chooser().findChild<QComboBox *>(QStringLiteral("DriveComboBox1"));
     QVERIFY(drives->count() > 0);
     QVERIFY(drives->currentText().startsWith(QStringLiteral("/")));
+    QCOMPARE(chooser().focusWidget(), drives);
 }
 
 void FolderChooserTest::doubleClickOpensAFolder()
