@@ -13,7 +13,10 @@ void MakeFixedDialog(QDialog &dialog, int clientWidth, int clientHeight)
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     dialog.setFixedSize(clientWidth, clientHeight);
     // Pixel height, not points: the layouts are measured against this font.
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where it is missing, a face of Arial's widths keeps the texts in their places.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Helvetica")});
     font.setPixelSize(11);
     dialog.setFont(font);
 }

@@ -1,0 +1,69 @@
+#include "Unit10.h"
+#include "ui_Unit10.h"
+
+#include "DialogLook.h"
+
+TfrmFind *frmFind = nullptr;
+
+TfrmFind::TfrmFind(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmFind>())
+{
+    ui->setupUi(this);
+    dialoglook::MakeFixedDialog(*this, 232, 261);
+    dialoglook::SetTextColour(*ui->Label4, QColor(255, 0, 0));
+    ui->Edit1->setFocus(); // first in tab order at the first opening
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(dialoglook::ResultCancel); });
+}
+
+TfrmFind::~TfrmFind() = default;
+
+std::string TfrmFind::SearchText() const
+{
+    return ui->Edit1->text().toUtf8().toStdString();
+}
+
+void TfrmFind::SetSearchText(const std::string &text)
+{
+    ui->Edit1->setText(QString::fromUtf8(text));
+}
+
+bool TfrmFind::FullSearch() const
+{
+    return ui->RadioButton2->isChecked();
+}
+
+void TfrmFind::SetFullSearch(bool full)
+{
+    (full ? ui->RadioButton2 : ui->RadioButton1)->setChecked(true);
+}
+
+void TfrmFind::setVisible(bool visible)
+{
+    if (!visible) {
+        QDialog::setVisible(false);
+        return;
+    }
+    // Showing a dialog hands its focus widget a Tab-like focus, which would
+    // select the whole text; reopening keeps the caret and selection instead.
+    QLineEdit &edit = *ui->Edit1;
+    const int caret = edit.cursorPosition();
+    const int start = edit.selectionStart();
+    const int length = edit.selectionLength();
+    QDialog::setVisible(true);
+    if (length > 0)
+        edit.setSelection(caret == start ? start + length : start, caret == start ? -length : length);
+    else
+        edit.setCursorPosition(caret);
+}
+
+void TfrmFind::reject()
+{
+    done(dialoglook::ResultCancel);
+}
+
+void TfrmFind::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    dialoglook::CentreOnScreen(*this);
+}

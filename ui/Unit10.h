@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TfrmFind;
+}
+
+// The search dialog: the search text and whether to search the map files'
+// contents. Created once and only hidden, so the text, the option and the
+// focused control stay as the user left them.
+class TfrmFind final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmFind(QWidget *parent = nullptr);
+    ~TfrmFind() override;
+
+    // The text of Edit1 as UTF-8 bytes.
+    std::string SearchText() const;
+    void SetSearchText(const std::string &text);
+
+    // RadioButton2 ("Carry out a full search") is checked.
+    bool FullSearch() const;
+    void SetFullSearch(bool full);
+
+    void setVisible(bool visible) override;
+
+public slots:
+    void reject() override; // Esc and any other close count as Cancel
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::TfrmFind> ui;
+};
+
+extern TfrmFind *frmFind;

@@ -1,0 +1,139 @@
+#include "Unit7.h"
+#include "ui_Unit7.h"
+
+#include "DialogLook.h"
+#include "ErrorReport.h"
+#include "ListPrinting.h"
+
+#include "catalogue/views.h"
+#include "runtime/io_error.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <climits>
+
+TfrmPrint *frmPrint = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 263;
+constexpr int ClientHeight = 119;
+
+} // namespace
+
+TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmPrint>())
+{
+    ui->setupUi(this);
+    dialoglook::MakeFixedDialog(*this, ClientWidth, ClientHeight);
+    // Points, not pixels: the pane is laid out again at the printer's resolution.
+    ui->RichEdit1->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
+    ui->RichEdit1->hide();
+    ui->BitBtn1->hide();
+
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
+}
+
+TfrmPrint::~TfrmPrint() = default;
+
+void TfrmPrint::SetPrintJob(const catalogue::MapList &list, QPrinter &printer)
+{
+    list_ = &list;
+    printer_ = &printer;
+}
+
+void TfrmPrint::reject()
+{
+    if (!working_)
+        done(dialoglook::ResultCancel);
+}
+
+void TfrmPrint::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    dialoglook::CentreOnScreen(*this);
+    // The work starts once the dialog is up, once per showing.
+    if (!event->spontaneous() && !activationPending_) {
+        activationPending_ = true;
+        QMetaObject::invokeMethod(this, &TfrmPrint::FormActivate, Qt::QueuedConnection);
+    }
+}
+
+void TfrmPrint::keyPressEvent(QKeyEvent *event)
+{
+    // No Cancel button: Esc has nothing to click.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmPrint::closeEvent(QCloseEvent *event)
+{
+    if (working_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TfrmPrint::FormActivate()
+{
+    if (!activationPending_)
+        return;
+    activationPending_ = false;
+    if (!isVisible())
+        return;
+
+    ui->Label1->setText(QStringLiteral("Printing ..."));
+    ui->BitBtn1->hide();
+    working_ = true;
+    ui::Guarded([this] { CopyAndPrint(); });
+    working_ = false;
+    // Shown after a failure too: it is the only way out of the dialog.
+    ui->BitBtn1->show();
+    ui->BitBtn1->setFocus();
+}
+
+void TfrmPrint::CopyAndPrint()
+{
+    // Let the dialog draw itself before the work starts.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ui->RichEdit1->clear();
+
+    const std::size_t count = list_ ? list_->count() : 0;
+    // A range of 0 to 0 would turn the bar into a busy indicator, so the bar
+    // runs to at least 1; a position past the end shows as a full bar.
+    const int maximum = static_cast<int>(std::clamp<std::size_t>(count, 2, INT_MAX) - 1);
+    ui->ProgressBar1->setRange(0, maximum);
+    ui->ProgressBar1->setValue(count == 0 ? maximum : 0);
+
+    for (std::size_t index = 0; index < count; ++index) {
+        AppendLine(list_->at(index), index > 0);
+        ui->ProgressBar1->setValue(std::min<std::size_t>(index + 1, maximum));
+    }
+    // An empty list prints nothing.
+    if (count > 0 && printer_)
+        PrintDocument(*ui->RichEdit1->document(), *printer_);
+    ui->Label1->setText(QStringLiteral("Complete - select OK to return"));
+}
+
+void TfrmPrint::AppendLine(const std::string &entry, bool newParagraph)
+{
+    const QString text = QFile::decodeName(QByteArray::fromStdString(entry));
+    QTextDocument &doc = *ui->RichEdit1->document();
+    QTextCursor cursor(&doc);
+    cursor.movePosition(QTextCursor::End);
+    // One paragraph per entry, without an empty one after the last.
+    if (newParagraph)
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    const int start = cursor.position();
+    cursor.insertText(text, QTextCharFormat());
+    if (cursor.position() != start + text.size())
+        throw runtime::Exception("RichEdit line insertion error");
+}
