@@ -13,10 +13,19 @@
 #include <QApplication>
 #include <QIcon>
 
+// The pictures are compiled into the window library; a static library's
+// resources must be registered by hand. Q_INIT_RESOURCE works outside any
+// namespace only.
+static void registerPictures()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace ui {
 
 void ConfigureApplication()
 {
+    registerPictures();
     // The title is the caption of every error box. Kept out of the display
     // name, which the window system would append to every window's caption.
     QApplication::setApplicationName(QStringLiteral("Map utility"));
