@@ -149,8 +149,12 @@ void TForm1::connectCommands()
 bool TForm1::event(QEvent *event)
 {
     const bool handled = QMainWindow::event(event);
-    if (event->type() == QEvent::Show && !testAttribute(Qt::WA_Moved))
+    if (event->type() == QEvent::Show && !testAttribute(Qt::WA_Moved)) {
         ui::CentreOnScreen(*this);
+        // Without a window manager nobody activates the new window, and the
+        // configuration is loaded on activation.
+        activateWindow();
+    }
     // After the activation itself is done: loading may show a modal notice.
     if (event->type() == QEvent::WindowActivate && !configurationLoaded_)
         QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);

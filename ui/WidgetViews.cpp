@@ -5,31 +5,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 
 namespace ui {
-
-void ProgressBarView::setMaximum(int maximum)
-{
-    bar_.setMaximum(maximum);
-}
-
-void ProgressBarView::setPosition(int position)
-{
-    bar_.setValue(position);
-    // The search runs in the handler: paint now, the event loop is not running.
-    bar_.repaint();
-}
-
-int ProgressBarView::position() const
-{
-    return bar_.value();
-}
-
-void ProgressBarView::setVisible(bool visible)
-{
-    bar_.setVisible(visible);
-}
 
 void LabelStatusText::setText(const std::string &text)
 {

@@ -4,22 +4,9 @@
 
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QWidget;
 
 namespace ui {
-
-class ProgressBarView final : public catalogue::ProgressView {
-public:
-    explicit ProgressBarView(QProgressBar &bar) : bar_(bar) {}
-    void setMaximum(int maximum) override;
-    void setPosition(int position) override;
-    int position() const override;
-    void setVisible(bool visible) override;
-
-private:
-    QProgressBar &bar_;
-};
 
 // A status bar panel.
 class LabelStatusText final : public catalogue::StatusText {

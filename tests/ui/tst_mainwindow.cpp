@@ -298,19 +298,28 @@ void TestMainWindow::viewerBrowseOffersPreviousFile()
     frmConfig->Edit2().setText(QStringLiteral("typed"));
     ui::FileDialogSeam::answerNext(std::string("/opt/first/cm32.exe"));
     ui::FileDialogSeam::answerNext(std::nullopt);
+    ui::FileDialogSeam::answerNext(std::string("/opt/second/cm32.exe"));
+    bool stayedOpen = false;
     whenModal(QStringLiteral("frmConfig"), [&](QWidget *dialog) {
         click(dialog, "Button2");
         QCOMPARE(frmConfig->Edit2().text(), QStringLiteral("/opt/first/cm32.exe"));
         click(dialog, "Button2"); // cancelled: the box keeps its text
         QCOMPARE(frmConfig->Edit2().text(), QStringLiteral("/opt/first/cm32.exe"));
+        // Enter on a focused button runs that button, not OK.
+        dialog->findChild<QWidget *>(QStringLiteral("Button2"))->setFocus();
+        pressKey(dialog, Qt::Key_Return);
+        stayedOpen = dialog->isVisible();
         click(dialog, "BitBtn2");
     });
     run_->form->Configure1Click();
+    QVERIFY(stayedOpen);
+    QCOMPARE(frmConfig->Edit2().text(), QStringLiteral("/opt/second/cm32.exe"));
     const auto &calls = ui::FileDialogSeam::calls();
-    QCOMPARE(calls.size(), std::size_t(2));
+    QCOMPARE(calls.size(), std::size_t(3));
     QCOMPARE(calls[0].title, QStringLiteral("Browse to and then select cm32.exe"));
     QCOMPARE(calls[0].fileName, std::string());
     QCOMPARE(calls[1].fileName, std::string("/opt/first/cm32.exe"));
+    QCOMPARE(calls[2].fileName, std::string("/opt/first/cm32.exe"));
 }
 
 void TestMainWindow::scanListsDemoCollection()
