@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev
     libgtest-dev libbenchmark-dev
     poppler-utils cups printer-driver-cups-pdf
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-liberation fonts-comic-neue
 )
 [ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
 
