@@ -7,8 +7,11 @@
 #include "Unit4.h"
 #include "Unit5.h"
 #include "Unit6.h"
+#include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "Unit10.h"
+#include "Unit11.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -44,10 +47,11 @@ std::unique_ptr<TForm1> CreateApplicationWindows()
     frmQuit = new TfrmQuit(Form1);
     frmConfig = new TfrmConfig(Form1);
     frmDoConfig = new TfrmDoConfig(Form1);
-    // The print progress dialog joins here.
+    frmPrint = new TfrmPrint(Form1);
     frmError = new TfrmError(Form1);
     frmConfirmClear = new TfrmConfirmClear(Form1);
-    // The search dialog and its notice join here.
+    frmFind = new TfrmFind(Form1);
+    frmNotFound = new TfrmNotFound(Form1);
     // When the main window goes, so do the dialogs: forget them all.
     QObject::connect(Form1, &QObject::destroyed, qApp, [] {
         Form1 = nullptr;
@@ -56,8 +60,11 @@ std::unique_ptr<TForm1> CreateApplicationWindows()
         frmQuit = nullptr;
         frmConfig = nullptr;
         frmDoConfig = nullptr;
+        frmPrint = nullptr;
         frmError = nullptr;
         frmConfirmClear = nullptr;
+        frmFind = nullptr;
+        frmNotFound = nullptr;
     });
     return main;
 }

@@ -1,5 +1,6 @@
 #include "SearchProgress.h"
 
+#include <QCoreApplication>
 #include <QLayout>
 #include <QProgressBar>
 
@@ -7,18 +8,14 @@
 
 namespace {
 
-constexpr qint64 MoveIntervalMs = 33;
+constexpr qint64 EventIntervalMs = 100;
 
 } // namespace
 
 SearchProgress::SearchProgress(QProgressBar &bar) : bar_(bar), maximum_(std::max(bar.maximum(), 0))
 {
     position_ = std::clamp(bar.value(), 0, maximum_);
-}
-
-SearchProgress::~SearchProgress()
-{
-    showPosition();
+    sinceEvents_.start();
 }
 
 void SearchProgress::setMaximum(int maximum)
@@ -27,14 +24,15 @@ void SearchProgress::setMaximum(int maximum)
     position_ = std::min(position_, maximum_);
     // A range of 0 to 0 would turn the bar into a busy indicator.
     bar_.setRange(0, std::max(maximum_, 1));
-    showPosition();
+    bar_.setValue(position_);
 }
 
 void SearchProgress::setPosition(int position)
 {
     position_ = std::clamp(position, 0, maximum_);
-    if (position_ == maximum_ || !sinceShown_.isValid() || sinceShown_.elapsed() >= MoveIntervalMs)
-        showPosition();
+    bar_.setValue(position_); // repaints at once, and only when the fill moves
+    if (sinceEvents_.elapsed() >= EventIntervalMs)
+        keepWindowPainted();
 }
 
 int SearchProgress::position() const
@@ -44,7 +42,7 @@ int SearchProgress::position() const
 
 void SearchProgress::setVisible(bool visible)
 {
-    showPosition();
+    bar_.setValue(position_);
     bar_.setVisible(visible);
     // Nothing else will lay out and paint the window before the search ends.
     if (QWidget *parent = bar_.parentWidget()) {
@@ -54,9 +52,10 @@ void SearchProgress::setVisible(bool visible)
     }
 }
 
-void SearchProgress::showPosition()
+void SearchProgress::keepWindowPainted()
 {
-    // QProgressBar repaints itself synchronously when the change is visible.
-    bar_.setValue(position_);
-    sinceShown_.start();
+    // Exposes, resizes and the window manager's pings are answered; clicks,
+    // keys and close requests stay queued until the search has finished.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceEvents_.start();
 }

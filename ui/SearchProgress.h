@@ -7,15 +7,14 @@
 class QProgressBar;
 
 // The content search's progress on the main window's bar. The search runs
-// inside its handler with no event loop, so the bar paints itself at once
-// when it changes; to keep a fast search fast, it is moved at most about 30
-// times a second. position() is always exact, and so is the bar once the
-// maximum is reached, the bar is hidden, or this object goes away (as when
-// an error ends the search).
+// inside its handler, so the bar paints itself at once when it changes (the
+// bar repaints only when its filled width moves, which keeps a fast search
+// fast), and the window's waiting paint and window-system events are handled
+// a few times a second so it never looks hung. User input waits until the
+// search is over. position() is always exact.
 class SearchProgress final : public catalogue::ProgressView {
 public:
     explicit SearchProgress(QProgressBar &bar);
-    ~SearchProgress() override;
     SearchProgress(const SearchProgress &) = delete;
     SearchProgress &operator=(const SearchProgress &) = delete;
 
@@ -26,10 +25,10 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    void showPosition();
+    void keepWindowPainted();
 
     QProgressBar &bar_;
     int maximum_ = 0;
     int position_ = 0;
-    QElapsedTimer sinceShown_;
+    QElapsedTimer sinceEvents_;
 };

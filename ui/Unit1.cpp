@@ -7,18 +7,24 @@
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "MapListView.h"
+#include "PrintSetup.h"
+#include "SearchProgress.h"
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit5.h"
 #include "Unit6.h"
+#include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "Unit10.h"
+#include "Unit11.h"
 #include "WidgetViews.h"
 
 #include "catalogue/configuration.h"
 #include "catalogue/list_export.h"
 #include "catalogue/map_details.h"
 #include "catalogue/map_scan.h"
+#include "catalogue/map_search.h"
 #include "catalogue/viewer_launch.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
@@ -47,7 +53,8 @@ QString mapsAreInText()
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), printDialog1_(std::make_unique<PrintSetup>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -255,8 +262,15 @@ void TForm1::Save1Click()
     });
 }
 
-// PLACEHOLDER: printing (the print dialog and frmPrint) is not wired in yet.
-void TForm1::Print1Click() {}
+void TForm1::Print1Click()
+{
+    ui::Guarded([this] {
+        if (!printDialog1_->Execute(this))
+            return;
+        frmPrint->SetPrintJob(*mapList_, printDialog1_->Printer());
+        frmPrint->exec();
+    });
+}
 
 void TForm1::View1Click()
 {
@@ -281,8 +295,29 @@ void TForm1::Clear1Click()
     });
 }
 
-// PLACEHOLDER: the search (frmFind, frmNotFound) is not wired in yet.
-void TForm1::Search1Click() {}
+void TForm1::Search1Click()
+{
+    ui::Guarded([this] {
+        if (frmFind->exec() != ui::ResultOk)
+            return;
+        QScopedValueRollback quiet(selectingFromCode_, true);
+        if (frmFind->FullSearch()) {
+            fullSearch(frmFind->SearchText(), frmConfig->MapsText());
+            return;
+        }
+        ui::LabelStatusText status(*statusPanel1_);
+        if (catalogue::filenameSearch(catalogue::programState(), *mapList_, frmFind->SearchText(), status) == 0)
+            frmNotFound->exec();
+    });
+}
+
+int TForm1::fullSearch(const std::string &text, const std::string &mapsText)
+{
+    SearchProgress progress(*ui->ProgressBar1);
+    ui::LabelStatusText status(*statusPanel1_);
+    return catalogue::fullSearch(catalogue::programState(), *mapList_, text, mapsText, progress, status,
+                                 [] { frmNotFound->exec(); });
+}
 
 void TForm1::Exit1Click()
 {

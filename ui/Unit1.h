@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+class PrintSetup;
 class QLabel;
 
 namespace Ui {
@@ -45,6 +46,13 @@ public:
     void ListBox1Click();
     void ListBox1DblClick();
 
+    // The content search over the listed maps, with this window's progress
+    // bar and status panel; notFound runs while the bar still shows.
+    int fullSearch(const std::string &text, const std::string &mapsText);
+
+    // The print setup dialog and the run's current printer.
+    PrintSetup &PrintDialog1() { return *printDialog1_; }
+
 signals:
     // Exit was confirmed: the application is to end its message loop.
     void terminateRequested();
@@ -68,6 +76,7 @@ private:
     QLabel *statusPanel1_ = nullptr;
     std::unique_ptr<ui::ListBoxMapList> mapList_;
     std::unique_ptr<ui::RichEditDetailsView> details_;
+    std::unique_ptr<PrintSetup> printDialog1_;
     bool configurationLoaded_ = false;
     bool selectingFromCode_ = false;
 };
