@@ -2,8 +2,10 @@
 
 #include "Fonts.h"
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QScreen>
 
 namespace ui {
@@ -23,6 +25,13 @@ void CentreOnScreen(QWidget &window)
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+void SetTextColour(QWidget &widget, const QColor &colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget.setPalette(palette);
 }
 
 ModalDialog::ModalDialog(QWidget *parent, bool escapeCancels, Placement placement)

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QColor;
 class QKeyEvent;
 class QShowEvent;
 class QWidget;
@@ -18,6 +19,9 @@ void UseFixedDialogFrame(QDialog &dialog);
 
 // Places a window, frame included, in the middle of its screen.
 void CentreOnScreen(QWidget &window);
+
+// Text colour of a label-like widget.
+void SetTextColour(QWidget &widget, const QColor &colour);
 
 // Cancel, Esc and the close box all end with ResultCancel. A dialog without a
 // cancel button passes escapeCancels = false, and Esc then does nothing.

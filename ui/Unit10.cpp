@@ -1,19 +1,17 @@
 #include "Unit10.h"
 #include "ui_Unit10.h"
 
-#include "DialogLook.h"
-
 TfrmFind *frmFind = nullptr;
 
-TfrmFind::TfrmFind(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmFind>())
+TfrmFind::TfrmFind(QWidget *parent) : ModalDialog(parent, true), ui(std::make_unique<Ui::TfrmFind>())
 {
     ui->setupUi(this);
-    dialoglook::MakeFixedDialog(*this, 232, 261);
-    dialoglook::SetTextColour(*ui->Label4, QColor(255, 0, 0));
+    ui::UseFixedDialogFrame(*this);
+    ui::SetTextColour(*ui->Label4, QColor(255, 0, 0));
     ui->Edit1->setFocus(); // first in tab order at the first opening
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(dialoglook::ResultCancel); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
 }
 
 TfrmFind::~TfrmFind() = default;
@@ -41,7 +39,7 @@ void TfrmFind::SetFullSearch(bool full)
 void TfrmFind::setVisible(bool visible)
 {
     if (!visible) {
-        QDialog::setVisible(false);
+        ModalDialog::setVisible(false);
         return;
     }
     // Showing a dialog hands its focus widget a Tab-like focus, which would
@@ -50,20 +48,9 @@ void TfrmFind::setVisible(bool visible)
     const int caret = edit.cursorPosition();
     const int start = edit.selectionStart();
     const int length = edit.selectionLength();
-    QDialog::setVisible(true);
+    ModalDialog::setVisible(true);
     if (length > 0)
         edit.setSelection(caret == start ? start + length : start, caret == start ? -length : length);
     else
         edit.setCursorPosition(caret);
-}
-
-void TfrmFind::reject()
-{
-    done(dialoglook::ResultCancel);
-}
-
-void TfrmFind::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    dialoglook::CentreOnScreen(*this);
 }

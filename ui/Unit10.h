@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "DialogFrame.h"
 
 #include <memory>
 #include <string>
@@ -12,7 +12,7 @@ class TfrmFind;
 // The search dialog: the search text and whether to search the map files'
 // contents. Created once and only hidden, so the text, the option and the
 // focused control stay as the user left them.
-class TfrmFind final : public QDialog {
+class TfrmFind final : public ui::ModalDialog {
     Q_OBJECT
 
 public:
@@ -28,12 +28,6 @@ public:
     void SetFullSearch(bool full);
 
     void setVisible(bool visible) override;
-
-public slots:
-    void reject() override; // Esc and any other close count as Cancel
-
-protected:
-    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<Ui::TfrmFind> ui;

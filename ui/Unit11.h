@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "DialogFrame.h"
 
 #include <memory>
 
@@ -9,19 +9,12 @@ class TfrmNotFound;
 }
 
 // "Maps not found": shown when a search matched nothing.
-class TfrmNotFound final : public QDialog {
+class TfrmNotFound final : public ui::ModalDialog {
     Q_OBJECT
 
 public:
     explicit TfrmNotFound(QWidget *parent = nullptr);
     ~TfrmNotFound() override;
-
-public slots:
-    void reject() override;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<Ui::TfrmNotFound> ui;

@@ -1,7 +1,6 @@
 #include "Unit3.h"
 #include "ui_Unit3.h"
 
-#include "DialogLook.h"
 #include "ErrorReport.h"
 #include "FolderListDelegate.h"
 #include "FolderRows.h"
@@ -18,9 +17,6 @@
 TfrmStart *frmStart = nullptr;
 
 namespace {
-
-constexpr int ClientWidth = 335;
-constexpr int ClientHeight = 208;
 
 QString displayName(const std::string &bytes)
 {
@@ -47,16 +43,17 @@ QIcon drivePicture(DriveKind kind)
 } // namespace
 
 TfrmStart::TfrmStart(QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TfrmStart>()), chooserDirectory_(runtime::GetWorkingDirectory())
+    : ModalDialog(parent, true, Placement::KeepPlace), ui(std::make_unique<Ui::TfrmStart>()),
+      chooserDirectory_(runtime::GetWorkingDirectory())
 {
     ui->setupUi(this);
-    dialoglook::MakeFixedDialog(*this, ClientWidth, ClientHeight);
+    ui::UseFixedDialogFrame(*this);
     ui->DirectoryListBox1->setItemDelegate(new FolderListDelegate(ui->DirectoryListBox1));
 
     connect(ui->DriveComboBox1, &QComboBox::activated, this, &TfrmStart::DriveComboBox1Change);
     connect(ui->DirectoryListBox1, &QListWidget::itemDoubleClicked, this, &TfrmStart::DirectoryListBox1DblClick);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(dialoglook::ResultCancel); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
 
     FillDriveList();
     FillFolderRows();
@@ -68,7 +65,7 @@ TfrmStart::~TfrmStart() = default;
 
 void TfrmStart::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    ModalDialog::showEvent(event);
     if (event->spontaneous())
         return;
     ui::Guarded([this] {
@@ -76,19 +73,14 @@ void TfrmStart::showEvent(QShowEvent *event)
         movedDirectory_ = false;
         // Media come and go between showings.
         FillDriveList();
-        dialoglook::CentreOnScreen(*this);
+        ui::CentreOnScreen(*this);
     });
-}
-
-void TfrmStart::reject()
-{
-    done(dialoglook::ResultCancel);
 }
 
 void TfrmStart::done(int result)
 {
     ui::Guarded([this] { RestoreWorkingDirectory(); });
-    QDialog::done(result);
+    ModalDialog::done(result);
 }
 
 void TfrmStart::DriveComboBox1Change(int index)

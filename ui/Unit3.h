@@ -1,8 +1,7 @@
 #pragma once
 
+#include "DialogFrame.h"
 #include "MountedDrives.h"
-
-#include <QDialog>
 
 #include <memory>
 #include <string>
@@ -15,7 +14,8 @@ class TfrmStart;
 }
 
 // The folder chooser: drive list, folder list and the shortened path label.
-class TfrmStart final : public QDialog {
+// Centred at each opening, after the drive list has been refreshed.
+class TfrmStart final : public ui::ModalDialog {
     Q_OBJECT
 
 public:
@@ -28,7 +28,6 @@ public:
     // Closing, with either result, puts the process's current directory back
     // where it was when the chooser opened.
     void done(int result) override;
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;

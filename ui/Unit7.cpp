@@ -1,8 +1,8 @@
 #include "Unit7.h"
 #include "ui_Unit7.h"
 
-#include "DialogLook.h"
 #include "ErrorReport.h"
+#include "Fonts.h"
 #include "ListPrinting.h"
 
 #include "catalogue/views.h"
@@ -10,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -19,23 +18,17 @@
 
 TfrmPrint *frmPrint = nullptr;
 
-namespace {
-
-constexpr int ClientWidth = 263;
-constexpr int ClientHeight = 119;
-
-} // namespace
-
-TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmPrint>())
+// No Cancel button: Esc has nothing to click.
+TfrmPrint::TfrmPrint(QWidget *parent) : ModalDialog(parent, false), ui(std::make_unique<Ui::TfrmPrint>())
 {
     ui->setupUi(this);
-    dialoglook::MakeFixedDialog(*this, ClientWidth, ClientHeight);
+    ui::UseFixedDialogFrame(*this);
     // Points, not pixels: the pane is laid out again at the printer's resolution.
-    ui->RichEdit1->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
+    ui->RichEdit1->setFont(QFont(QString::fromLatin1(ui::DialogFontFamily), 12));
     ui->RichEdit1->hide();
     ui->BitBtn1->hide();
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(dialoglook::ResultOk); });
+    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
 }
 
 TfrmPrint::~TfrmPrint() = default;
@@ -49,28 +42,17 @@ void TfrmPrint::SetPrintJob(const catalogue::MapList &list, QPrinter &printer)
 void TfrmPrint::reject()
 {
     if (!working_)
-        done(dialoglook::ResultCancel);
+        ModalDialog::reject();
 }
 
 void TfrmPrint::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
-    dialoglook::CentreOnScreen(*this);
+    ModalDialog::showEvent(event);
     // The work starts once the dialog is up, once per showing.
     if (!event->spontaneous() && !activationPending_) {
         activationPending_ = true;
         QMetaObject::invokeMethod(this, &TfrmPrint::FormActivate, Qt::QueuedConnection);
     }
-}
-
-void TfrmPrint::keyPressEvent(QKeyEvent *event)
-{
-    // No Cancel button: Esc has nothing to click.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmPrint::closeEvent(QCloseEvent *event)
@@ -79,7 +61,7 @@ void TfrmPrint::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    ModalDialog::closeEvent(event);
 }
 
 void TfrmPrint::FormActivate()

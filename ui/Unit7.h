@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "DialogFrame.h"
 
 #include <memory>
 #include <string>
@@ -16,8 +16,8 @@ class TfrmPrint;
 }
 
 // The print progress dialog: each showing copies the map list into the
-// hidden pane, prints it and then offers OK.
-class TfrmPrint final : public QDialog {
+// hidden pane, prints it and then offers OK. Nothing closes it while it prints.
+class TfrmPrint final : public ui::ModalDialog {
     Q_OBJECT
 
 public:
@@ -33,7 +33,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
