@@ -1,13 +1,10 @@
 #include "MountedDrives.h"
 
 #include "runtime/directory_match.h"
-
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include "runtime/host_volumes.h"
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <utility>
@@ -139,18 +136,11 @@ std::map<DeviceNumbers, std::string> hostVolumeLabels()
     runtime::MatchRecord record;
     for (std::int32_t code = runtime::FindFirstMatch(dir + "*", runtime::FileAttribute::Any, record); code == 0;
          code = runtime::FindNextMatch(record)) {
-        struct stat info {};
-        if (::stat((dir + record.Name).c_str(), &info) == 0 && S_ISBLK(info.st_mode))
-            labels[{major(info.st_rdev), minor(info.st_rdev)}] = undoHexEscapes(record.Name);
+        if (const auto device = runtime::BlockDeviceNumbers(dir + record.Name))
+            labels[*device] = undoHexEscapes(record.Name);
     }
     runtime::EndMatchSearch(record);
     return labels;
-}
-
-bool hostIsFolder(const std::string &path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
@@ -231,15 +221,12 @@ std::vector<MountedDrive> DrivesFromMounts(const std::vector<MountEntry> &mounts
 
 std::vector<MountedDrive> MountedDrives()
 {
-    std::ifstream table("/proc/self/mountinfo", std::ios::binary);
-    std::ostringstream text;
-    text << table.rdbuf();
     const std::map<DeviceNumbers, std::string> labels = hostVolumeLabels();
     const auto labelOf = [&labels](const MountEntry &mount) {
         const auto found = labels.find({mount.major, mount.minor});
         return found == labels.end() ? std::string() : found->second;
     };
-    return DrivesFromMounts(ParseMountInfo(text.str()), labelOf, hostIsFolder);
+    return DrivesFromMounts(ParseMountInfo(runtime::ReadMountTable()), labelOf, runtime::IsDirectory);
 }
 
 int DriveHoldingPath(const std::vector<MountedDrive> &drives, const std::string &path)
