@@ -1,18 +1,48 @@
 #include "viewer_launch.h"
 
 #include "map_scan.h"
+#include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/process_launch.h"
 #include "runtime/working_directory.h"
 
+#include <algorithm>
+
 namespace catalogue {
+namespace {
+
+bool isWindowsProgram(const std::string &path)
+{
+    constexpr std::string_view extension = ".exe";
+    return path.size() > extension.size()
+        && runtime::EqualsIgnoringAsciiCase(std::string_view(path).substr(path.size() - extension.size()), extension);
+}
+
+} // namespace
+
+std::string WineDrivePath(const std::string &hostPath)
+{
+    std::string path = "Z:" + hostPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::string &mapPath,
+                                 const std::string &winePath)
+{
+    if (!winePath.empty() && isWindowsProgram(viewerPath))
+        return {winePath, {viewerPath, WineDrivePath(mapPath)}};
+    return {viewerPath, {mapPath}};
+}
 
 bool LaunchViewer(const ProgramState &state, const std::string &entry)
 {
     // The map path is one argument, spaces and all; the viewer gets the name
     // as it is on disk even when its case differs from the entry's.
     const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
-    return runtime::LaunchDetached(state.ViewerPath, {mapPath});
+    const ViewerCommand command =
+        BuildViewerCommand(state.ViewerPath, mapPath, runtime::FindOnPath("wine").value_or(""));
+    return runtime::LaunchDetached(command.program, command.arguments);
 }
 
 } // namespace catalogue

@@ -3,8 +3,22 @@
 #include "program_state.h"
 
 #include <string>
+#include <vector>
 
 namespace catalogue {
+
+// The program and arguments that open mapPath in the viewer: the viewer
+// itself, or wine with the viewer when it is a Windows program (".exe") and
+// wine is installed; wine is then given the map in its "Z:\..." form.
+struct ViewerCommand {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::string &mapPath,
+                                 const std::string &winePath);
+
+// "/maps/a.fcw" as a Windows program run by wine sees it: "Z:\maps\a.fcw".
+std::string WineDrivePath(const std::string &hostPath);
 
 // Starts the viewer on entry's map in the current directory without waiting.
 // Returns whether a process was started; callers may ignore it.

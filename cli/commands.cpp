@@ -83,10 +83,11 @@ Request parse(const std::vector<std::string> &arguments)
     return request;
 }
 
-// Relative paths are taken from the directory the program was started in.
+// Relative paths are taken from the directory the program was started in;
+// an empty one stays empty, so that using it fails as it should.
 std::string fromStartDirectory(const catalogue::ProgramState &state, const std::string &path)
 {
-    if (!path.empty() && path[0] == runtime::PathSeparator)
+    if (path.empty() || path[0] == runtime::PathSeparator)
         return path;
     return state.StartDirectory + runtime::PathSeparator + path;
 }
@@ -175,7 +176,7 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
     runtime::SetWorkingDirectory(dir);
     runtime::CheckIo();
     if (!catalogue::LaunchViewer(state, entry))
-        throw runtime::Exception("The viewer could not be started: " + state.ViewerPath);
+        throw runtime::Exception("The viewer could not be started (line 2 of \"lister.txt\")");
     return ExitCode::Success;
 }
 

@@ -36,6 +36,10 @@ private:
 class TerminalProgress final : public catalogue::ProgressView {
 public:
     TerminalProgress(std::ostream &out, bool enabled) : out_(out), enabled_(enabled) {}
+    // A search that ends in an error leaves no half line behind.
+    ~TerminalProgress() override { setVisible(false); }
+    TerminalProgress(const TerminalProgress &) = delete;
+    TerminalProgress &operator=(const TerminalProgress &) = delete;
 
     void setMaximum(int maximum) override { maximum_ = maximum; }
     void setPosition(int position) override;

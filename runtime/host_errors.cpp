@@ -9,8 +9,10 @@ namespace runtime {
 namespace {
 
 // Whether the directory that would hold path's last component exists.
-bool parentDirectoryExists(const std::string &path)
+bool parentDirectoryExists(std::string path)
 {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back(); // "dir/missing/" names "missing" in "dir"
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos)
         return true; // relative to the current directory

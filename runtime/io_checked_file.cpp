@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,8 +29,8 @@ int openFile(const std::string &path, int flags)
 }
 
 // Follows symbolic links so that a write replaces the file a link names,
-// not the link itself.
-std::string followLinks(std::string path)
+// not the link itself. Nothing for a loop of links.
+std::optional<std::string> followLinks(std::string path)
 {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat info {};
@@ -47,15 +48,26 @@ std::string followLinks(std::string path)
         }
         path = target;
     }
-    return path;
+    return std::nullopt;
 }
 
+// Read from the process status rather than by setting it, which would
+// change it for a moment under every other thread.
 mode_t processUmask()
 {
     static const mode_t mask = [] {
-        const mode_t current = ::umask(022);
-        ::umask(current);
-        return current;
+        const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            char text[4096];
+            const ssize_t got = ::read(fd, text, sizeof text - 1);
+            ::close(fd);
+            if (got > 0) {
+                text[got] = '\0';
+                if (const char *line = std::strstr(text, "Umask:"))
+                    return static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+            }
+        }
+        return static_cast<mode_t>(022);
     }();
     return mask;
 }
@@ -66,12 +78,6 @@ std::string directoryOf(const std::string &path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool hasNul(const std::string &path)
@@ -130,8 +136,19 @@ void IoCheckedFile::openForReading(bool textMode)
         return;
     }
     const std::string resolved = ResolveNameIgnoringCase(path_);
-    // Non-blocking, so a pipe named like a map cannot stall the open.
-    const int fd = openFile(resolved, O_RDONLY | O_NONBLOCK);
+    // Only regular files are opened at all: opening a device can have effects
+    // of its own. Non-blocking and no controlling terminal, in case the name
+    // is swapped for something else between the test and the open.
+    struct stat before {};
+    if (::stat(resolved.c_str(), &before) != 0) {
+        RecordHostError(errno, resolved);
+        return;
+    }
+    if (!S_ISREG(before.st_mode)) {
+        RecordIoCode(IoCode::AccessDenied);
+        return;
+    }
+    const int fd = openFile(resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         RecordHostError(errno, resolved);
         return;
@@ -178,7 +195,12 @@ void CreateTextWrite(IoCheckedFile &file)
         RecordIoCode(IoCode::PathNotFound);
         return;
     }
-    const std::string target = followLinks(file.path_);
+    const std::optional<std::string> linked = followLinks(file.path_);
+    if (!linked) {
+        RecordHostError(ELOOP, file.path_);
+        return;
+    }
+    const std::string &target = *linked;
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
@@ -187,7 +209,7 @@ void CreateTextWrite(IoCheckedFile &file)
     }
     if (exists && !S_ISREG(existing.st_mode)) {
         // A device or a pipe is written directly: there is nothing to replace.
-        const int fd = openFile(target, O_WRONLY | O_NONBLOCK);
+        const int fd = openFile(target, O_WRONLY | O_NONBLOCK | O_NOCTTY);
         if (fd < 0) {
             RecordHostError(errno, target);
             return;
@@ -203,7 +225,8 @@ void CreateTextWrite(IoCheckedFile &file)
     }
     // Write a new version beside the target; CloseIoFile renames it over the
     // target, so a failure at any point leaves the old file as it was.
-    std::string temp = directoryOf(target) + "/." + nameOf(target) + ".XXXXXX";
+    // A short name of its own, so a target name near the length limit still works.
+    std::string temp = directoryOf(target) + "/.~write-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         RecordHostError(errno, temp);

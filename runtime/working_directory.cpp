@@ -23,7 +23,9 @@ std::string GetWorkingDirectory()
 {
     // getcwd with a null buffer allocates one as long as needed.
     std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-    return cwd ? std::string(cwd.get()) : std::string();
+    // A directory removed meanwhile has no path any more; "." still names it,
+    // so whatever is built on it fails there instead of landing in "/".
+    return cwd ? std::string(cwd.get()) : std::string(".");
 }
 
 } // namespace runtime

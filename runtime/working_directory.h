@@ -10,7 +10,7 @@ inline constexpr char PathSeparator = '/';
 // Changes the process's current directory; records a code on failure.
 void SetWorkingDirectory(const std::string &path);
 
-// The current directory as a full path; empty if the host cannot tell.
+// The current directory as a full path; "." when it has none any more.
 std::string GetWorkingDirectory();
 
 } // namespace runtime

@@ -87,6 +87,32 @@ TEST_F(ExportTest, TheViewerGetsTheMapPathAsOneArgument)
     EXPECT_EQ(readFile(path("args")), "1|" + path("maps/Old Harbour.FCW") + "|");
 }
 
+TEST_F(ExportTest, TheViewerHoldsNoneOfOurStreams)
+{
+    writeFile(path("viewer.sh"), "#!/bin/sh\nout=$(readlink /proc/$$/fd/1)\necho \"$out\" > \"$(dirname \"$0\")/fd.tmp\"\n"
+                                 "mv \"$(dirname \"$0\")/fd.tmp\" \"$(dirname \"$0\")/fd\"\n");
+    ::chmod(path("viewer.sh").c_str(), 0755);
+    state.ViewerPath = path("viewer.sh");
+    EXPECT_TRUE(LaunchViewer(state, "a"));
+    ASSERT_TRUE(waitForFile(path("fd")));
+    EXPECT_EQ(readFile(path("fd")), "/dev/null\n");
+}
+
+TEST(ViewerCommand, WindowsViewersRunThroughWineWhenItIsThere)
+{
+    const auto native = BuildViewerCommand("/opt/viewer/view", "/maps/Old Harbour.fcw", "/usr/bin/wine");
+    EXPECT_EQ(native.program, "/opt/viewer/view");
+    EXPECT_EQ(native.arguments, std::vector<std::string>{"/maps/Old Harbour.fcw"});
+
+    const auto windows = BuildViewerCommand("/home/u/.wine/c/CM32.EXE", "/maps/Old Harbour.fcw", "/usr/bin/wine");
+    EXPECT_EQ(windows.program, "/usr/bin/wine");
+    EXPECT_EQ(windows.arguments,
+              (std::vector<std::string>{"/home/u/.wine/c/CM32.EXE", "Z:\\maps\\Old Harbour.fcw"}));
+
+    const auto noWine = BuildViewerCommand("/c/cm32.exe", "/maps/a.fcw", "");
+    EXPECT_EQ(noWine.program, "/c/cm32.exe");
+}
+
 TEST_F(ExportTest, AMissingViewerStartsNothing)
 {
     state.ViewerPath = path("no-viewer");

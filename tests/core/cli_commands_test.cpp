@@ -81,6 +81,14 @@ TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
     EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
 }
 
+TEST_F(CommandLineTest, AnEmptyDirectoryNameIsAnError)
+{
+    EXPECT_EQ(run({"--dir", "", "scan"}), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
+    writeFile(path("lister.txt"), "\r\n\r\n");
+    EXPECT_EQ(run({"scan"}), 2);
+}
+
 TEST_F(CommandLineTest, UsageMistakesExit64)
 {
     for (const auto &arguments : std::vector<std::vector<std::string>>{

@@ -93,6 +93,7 @@ TEST_F(DirectoryTest, WorkingDirectoryChangesAreChecked)
     };
     EXPECT_EQ(codeFor(path("missing")), 2);
     EXPECT_EQ(codeFor(path("missing/deeper")), 3);
+    EXPECT_EQ(codeFor(path("missing/")), 2) << "a trailing separator names the same directory";
     EXPECT_EQ(codeFor(""), 3);
     writeFile(path("file"), "x");
     EXPECT_EQ(codeFor(path("file")), 3);

@@ -160,6 +160,31 @@ TEST_F(TextFileTest, ReplacingKeepsPermissionsAndWritesThroughLinks)
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
+TEST_F(TextFileTest, ALoopOfLinksIsReportedNotReplaced)
+{
+    ASSERT_EQ(::symlink("loop2", path("loop1").c_str()), 0);
+    ASSERT_EQ(::symlink("loop1", path("loop2").c_str()), 0);
+    IoCheckedFile file;
+    BindPath(file, path("loop1"));
+    EXPECT_NE(codeOf([&] { CreateTextWrite(file); }), 0);
+    struct stat info {};
+    ASSERT_EQ(::lstat(path("loop1").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+TEST_F(TextFileTest, ANameNearTheLengthLimitCanBeReplaced)
+{
+    const std::string name = std::string(250, 'n') + ".txt";
+    writeFile(path(name), "old");
+    IoCheckedFile file;
+    BindPath(file, path(name));
+    CreateTextWrite(file);
+    WriteTextLine(file, "new");
+    CloseIoFile(file);
+    CheckIo();
+    EXPECT_EQ(readFile(path(name)), "new\r\n");
+}
+
 TEST_F(TextFileTest, AFullDeviceReportsDiskFull)
 {
     if (::access("/dev/full", W_OK) != 0)

@@ -48,6 +48,12 @@ check "view exit code" 0 "$code"
 for _ in $(seq 50); do [ -s viewed ] && break; sleep 0.1; done
 check "viewer argument" "$work/maps/Kings Road.fcw" "$(cat viewed 2>/dev/null)"
 
+if [ -w /dev/full ]; then
+    "$catalogue" scan >/dev/full 2>err; code=$?
+    check "stdout failure exit code" 2 "$code"
+    check "stdout failure message" "map-catalogue: Standard output could not be written." "$(tail -1 err)"
+fi
+
 "$catalogue" bogus >/dev/null 2>&1; code=$?
 check "usage exit code" 64 "$code"
 
