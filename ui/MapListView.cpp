@@ -8,6 +8,20 @@
 
 namespace ui {
 
+QItemSelectionModel::SelectionFlags MapListBox::selectionCommand(const QModelIndex &index, const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
+void MapListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    emit listDoubleClicked();
+}
+
 std::size_t ListBoxMapList::count() const
 {
     return static_cast<std::size_t>(list_.count());

@@ -2,12 +2,11 @@
 
 #include "catalogue/views.h"
 
+#include <QListWidget>
 #include <QStyledItemDelegate>
 
 #include <string>
 
-class QListWidget;
-class QListWidgetItem;
 
 namespace ui {
 
@@ -26,6 +25,24 @@ public:
 
 private:
     QListWidget &list_;
+};
+
+// The list box: a click keeps one entry selected (clicking below the last
+// entry or Ctrl+clicking the selected one never leaves the list without a
+// selection), and a double click anywhere on it is reported.
+class MapListBox final : public QListWidget {
+    Q_OBJECT
+
+public:
+    using QListWidget::QListWidget;
+
+signals:
+    void listDoubleClicked();
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };
 
 // Rows of one fixed height, whatever the font says.

@@ -150,7 +150,7 @@ void TForm1::connectCommands()
         if (!selectingFromCode_)
             ListBox1Click();
     });
-    connect(ui->ListBox1, &QListWidget::itemDoubleClicked, this, &TForm1::ListBox1DblClick);
+    connect(ui->ListBox1, &ui::MapListBox::listDoubleClicked, this, &TForm1::ListBox1DblClick);
 }
 
 bool TForm1::event(QEvent *event)
@@ -302,7 +302,7 @@ void TForm1::Search1Click()
             return;
         QScopedValueRollback quiet(selectingFromCode_, true);
         if (frmFind->FullSearch()) {
-            fullSearch(frmFind->SearchText(), frmConfig->MapsText());
+            fullSearch(frmFind->ContentSearchText(), frmConfig->MapsText());
             return;
         }
         ui::LabelStatusText status(*statusPanel1_);

@@ -1,6 +1,10 @@
 #include "Unit10.h"
 #include "ui_Unit10.h"
 
+#include "Windows1252.h"
+
+#include <QFile>
+
 TfrmFind *frmFind = nullptr;
 
 TfrmFind::TfrmFind(QWidget *parent) : ModalDialog(parent, true), ui(std::make_unique<Ui::TfrmFind>())
@@ -18,12 +22,17 @@ TfrmFind::~TfrmFind() = default;
 
 std::string TfrmFind::SearchText() const
 {
-    return ui->Edit1->text().toUtf8().toStdString();
+    return QFile::encodeName(ui->Edit1->text()).toStdString();
+}
+
+std::string TfrmFind::ContentSearchText() const
+{
+    return ui::EncodeWindows1252(ui->Edit1->text()).value_or(ui->Edit1->text().toUtf8().toStdString());
 }
 
 void TfrmFind::SetSearchText(const std::string &text)
 {
-    ui->Edit1->setText(QString::fromUtf8(text));
+    ui->Edit1->setText(QFile::decodeName(QByteArray::fromStdString(text)));
 }
 
 bool TfrmFind::FullSearch() const

@@ -19,8 +19,11 @@ public:
     explicit TfrmFind(QWidget *parent = nullptr);
     ~TfrmFind() override;
 
-    // The text of Edit1 as UTF-8 bytes.
+    // The text of Edit1 as file names are written, for the filename search.
     std::string SearchText() const;
+    // The text of Edit1 as the map files' contents are written (Windows-1252),
+    // for the full search; as UTF-8 when it has characters outside that set.
+    std::string ContentSearchText() const;
     void SetSearchText(const std::string &text);
 
     // RadioButton2 ("Carry out a full search") is checked.

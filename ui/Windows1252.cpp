@@ -1,5 +1,6 @@
 #include "Windows1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ui {
@@ -36,6 +37,20 @@ QString DecodeWindows1252(std::string_view bytes)
     for (const char byte : bytes)
         text.append(QChar(Table[static_cast<unsigned char>(byte)]));
     return text;
+}
+
+std::optional<std::string> EncodeWindows1252(const QString &text)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        const auto *found = std::find(Table.begin(), Table.end(), unit);
+        if (found == Table.end())
+            return std::nullopt;
+        bytes.push_back(static_cast<char>(found - Table.begin()));
+    }
+    return bytes;
 }
 
 } // namespace ui

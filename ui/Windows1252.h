@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace ui {
@@ -9,5 +11,8 @@ namespace ui {
 // The map files were written in Windows-1252; decode their bytes ourselves
 // rather than rely on the host's codec list.
 QString DecodeWindows1252(std::string_view bytes);
+
+// The bytes of text in Windows-1252; nothing when a character has no byte there.
+std::optional<std::string> EncodeWindows1252(const QString &text);
 
 } // namespace ui

@@ -154,6 +154,12 @@ void TestFindDialog::enterInTextFieldConfirms()
     QCOMPARE(result, 1);
     QCOMPARE(focused, child<QLineEdit>(*find_, "Edit1"));
     QCOMPARE(find_->SearchText(), std::string("Harb\xc3\xb6ur"));
+    // Map contents are Windows-1252: the full search looks for those bytes.
+    QCOMPARE(find_->ContentSearchText(), std::string("Harb\xf6ur"));
+    find_->SetSearchText("\xe2\x82\xac \xe6\x9c\xac"); // the euro sign has a byte there, the ideograph none
+    QCOMPARE(find_->ContentSearchText(), std::string("\xe2\x82\xac \xe6\x9c\xac"));
+    find_->SetSearchText("\xe2\x82\xac" "5");
+    QCOMPARE(find_->ContentSearchText(), std::string("\x80" "5"));
     QVERIFY(!find_->isVisible());
 }
 

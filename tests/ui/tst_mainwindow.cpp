@@ -401,6 +401,26 @@ void TestMainWindow::viewLaunchesViewerOnSelectedMap()
     QTest::mouseDClick(run_->list()->viewport(), Qt::LeftButton, {}, rect.center());
     QTRY_COMPARE(readFile(record), QFile::encodeName(maps + QStringLiteral("/Misty Marsh.fcw\n")));
     QCOMPARE(paneLines(*run_->details())[0].text, QStringLiteral("Map Name: Misty Marsh"));
+
+    // Clicks that would leave the list without a selection keep it, and a
+    // double click below the last entry views the selected one.
+    QFile::remove(record);
+    run_->form->show(); // the list's real size: 16 rows, 12 entries
+    QVERIFY(QTest::qWaitForWindowExposed(run_->form.get()));
+    const QPoint below(rect.center().x(), run_->list()->viewport()->height() - 5);
+    QVERIFY(!run_->list()->itemAt(below));
+    const auto selectedTexts = [this] {
+        QStringList texts;
+        for (const QListWidgetItem *selected : run_->list()->selectedItems())
+            texts << selected->text();
+        return texts;
+    };
+    QTest::mouseClick(run_->list()->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(selectedTexts(), QStringList{QStringLiteral("Misty Marsh")});
+    QTest::mouseClick(run_->list()->viewport(), Qt::LeftButton, Qt::ControlModifier, rect.center());
+    QCOMPARE(selectedTexts(), QStringList{QStringLiteral("Misty Marsh")});
+    QTest::mouseDClick(run_->list()->viewport(), Qt::LeftButton, {}, below);
+    QTRY_COMPARE(readFile(record), QFile::encodeName(maps + QStringLiteral("/Misty Marsh.fcw\n")));
     QVERIFY(run_->messages.empty());
 }
 
