@@ -66,6 +66,10 @@ bool writeMap(const std::filesystem::path &dir, const DemoMap &map, std::uint32_
 {
     std::string bytes = filler(map.totalSize, seed);
     const std::string keys = keyLines(map);
+    if (map.keyOffset + keys.size() > bytes.size()) {
+        std::cerr << "make-demo-maps: the key lines of " << map.fileName << " do not fit in the file\n";
+        return false;
+    }
     if (!keys.empty())
         bytes.replace(map.keyOffset, keys.size(), keys);
     std::ofstream out(dir / map.fileName, std::ios::binary | std::ios::trunc);
