@@ -45,6 +45,15 @@ std::vector<PaneLine> paneLines(const QTextEdit &edit)
     return lines;
 }
 
+// A stand-in viewer that writes its arguments, one per line, to record.
+QString writeRecordingViewer(const QString &record)
+{
+    const QString viewer = makeTempDir() + QStringLiteral("/viewer.sh");
+    writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return viewer;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -381,9 +390,7 @@ void TestMainWindow::viewLaunchesViewerOnSelectedMap()
 {
     run_ = std::make_unique<AppRun>();
     const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
-    const QString viewer = makeTempDir() + QStringLiteral("/viewer.sh");
-    writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
-    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString viewer = writeRecordingViewer(record);
     startConfigured(*run_, QFile::encodeName(viewer));
     scan(*run_);
     const QString maps = currentDirectory();
@@ -428,9 +435,7 @@ void TestMainWindow::viewWithNothingSelectedDoesNothing()
 {
     run_ = std::make_unique<AppRun>();
     const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
-    const QString viewer = makeTempDir() + QStringLiteral("/viewer.sh");
-    writeFile(viewer, "#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n");
-    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString viewer = writeRecordingViewer(record);
     startConfigured(*run_, QFile::encodeName(viewer));
     scan(*run_);
     run_->list()->clearSelection();
