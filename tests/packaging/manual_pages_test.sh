@@ -13,10 +13,16 @@ for page in "$@"; do
     [ -z "$warnings" ] || fail "groff warns about ${page##*/}:"$'\n'"$warnings"
 done
 
-# Command words of the usage lines: the first bare word after the program name.
+# Command words of --help: the first bare word after the program name on the
+# usage lines, and the words that start a line of the command list.
 help_commands() {
-    "$catalogue" --help 2>&1 | grep -o 'map-catalogue .*' | sed -e 's/\[[^]]*\]//g' |
-        awk '{ for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+$/) { print $i; break } }' | sort -u
+    local help
+    help=$("$catalogue" --help 2>&1)
+    {
+        grep -o 'map-catalogue .*' <<<"$help" | sed -e 's/\[[^]]*\]//g' |
+            awk '{ for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+$/) { print $i; break } }'
+        grep -oE '^  [a-z]+( |$)' <<<"$help" | tr -d ' '
+    } | sort -u
 }
 # Command words of the page's SYNOPSIS: the bold word after the optional [OPTIONS].
 page_commands() {
