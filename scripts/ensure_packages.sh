@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
-    dpkg-dev lintian appstream desktop-file-utils groff-base bash-completion
+    dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
 )
 [ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
 

@@ -4,7 +4,7 @@
 # The package is left in OUTPUT_DIR for the lintian test.
 set -u
 build=$1 list=$2 out=$3
-for tool in cpack dpkg-deb dpkg-shlibdeps; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out" || exit 1
