@@ -39,9 +39,13 @@ void EnterConfigDirectory(const std::string &path)
             QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    // A folder that could not be made fails here, with the usual message.
-    runtime::SetWorkingDirectory(path);
-    runtime::CheckIo();
+    // A folder that could not be made fails here; say which folder it was.
+    try {
+        runtime::SetWorkingDirectory(path);
+        runtime::CheckIo();
+    } catch (const runtime::EInOutError &error) {
+        throw runtime::Exception("The configuration folder could not be used: " + path + ": " + error.what());
+    }
 }
 
 void SaveListsInDocuments()

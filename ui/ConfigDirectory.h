@@ -9,7 +9,8 @@ namespace ui {
 std::string ConfigDirectoryPath();
 
 // Creates the folder when missing and makes it the current directory, so it
-// becomes the start directory. Raises EInOutError when it cannot be entered.
+// becomes the start directory. Raises runtime::Exception, naming the folder,
+// when it cannot be entered.
 void EnterConfigDirectory(const std::string &path);
 
 // The list's Save dialog opens in the documents folder once this is called
