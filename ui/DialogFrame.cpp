@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace ui {
 
 void UseFixedDialogFrame(QDialog &dialog)
@@ -27,6 +29,18 @@ void CentreOnScreen(QWidget &window)
     window.move(frame.topLeft());
 }
 
+void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner)
+{
+    const QScreen *screen = owner ? owner->screen() : dialog.screen();
+    if (!screen)
+        return;
+    dialog.adjustSize();
+    const QRect area = screen->availableGeometry();
+    const QSize size = dialog.frameGeometry().size();
+    dialog.move(area.left() + (area.width() - size.width()) / 2,
+                area.top() + std::max(0, area.height() - size.height()) / 3);
+}
+
 void SetTextColour(QWidget &widget, const QColor &colour)
 {
     QPalette palette = widget.palette();
@@ -34,8 +48,8 @@ void SetTextColour(QWidget &widget, const QColor &colour)
     widget.setPalette(palette);
 }
 
-ModalDialog::ModalDialog(QWidget *parent, bool escapeCancels, Placement placement)
-    : QDialog(parent), escapeCancels_(escapeCancels), placement_(placement)
+ModalDialog::ModalDialog(QWidget *parent, EscapeKey escape, Placement placement)
+    : QDialog(parent), escape_(escape), placement_(placement)
 {
 }
 
@@ -46,7 +60,7 @@ void ModalDialog::reject()
 
 void ModalDialog::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && !escapeCancels_) {
+    if (event->key() == Qt::Key_Escape && escape_ == EscapeKey::Ignored) {
         event->accept();
         return;
     }

@@ -20,11 +20,17 @@ void UseFixedDialogFrame(QDialog &dialog);
 // Places a window, frame included, in the middle of its screen.
 void CentreOnScreen(QWidget &window);
 
+// Where the print and file dialogs go: centred across the screen that shows
+// owner, the top at a third of the height the dialog leaves free.
+void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner);
+
 // Text colour of a label-like widget.
 void SetTextColour(QWidget &widget, const QColor &colour);
 
-// Cancel, Esc and the close box all end with ResultCancel. A dialog without a
-// cancel button passes escapeCancels = false, and Esc then does nothing.
+// What Esc does in a dialog: a dialog without a cancel button ignores it.
+enum class EscapeKey { Cancels, Ignored };
+
+// Cancel, Esc (where it cancels) and the close box all end with ResultCancel.
 // Each showing is centred on the screen unless the dialog keeps its place.
 class ModalDialog : public QDialog {
     Q_OBJECT
@@ -32,7 +38,7 @@ class ModalDialog : public QDialog {
 public:
     enum class Placement { CentreOfScreen, KeepPlace };
 
-    ModalDialog(QWidget *parent, bool escapeCancels, Placement placement = Placement::CentreOfScreen);
+    ModalDialog(QWidget *parent, EscapeKey escape, Placement placement = Placement::CentreOfScreen);
 
     void reject() override;
 
@@ -41,7 +47,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    bool escapeCancels_;
+    EscapeKey escape_;
     Placement placement_;
 };
 

@@ -181,15 +181,11 @@ void TestViews::reportAddsPeriodByLastCharacter()
 
 void TestViews::guardReportsEveryKindOfError()
 {
-    bool after = false;
-    ui::Guarded([&] {
-        throw runtime::EInOutError("File access denied", 5);
-        after = true;
-    });
+    // Reaching the end of this test shows that nothing escaped a guard.
+    ui::Guarded([] { throw runtime::EInOutError("File access denied", 5); });
     ui::Guarded([] { throw std::runtime_error("RichEdit line insertion error"); });
     ui::Guarded([] { throw 42; });
     ui::Guarded([] {});
-    QVERIFY(!after);
     QCOMPARE(messages_.size(), std::size_t(3));
     QCOMPARE(messages_[0].text, QStringLiteral("File access denied."));
     QCOMPARE(messages_[1].text, QStringLiteral("RichEdit line insertion error."));
