@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
@@ -19,26 +20,85 @@ void UseFixedDialogFrame(QDialog &dialog)
     dialog.setFont(PixelFont(DialogFontFamily, 11));
 }
 
+namespace {
+
+// The frame the window manager draws, as last seen around any window: a
+// window about to show for the first time has no frame yet, and placing it
+// by its bare size would put it elsewhere than its later showings.
+QMargins &lastFrame()
+{
+    static QMargins margins;
+    return margins;
+}
+
+QMargins frameOf(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+} // namespace
+
+void NoteWindowFrame(const QWidget &window)
+{
+    if (const QMargins margins = frameOf(window); !margins.isNull())
+        lastFrame() = margins;
+}
+
+QSize FrameSize(const QWidget &window)
+{
+    QMargins margins = frameOf(window);
+    if (margins.isNull())
+        margins = lastFrame();
+    return window.size().grownBy(margins);
+}
+
 void CentreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame = window.frameGeometry();
+    QRect frame(QPoint(0, 0), FrameSize(window));
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
 }
 
+namespace {
+
+class CommonDialogPlacement final : public QObject {
+public:
+    CommonDialogPlacement(QWidget &dialog, const QWidget *owner) : QObject(&dialog), owner_(owner) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            place(*static_cast<QWidget *>(watched));
+        return false;
+    }
+
+private:
+    void place(QWidget &dialog) const
+    {
+        const QScreen *screen = owner_ ? owner_->screen() : dialog.screen();
+        if (!screen)
+            return;
+        const QRect area = screen->availableGeometry();
+        const QSize size = FrameSize(dialog);
+        dialog.move(area.left() + (area.width() - size.width()) / 2,
+                    area.top() + std::max(0, area.height() - size.height()) / 3);
+    }
+
+    QPointer<const QWidget> owner_;
+};
+
+} // namespace
+
 void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner)
 {
-    const QScreen *screen = owner ? owner->screen() : dialog.screen();
-    if (!screen)
-        return;
-    dialog.adjustSize();
-    const QRect area = screen->availableGeometry();
-    const QSize size = dialog.frameGeometry().size();
-    dialog.move(area.left() + (area.width() - size.width()) / 2,
-                area.top() + std::max(0, area.height() - size.height()) / 3);
+    dialog.installEventFilter(new CommonDialogPlacement(dialog, owner)); // owned by the dialog
 }
 
 void SetTextColour(QWidget &widget, const QColor &colour)
@@ -65,6 +125,13 @@ void ModalDialog::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool ModalDialog::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        NoteWindowFrame(*this);
+    return QDialog::event(event);
 }
 
 void ModalDialog::showEvent(QShowEvent *event)

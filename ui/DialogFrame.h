@@ -17,11 +17,18 @@ inline constexpr int ResultCancel = 2;
 // size the layout gives, in the dialog font.
 void UseFixedDialogFrame(QDialog &dialog);
 
+// The size of a window with the frame the window manager gives it (the last
+// frame seen on any window, when this one has none yet); NoteWindowFrame
+// records a window's frame once it has one.
+QSize FrameSize(const QWidget &window);
+void NoteWindowFrame(const QWidget &window);
+
 // Places a window, frame included, in the middle of its screen.
 void CentreOnScreen(QWidget &window);
 
 // Where the print and file dialogs go: centred across the screen that shows
-// owner, the top at a third of the height the dialog leaves free.
+// owner, the top at a third of the height the dialog leaves free. Placed as
+// each showing begins, when the dialog has taken its size.
 void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner);
 
 // Text colour of a label-like widget.
@@ -43,6 +50,7 @@ public:
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 

@@ -168,6 +168,8 @@ bool TForm1::event(QEvent *event)
         activateWindow();
     }
     // After the activation itself is done: loading may show a modal notice.
+    if (event->type() == QEvent::WindowActivate)
+        ui::NoteWindowFrame(*this);
     if (event->type() == QEvent::WindowActivate && !configurationLoaded_)
         QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
     return handled;

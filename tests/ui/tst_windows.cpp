@@ -93,6 +93,7 @@ private slots:
     void mainWindowMenus();
     void mainWindowToolBar();
     void aboutPictureIsStretched();
+    void aboutParagraphsKeepApart();
     void renderWindows();
 
 private:
@@ -335,6 +336,22 @@ void TestWindows::aboutPictureIsStretched()
     QVERIFY(picture->hasScaledContents());
     QCOMPARE(picture->pixmap().size(), QSize(173, 193));
     QCOMPARE(picture->geometry(), QRect(64, 24, 129, 129));
+}
+
+// Each wrapped paragraph of the first box ends a few pixels above the next,
+// as the Part's layout leaves them with its own font.
+void TestWindows::aboutParagraphsKeepApart()
+{
+    const auto label = [](const char *name) { return frmAbout->findChild<QLabel *>(QLatin1String(name)); };
+    const QList<QLabel *> paragraphs{label("Label4"), label("Label6"), label("Label11")};
+    for (qsizetype i = 0; i + 1 < paragraphs.size(); ++i) {
+        const QLabel *above = paragraphs[i];
+        const QFontMetrics metrics(above->font());
+        const int textBottom = above->y() + above->heightForWidth(above->width());
+        const int gap = paragraphs[i + 1]->y() - textBottom;
+        QVERIFY2(gap >= metrics.descent(), qPrintable(above->objectName() + QStringLiteral(": %1 px").arg(gap)));
+    }
+    QCOMPARE(paragraphs[1]->geometry(), QRect(264, 80, 265, 57)); // the boxes stay
 }
 
 void TestWindows::renderWindows()
