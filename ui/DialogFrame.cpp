@@ -55,6 +55,14 @@ QSize FrameSize(const QWidget &window)
     return window.size().grownBy(margins);
 }
 
+void MoveFrameTo(QWidget &window, const QPoint &topLeft)
+{
+    // A window that exists but has no frame yet is moved by its client area.
+    const bool frameless = frameOf(window).isNull() && window.testAttribute(Qt::WA_WState_Created);
+    const QMargins margins = frameless ? lastFrame() : QMargins();
+    window.move(topLeft + QPoint(margins.left(), margins.top()));
+}
+
 void CentreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
@@ -62,7 +70,7 @@ void CentreOnScreen(QWidget &window)
         return;
     QRect frame(QPoint(0, 0), FrameSize(window));
     frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
+    MoveFrameTo(window, frame.topLeft());
 }
 
 namespace {
@@ -87,8 +95,8 @@ private:
             return;
         const QRect area = screen->availableGeometry();
         const QSize size = FrameSize(dialog);
-        dialog.move(area.left() + (area.width() - size.width()) / 2,
-                    area.top() + std::max(0, area.height() - size.height()) / 3);
+        MoveFrameTo(dialog, QPoint(area.left() + (area.width() - size.width()) / 2,
+                                   area.top() + std::max(0, area.height() - size.height()) / 3));
     }
 
     QPointer<const QWidget> owner_;

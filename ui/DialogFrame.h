@@ -23,6 +23,9 @@ void UseFixedDialogFrame(QDialog &dialog);
 QSize FrameSize(const QWidget &window);
 void NoteWindowFrame(const QWidget &window);
 
+// Puts the top left corner of a window's frame at topLeft.
+void MoveFrameTo(QWidget &window, const QPoint &topLeft);
+
 // Places a window, frame included, in the middle of its screen.
 void CentreOnScreen(QWidget &window);
 

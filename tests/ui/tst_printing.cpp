@@ -121,6 +121,7 @@ private slots:
 
     void printsEveryEntryInOrder();
     void longListContinuesOnNextPage();
+    void fileKeepsAPrintersMargin();
     void oneEntry();
     void emptyListPrintsNothing();
     void secondPrintStartsAgain();
@@ -227,6 +228,29 @@ void TestPrinting::printsEveryEntryInOrder()
     QCOMPARE(list.countReads, 1);
     QVERIFY(!setup_->Printer().fullPage());
     QCOMPARE(setup_->Printer().outputFileName(), pdf);
+}
+
+// A file has no hardware margin: the text keeps a quarter inch (18 points)
+// from every edge, as on a typical printer.
+void TestPrinting::fileKeepsAPrintersMargin()
+{
+    const QString pdf = dir_ + QStringLiteral("/margins.pdf");
+    QVERIFY(confirmSetupToPdf(pdf));
+    WatchedList list(numberedMaps(150));
+    QCOMPARE(printThroughDialog(list), 1);
+
+    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
+    const QSizeF paper = setup_->Printer().pageLayout().fullRect(QPageLayout::Point).size();
+    int words = 0;
+    for (const QRegularExpressionMatch &match : word.globalMatch(html)) {
+        ++words;
+        QVERIFY2(match.captured(1).toDouble() >= 17.5 && match.captured(2).toDouble() >= 17.5 &&
+                     match.captured(3).toDouble() <= paper.width() - 17.5 &&
+                     match.captured(4).toDouble() <= paper.height() - 17.5,
+                 qPrintable(match.captured(0)));
+    }
+    QCOMPARE(words, 300);
 }
 
 void TestPrinting::longListContinuesOnNextPage()
@@ -344,6 +368,16 @@ void TestPrinting::setupDialogOffersWholeDocumentOnly()
         toFile = dialog.testOption(QAbstractPrintDialog::PrintToFile);
         collateFirst = dialog.printer()->collateCopies();
         dialog.printer()->setCollateCopies(true); // what the user confirms
+        // Qt offers a range for the print system to pick out all the same:
+        // as shown, no page choice is left to make.
+        dialog.show();
+        for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"}) {
+            if (auto *choice = dialog.findChild<QWidget *>(QLatin1String(name)))
+                pageRange = pageRange || choice->isEnabled();
+        }
+        if (auto *pageSet = dialog.findChild<QWidget *>(QStringLiteral("pageSetCombo")))
+            pageRange = pageRange || !pageSet->isHidden();
+        dialog.hide();
         return int(QDialog::Accepted);
     });
     QVERIFY(setup_->Execute(nullptr));
