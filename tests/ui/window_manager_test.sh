@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs the window-manager test under its own Xvfb display with openbox.
-# Usage: window_manager_test.sh TEST_BINARY. Exits 77 (skipped) when the
+# Usage: window_manager_test.sh TEST_BINARY [ARGUMENT...]. Exits 77 (skipped) when the
 # display or the window manager cannot start.
 set -u
-test_binary=${1:?usage: window_manager_test.sh TEST_BINARY}
+test_binary=${1:?usage: window_manager_test.sh TEST_BINARY [ARGUMENT...]}
+shift
 for tool in Xvfb openbox xprop; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed"; exit 77; }
 done
@@ -38,4 +39,4 @@ done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || {
     echo "openbox did not start"; cat "$work/openbox.log"; exit 77; }
 
-QT_QPA_PLATFORM=xcb "$test_binary"
+QT_QPA_PLATFORM=xcb "$test_binary" "$@"
