@@ -1,9 +1,12 @@
 #pragma once
 
 #include <array>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace catalogue {
 
@@ -22,5 +25,17 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
 // Reads the record of entry's map in mapsDir, with the lines the details
 // would show. Raises EInOutError when the map cannot be read.
 IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry);
+
+// One map's outcome: its record, or the error that stopped its reading.
+struct IndexResult {
+    std::optional<IndexRecord> record;
+    std::exception_ptr error;
+};
+
+// Reads the records of entries with up to jobs threads at once and hands
+// each outcome to done, in list order, on the calling thread. Should done
+// raise, the reading stops and the error comes out of here.
+void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
+                      const std::function<void(std::size_t index, IndexResult &result)> &done);
 
 } // namespace catalogue

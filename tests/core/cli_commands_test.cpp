@@ -45,7 +45,8 @@ TEST_F(CommandLineTest, ScanListsEntriesAndCountsThemOnStderr)
 TEST_F(CommandLineTest, WithoutDirTheConfigurationFileDecides)
 {
     EXPECT_EQ(run({"scan"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\nmap-catalogue: looked for \"lister.txt\" in the "
+                         "current folder; --dir DIR names the maps folder.\n");
     writeFile(path("lister.txt"), "maps\n/bin/true\n"); // relative, LF line ends
     EXPECT_EQ(run({"scan"}), 0);
     EXPECT_EQ(err.str(), "Maps found: 3\n");
@@ -58,7 +59,9 @@ TEST_F(CommandLineTest, DetailsPrintTheLinesOrTheNotice)
     EXPECT_EQ(run({"--dir", "maps", "details", "harbour2"}), 0);
     EXPECT_EQ(out.str(), "\nNo details are contained within the selected file\n");
     EXPECT_EQ(run({"--dir", "maps", "details", "missing"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: File not found.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: " + path("maps/missing.fcw") + ": File not found.\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "Harbour.FCW"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: Harbour Town\nMap Type: City\n");
 }
 
 TEST_F(CommandLineTest, SearchesByNameOrContent)
@@ -78,7 +81,7 @@ TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
     EXPECT_EQ(run({"--dir", "maps", "export", "out.txt"}), 0);
     EXPECT_EQ(readFile(path("out.txt")), "Harbour\r\nharbour2\r\nOld Harbour\r\n");
     EXPECT_EQ(run({"--dir", "maps", "export", "missing/out.txt"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: " + path("missing/out.txt") + ": Invalid filename.\n");
 }
 
 TEST_F(CommandLineTest, AnEmptyDirectoryNameIsAnError)
@@ -104,7 +107,7 @@ TEST_F(CommandLineTest, UsageMistakesExit64)
 TEST_F(CommandLineTest, ViewNeedsAViewer)
 {
     EXPECT_EQ(run({"--dir", "maps", "view", "Harbour"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    EXPECT_EQ(err.str().substr(0, 39), "map-catalogue: Program not configured.\n");
     writeFile(path("lister.txt"), "maps\r\n" + path("no-viewer") + "\r\n");
     EXPECT_EQ(run({"view", "Harbour"}), 2);
     EXPECT_NE(err.str().find("could not be started"), std::string::npos);
