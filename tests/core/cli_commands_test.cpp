@@ -22,12 +22,12 @@ protected:
         writeFile(path("maps/harbour2.fcw"), "nothing here");
     }
 
-    int run(std::vector<std::string> arguments)
+    int run(std::vector<std::string> arguments, bool terminal = false)
     {
         out.str("");
         err.str("");
         std::filesystem::current_path(dir()); // each run starts where the program would
-        return cli::RunCommandLine(arguments, {out, err, false, false});
+        return cli::RunCommandLine(arguments, {out, err, terminal, terminal});
     }
 
     std::ostringstream out, err;
@@ -111,4 +111,30 @@ TEST_F(CommandLineTest, ViewNeedsAViewer)
     writeFile(path("lister.txt"), "maps\r\n" + path("no-viewer") + "\r\n");
     EXPECT_EQ(run({"view", "Harbour"}), 2);
     EXPECT_NE(err.str().find("could not be started"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, NamesAreEscapedOnATerminalAndRawInPipes)
+{
+    writeFile(path("maps/t\x1b]0;T\a\nx\xff.fcw"), "Map Name: K\xf6ln \x81\x7f\r");
+    EXPECT_EQ(run({"--dir", "maps", "search", "t"}, true), 0);
+    EXPECT_EQ(out.str(), "t\\033]0;T\\007\\012x\\377\n");
+    EXPECT_EQ(run({"-0", "--dir", "maps", "search", "t"}), 0);
+    EXPECT_EQ(out.str(), "t\x1b]0;T\a\nx\xff"s + '\0');
+    // Details on a terminal: decoded as the window shows them, then escaped.
+    EXPECT_EQ(run({"--dir", "maps", "details", "t\x1b]0;T\a\nx\xff"}, true), 0);
+    EXPECT_EQ(out.str(), "\x1b[1mMap Name: Köln \\302\\201\\177\x1b[0m\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "t\x1b]0;T\a\nx\xff"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: K\xf6ln \x81\x7f\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "\x1b[2J"}, true), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: " + path("maps/\\033[2J.fcw") + ": File not found.\n");
+}
+
+TEST_F(CommandLineTest, ContentSearchLooksForTheWindows1252Bytes)
+{
+    writeFile(path("maps/Koeln.fcw"), "Map Name: K\xf6ln\r");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "Köln"}), 0);
+    EXPECT_EQ(out.str(), "Koeln\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xf6ln"}), 0); // not UTF-8: as given
+    EXPECT_EQ(out.str(), "Koeln\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xc3\xb6ln 日本"}), 1);
 }
