@@ -101,3 +101,28 @@ TEST_F(IndexRecordTest, MissingKeysAreEmptyAndMissingMapsRaise)
     EXPECT_EQ(record.values, (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
     EXPECT_THROW(ReadIndexRecord(dir(), "missing"), runtime::EInOutError);
 }
+
+TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFails)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < 40; ++i) {
+        entries.push_back("m" + std::to_string(i));
+        if (i != 7)
+            writeFile(path(entries.back() + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
+    }
+    std::vector<std::string> seen;
+    ReadIndexRecords(dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
+        ASSERT_EQ(i, seen.size());
+        ASSERT_EQ(result.record.has_value(), i != 7);
+        seen.push_back(result.record ? *result.record->values[3] : "error");
+    });
+    EXPECT_EQ(seen[6], "6");
+    EXPECT_EQ(seen[7], "error");
+    EXPECT_EQ(seen[39], "39");
+
+    const auto failing = [](std::size_t i, IndexResult &) {
+        if (i == 3)
+            throw std::runtime_error("output failed");
+    };
+    EXPECT_THROW(ReadIndexRecords(dir(), entries, 4, failing), std::runtime_error);
+}
