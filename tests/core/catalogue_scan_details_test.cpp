@@ -91,19 +91,25 @@ TEST_F(DetailsTest, OverlongValuesShowNothingAndNoNotice)
     EXPECT_EQ(details("Map Name: " + std::string(245, 'n') + "\r").at(0).text.size(), 255u);
 }
 
-TEST_F(DetailsTest, AValueRunningToTheBlockEndLosesTheLastByte)
+TEST_F(DetailsTest, ALineRunsToTheNextCrOrTheEndOfTheFile)
 {
     std::string bytes = mapBytes(2048);
     bytes.replace(2048 - 14, 14, "Product: ABCDE");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Product: ABCD", false, Black}}));
-    EXPECT_EQ(details("Product: xyz"), (std::vector<Line>{{"Product: xy", false, Black}})) << "a short file is one block";
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Product: ABCDE", false, Black}}));
+    bytes = mapBytes(4096);
+    bytes.replace(2040, 20, "Map Type: Cave\x01\x02Q\rzz");
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Type: Cave  Q", false, Black}})) << "over the block edge";
 }
 
-TEST_F(DetailsTest, KeysAcrossABlockBoundaryAreNotFound)
+TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
 {
-    std::string bytes = mapBytes(4096);
-    bytes.replace(2044, 9, "Map Name:");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"", true, Red}, {NoDetailsText, true, Red}}));
+    std::string bytes = mapBytes(8192);
+    bytes.replace(1000, 15, "Page Number: 7\r"); // block 1
+    bytes.replace(2044, 12, "Map Name: S\r");    // starts in block 1, ends in block 2
+    bytes.replace(6140, 15, "Map Type: Town\r"); // starts in block 3
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Name: S", true, Black},
+                                                 {"Page Number: 7", false, Black},
+                                                 {"Map Type: Town", false, Black}}));
 }
 
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
