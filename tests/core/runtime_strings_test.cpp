@@ -87,6 +87,8 @@ TEST(WildcardMatches, IgnoresAsciiCaseAndHandlesStars)
     EXPECT_TRUE(WildcardMatches("a?c", "abc"));
     EXPECT_TRUE(WildcardMatches("*", ""));
     EXPECT_FALSE(WildcardMatches("*.fcw", std::string(5000, '*') + "x"));
+    for (const char *literal : {"*abc.fcw", "**.fcw", "*.b.fcw", "?.fcw"})
+        EXPECT_TRUE(WildcardMatches("*.fcw", literal)) << literal << ": a star in a name is an ordinary byte";
 }
 
 TEST(NameSortsBefore, UpperCasedBytesThenRawBytes)
