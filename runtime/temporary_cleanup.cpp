@@ -46,7 +46,7 @@ void installHandlers()
             struct sigaction action {};
             action.sa_handler = removeAndDie;
             ::sigemptyset(&action.sa_mask);
-            action.sa_flags = SA_RESETHAND;
+            action.sa_flags = static_cast<int>(SA_RESETHAND);
             ::sigaction(signalNumber, &action, nullptr);
         }
     });
