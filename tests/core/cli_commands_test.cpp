@@ -161,3 +161,17 @@ TEST_F(CommandLineTest, AStartDirectoryDeeperThanAPathMayBeWorks)
         ASSERT_EQ(::rmdir(step.c_str()), 0);
     }
 }
+
+TEST_F(CommandLineTest, AnUnreadableMapsFolderIsAnErrorNotAnEmptyCollection)
+{
+    ::chmod(dir().c_str(), 0755);
+    ::chmod(path("maps").c_str(), 0311);
+    const int code = testing_support::runUnprivileged([&] {
+        const bool scanFails = run({"--dir", "maps", "scan"}) == 2 && out.str().empty();
+        const bool searchFails = run({"--dir", "maps", "search", "Harbour"}) == 2;
+        return scanFails && searchFails ? 0 : 1;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0);
+}
