@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace runtime;
 using namespace std::string_literals;
 
@@ -61,6 +63,23 @@ TEST(CheckIo, RaisesThePendingCodeOnceWithItsMessage)
     }
     EXPECT_EQ(PendingIoCode(), 0);
     CheckIo();
+}
+
+TEST(PendingIoCode, IsPerThreadAndAGuardGivesTheEarlierCodeBack)
+{
+    RecordIoCode(5, "/maps/a.fcw");
+    {
+        const SavedIoCode saved;
+        RecordIoCode(3);
+        std::thread([] { EXPECT_EQ(PendingIoCode(), 0) << "another thread's code"; }).join();
+    }
+    try {
+        CheckIo();
+        FAIL() << "the saved code was lost";
+    } catch (const EInOutError &error) {
+        EXPECT_EQ(error.code(), 5);
+        EXPECT_EQ(error.path(), "/maps/a.fcw");
+    }
 }
 
 TEST(IoMessageTable, KnownCodesAndTheFallback)
