@@ -7,6 +7,8 @@
 #include "test_support.h"
 
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -145,4 +147,31 @@ TEST_F(ExportTest, AMapThatCannotBeReadIsReportedInsteadOfStartingTheViewer)
     } catch (const runtime::EInOutError &error) {
         EXPECT_EQ(error.code(), 2);
     }
+}
+
+// Whether a process whose parent is this one is still listed, zombie or not.
+bool haveChildren()
+{
+    for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+        std::istringstream stat(readFile(entry.path().string() + "/stat"));
+        std::string pid, name, state;
+        long parent = 0;
+        // The name is in parentheses and may hold spaces; a viewer's holds none.
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid())
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ExportTest, AViewerThatEndsLeavesNoZombie)
+{
+    writeFile(path("a.fcw"), "x");
+    state.ViewerPath = "/bin/true";
+    LaunchViewer(state, "a");
+    bool reaped = false;
+    for (int i = 0; i < 3000 && !reaped; ++i) { // a hang guard, not a time limit
+        reaped = !haveChildren();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(reaped) << "the viewer was left a zombie";
 }
