@@ -40,16 +40,22 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
     return std::string(start == std::string_view::npos ? std::string_view{} : shownLine.substr(start));
 }
 
-IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry)
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo)
 {
     IndexRecord record{entry, {}};
     RecordView view(record);
-    ShowMapDetails(mapsDir, entry, view);
+    ShowMapDetailsAt(relativeTo, mapsDir, entry, view);
     return record;
 }
 
 void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
                       const std::function<void(std::size_t index, IndexResult &result)> &done)
+{
+    ReadIndexRecordsAt(AT_FDCWD, mapsDir, entries, jobs, done);
+}
+
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
+                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
     const std::size_t count = entries.size();
     std::vector<IndexResult> slots(count);
@@ -61,7 +67,7 @@ void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string>
     const auto work = [&] {
         for (std::size_t i; !stop && (i = next++) < count;) {
             try {
-                slots[i].record = ReadIndexRecord(mapsDir, entries[i]);
+                slots[i].record = ReadIndexRecord(mapsDir, entries[i], relativeTo);
             } catch (...) {
                 slots[i].error = std::current_exception();
             }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <exception>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,9 +23,10 @@ struct IndexRecord {
 // any leading ":" and blanks; nothing when the line is not the key's.
 std::optional<std::string> DetailValue(std::string_view shownLine, std::string_view key);
 
-// Reads the record of entry's map in mapsDir, with the lines the details
-// would show. Raises EInOutError when the map cannot be read.
-IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry);
+// Reads the record of entry's map in mapsDir (relative to the folder
+// relativeTo), with the lines the details would show. Raises EInOutError
+// when the map cannot be read.
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo = AT_FDCWD);
 
 // One map's outcome: its record, or the error that stopped its reading.
 struct IndexResult {
@@ -37,5 +39,8 @@ struct IndexResult {
 // raise, the reading stops and the error comes out of here.
 void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
                       const std::function<void(std::size_t index, IndexResult &result)> &done);
+// The same with mapsDir taken relative to the folder relativeTo.
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
+                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done);
 
 } // namespace catalogue

@@ -13,6 +13,7 @@
 #include "options.h"
 #include "quoting.h"
 #include "runtime/byte_strings.h"
+#include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 #include "terminal_views.h"
@@ -65,8 +66,8 @@ constexpr const char *HelpText =
     "  map-catalogue index --format csv --output maps.csv\n"
     "\n"
     "The index as TSV (tab-separated, shown aligned):\n"
-    "  entry    map name      map type  product       page number\n"
-    "  Harbour  Harbour Town  City      Coastal Pack  12\n"
+    "    entry    map name      map type  product       page number\n"
+    "    Harbour  Harbour Town  City      Coastal Pack  12\n"
     "\n"
     "Exit status: 0 done, 1 nothing matched, 2 error, 64 usage mistake.\n";
 
@@ -75,13 +76,13 @@ public:
     NotConfigured() : Exception("Program not configured") {}
 };
 
-// Relative paths are taken from the directory the program was started in;
-// an empty one stays empty, so that using it fails as it should.
-std::string fromStartDirectory(const catalogue::ProgramState &state, const std::string &path)
+// The start directory, held open since the start: relative names are taken
+// from it, never from the maps directory the program moves into.
+int startDirectory(const catalogue::ProgramState &state)
 {
-    if (path.empty() || path[0] == runtime::PathSeparator)
-        return path;
-    return state.StartDirectory + runtime::PathSeparator + path;
+    if (!state.StartFolder || !state.StartFolder->valid())
+        throw runtime::Exception("The start directory cannot be opened");
+    return state.StartFolder->fd();
 }
 
 // Reads "lister.txt"; without it the program is not configured.
@@ -95,19 +96,28 @@ void requireConfiguration(catalogue::ProgramState &state)
 std::string mapsDirectory(catalogue::ProgramState &state, const Options &request)
 {
     if (request.dir)
-        return fromStartDirectory(state, *request.dir);
+        return *request.dir;
     requireConfiguration(state);
-    return fromStartDirectory(state, state.MapsDirectory);
+    return state.MapsDirectory;
+}
+
+// Opens the maps directory (relative to the start directory) and moves into it.
+runtime::DirectoryHandle enterMaps(catalogue::ProgramState &state, const std::string &dir)
+{
+    runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
+    runtime::CheckIo();
+    state.MapsDirectory = dir;
+    runtime::SetWorkingDirectory(maps);
+    runtime::CheckIo();
+    return maps;
 }
 
 catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string &dir)
 {
     return Concerning(dir, [&] {
-        state.MapsDirectory = dir;
-        runtime::SetWorkingDirectory(dir);
-        runtime::CheckIo();
-        catalogue::VectorMapList list;
-        catalogue::ScanMaps(state, list);
+        const runtime::DirectoryHandle maps = enterMaps(state, dir);
+        catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
+        state.MapCount = static_cast<int>(list.count());
         return list;
     });
 }
@@ -137,10 +147,11 @@ int runScan(catalogue::ProgramState &state, const std::string &dir, const Option
     return ExitCode::Success;
 }
 
-int runDetails(const std::string &dir, const std::string &entry, Streams &streams)
+int runDetails(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &streams)
 {
     DetailLines lines;
-    Concerning(catalogue::MapPath(dir, entry), [&] { catalogue::ShowMapDetails(dir, entry, lines); });
+    Concerning(catalogue::MapPath(dir, entry),
+               [&] { catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines); });
     lines.print(streams.out, streams.outIsTerminal);
     return ExitCode::Success;
 }
@@ -155,7 +166,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         TerminalProgress progress(streams.err, streams.errIsTerminal);
         // Map files hold Windows-1252, as the window searches them.
         const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
-        found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {});
+        found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}); // scan entered the maps
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
     }
@@ -170,28 +181,23 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
 
 int runExport(catalogue::ProgramState &state, const std::string &dir, const std::string &file, Streams &)
 {
-    const std::string target = fromStartDirectory(state, file);
     const auto list = scan(state, dir);
-    Concerning(target, [&] { catalogue::WriteListFile(target, list); });
+    Concerning(file, [&] { catalogue::WriteListFile(file, list, startDirectory(state)); });
     return ExitCode::Success;
 }
 
 int runView(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &)
 {
     requireConfiguration(state); // the viewer is line 2 of "lister.txt"
-    state.MapsDirectory = dir;
-    runtime::SetWorkingDirectory(dir);
-    runtime::CheckIo();
-    if (!catalogue::LaunchViewer(state, entry))
-        throw runtime::Exception("The viewer could not be started (line 2 of \"lister.txt\")");
+    enterMaps(state, dir);
+    catalogue::LaunchViewer(state, entry);
     return ExitCode::Success;
 }
 
 int runIndex(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)
 {
-    const std::string target = options.output ? fromStartDirectory(state, *options.output) : std::string();
     const auto list = scan(state, dir);
-    return RunIndex(dir, list.entries(), options, target, streams);
+    return RunIndex(startDirectory(state), dir, list.entries(), options, options.output.value_or(""), streams);
 }
 
 int dispatch(const Options &request, Streams &streams)
@@ -202,7 +208,7 @@ int dispatch(const Options &request, Streams &streams)
     if (request.command == "scan")
         return runScan(state, dir, request, streams);
     if (request.command == "details")
-        return runDetails(dir, entryOperand(request.operands[0]), streams);
+        return runDetails(state, dir, entryOperand(request.operands[0]), streams);
     if (request.command == "search")
         return runSearch(state, dir, request, streams);
     if (request.command == "export")

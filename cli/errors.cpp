@@ -4,9 +4,9 @@
 
 namespace cli {
 
-std::string ErrorPath(const runtime::EInOutError &, const std::string &fallback)
+std::string ErrorPath(const runtime::EInOutError &error, const std::string &fallback)
 {
-    return fallback;
+    return error.path().empty() ? fallback : error.path();
 }
 
 void ReportError(const Streams &streams, const std::string &path, const std::string &message)

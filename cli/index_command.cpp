@@ -69,7 +69,7 @@ unsigned threadCount(unsigned jobs)
 
 } // namespace
 
-int RunIndex(const std::string &dir, const std::vector<std::string> &entries, const Options &options,
+int RunIndex(int startFd, const std::string &dir, const std::vector<std::string> &entries, const Options &options,
              const std::string &outputPath, const Streams &streams)
 {
     std::vector<catalogue::IndexRecord> records;
@@ -78,7 +78,7 @@ int RunIndex(const std::string &dir, const std::vector<std::string> &entries, co
         TerminalProgress progress(streams.err, streams.errIsTerminal, "Indexing");
         progress.setMaximum(static_cast<int>(entries.size()));
         progress.setVisible(true);
-        catalogue::ReadIndexRecords(dir, entries, threadCount(options.jobs), [&](std::size_t i, auto &result) {
+        catalogue::ReadIndexRecordsAt(startFd, dir, entries, threadCount(options.jobs), [&](std::size_t i, auto &result) {
             if (result.record) {
                 records.push_back(std::move(*result.record));
             } else {
@@ -100,7 +100,7 @@ int RunIndex(const std::string &dir, const std::vector<std::string> &entries, co
     const auto lines = indexLines(records, options.format, terminal);
     if (toFile) {
         // Lines end in CR LF there, as in every file the program writes.
-        Concerning(outputPath, [&] { catalogue::WriteListFile(outputPath, catalogue::VectorMapList(lines)); });
+        Concerning(outputPath, [&] { catalogue::WriteListFile(outputPath, catalogue::VectorMapList(lines), startFd); });
     } else {
         const char *end = options.format == IndexFormat::Csv ? "\r\n" : "\n";
         for (const auto &line : lines)

@@ -11,7 +11,8 @@ namespace cli {
 // Writes the index of entries' maps in dir (a full path) to stdout or to
 // outputPath; each unreadable map is reported and left out. Returns the
 // exit code.
-int RunIndex(const std::string &dir, const std::vector<std::string> &entries, const Options &options,
+// dir and outputPath are taken relative to the folder startFd.
+int RunIndex(int startFd, const std::string &dir, const std::vector<std::string> &entries, const Options &options,
              const std::string &outputPath, const Streams &streams);
 
 } // namespace cli

@@ -9,7 +9,7 @@ namespace runtime {
 namespace {
 
 // Whether the directory that would hold path's last component exists.
-bool parentDirectoryExists(std::string path)
+bool parentDirectoryExists(std::string path, int relativeTo)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back(); // "dir/missing/" names "missing" in "dir"
@@ -18,18 +18,18 @@ bool parentDirectoryExists(std::string path)
         return true; // relative to the current directory
     const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
     struct stat info {};
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::fstatat(relativeTo, parent.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
 
-std::int32_t CodeForHostError(int hostErrno, const std::string &path)
+std::int32_t CodeForHostError(int hostErrno, const std::string &path, int relativeTo)
 {
     switch (hostErrno) {
     case ENOENT:
         if (path.empty())
             return IoCode::PathNotFound;
-        return parentDirectoryExists(path) ? IoCode::FileNotFound : IoCode::PathNotFound;
+        return parentDirectoryExists(path, relativeTo) ? IoCode::FileNotFound : IoCode::PathNotFound;
     case ENOTDIR:
         return IoCode::PathNotFound;
     case EMFILE:
@@ -44,35 +44,35 @@ std::int32_t CodeForHostError(int hostErrno, const std::string &path)
         return IoCode::DiskFull;
     // Conditions outside the table keep a fixed code each, shown as "I/O error N".
     case EROFS:
-        return 19;   // write protected
+        return IoCode::WriteProtected;
     case ENXIO:
     case ENODEV:
-        return 21;   // device not ready
+        return IoCode::NotReady;
     case EBUSY:
     case ETXTBSY:
-        return 32;   // in use by another process
+        return IoCode::SharingViolation;
     case EEXIST:
-        return 80;   // already exists
+        return IoCode::FileExists;
     case EINVAL:
-        return 87;   // invalid parameter
+        return IoCode::InvalidParameter;
     case ENAMETOOLONG:
-        return 206;  // name too long
+        return IoCode::NameTooLong;
     case ELOOP:
-        return 1921; // cannot resolve the name
+        return IoCode::CannotResolveName;
     case EIO:
-        return 1117; // device I/O failure
+        return IoCode::DeviceIoFailure;
     case ENOMEM:
-        return 8;    // not enough memory
+        return IoCode::NotEnoughMemory;
     case EFBIG:
-        return 223;  // file too large
+        return IoCode::FileTooLarge;
     default:
-        return 10000 + hostErrno;
+        return IoCode::HostErrorBase + hostErrno;
     }
 }
 
-void RecordHostError(int hostErrno, const std::string &path)
+void RecordHostError(int hostErrno, const std::string &path, int relativeTo)
 {
-    RecordIoCode(CodeForHostError(hostErrno, path));
+    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path);
 }
 
 } // namespace runtime

@@ -1,7 +1,10 @@
 #include "cli/commands.h"
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 
 using testing_support::mapBytes;
@@ -59,7 +62,7 @@ TEST_F(CommandLineTest, DetailsPrintTheLinesOrTheNotice)
     EXPECT_EQ(run({"--dir", "maps", "details", "harbour2"}), 0);
     EXPECT_EQ(out.str(), "\nNo details are contained within the selected file\n");
     EXPECT_EQ(run({"--dir", "maps", "details", "missing"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: " + path("maps/missing.fcw") + ": File not found.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: maps/missing.fcw: File not found.\n");
     EXPECT_EQ(run({"--dir", "maps", "details", "Harbour.FCW"}), 0);
     EXPECT_EQ(out.str(), "Map Name: Harbour Town\nMap Type: City\n");
 }
@@ -81,7 +84,7 @@ TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
     EXPECT_EQ(run({"--dir", "maps", "export", "out.txt"}), 0);
     EXPECT_EQ(readFile(path("out.txt")), "Harbour\r\nharbour2\r\nOld Harbour\r\n");
     EXPECT_EQ(run({"--dir", "maps", "export", "missing/out.txt"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: " + path("missing/out.txt") + ": Invalid filename.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: missing/out.txt: Invalid filename.\n");
 }
 
 TEST_F(CommandLineTest, AnEmptyDirectoryNameIsAnError)
@@ -126,7 +129,7 @@ TEST_F(CommandLineTest, NamesAreEscapedOnATerminalAndRawInPipes)
     EXPECT_EQ(run({"--dir", "maps", "details", "t\x1b]0;T\a\nx\xff"}), 0);
     EXPECT_EQ(out.str(), "Map Name: K\xf6ln \x81\x7f\n");
     EXPECT_EQ(run({"--dir", "maps", "details", "\x1b[2J"}, true), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: " + path("maps/\\033[2J.fcw") + ": File not found.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: maps/\\033[2J.fcw: File not found.\n");
 }
 
 TEST_F(CommandLineTest, ContentSearchLooksForTheWindows1252Bytes)
@@ -137,4 +140,67 @@ TEST_F(CommandLineTest, ContentSearchLooksForTheWindows1252Bytes)
     EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xf6ln"}), 0); // not UTF-8: as given
     EXPECT_EQ(out.str(), "Koeln\n");
     EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xc3\xb6ln 日本"}), 1);
+}
+
+TEST_F(CommandLineTest, AStartDirectoryThatIsGoneNeverSendsAnExportIntoTheMaps)
+{
+    const std::string map = readFile(path("maps/Harbour.fcw"));
+    testing_support::makeDirectory(path("gone"));
+    std::filesystem::current_path(path("gone"));
+    ASSERT_EQ(::rmdir(path("gone").c_str()), 0);
+    EXPECT_EQ(cli::RunCommandLine({"--dir", path("maps"), "export", "Harbour.fcw"}, {out, err, false, false}), 2);
+    EXPECT_EQ(readFile(path("maps/Harbour.fcw")), map);
+}
+
+TEST_F(CommandLineTest, AStartDirectoryDeeperThanAPathMayBeWorks)
+{
+    const std::string step(200, 'd');
+    constexpr int Depth = 25; // over 5000 bytes below the temporary directory
+    for (int i = 0; i < Depth; ++i) {
+        ASSERT_EQ(::mkdir(step.c_str(), 0700), 0);
+        ASSERT_EQ(::chdir(step.c_str()), 0);
+    }
+    const int deep = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    testing_support::makeDirectory("maps");
+    writeFile("maps/Deep.fcw", "Map Name: Deep\r");
+    writeFile("Top.fcw", "x");
+    writeFile("lister.txt", "maps\r\n\r\n");
+    const auto runDeep = [&](std::vector<std::string> arguments) {
+        out.str("");
+        err.str("");
+        EXPECT_EQ(::fchdir(deep), 0);
+        return cli::RunCommandLine(arguments, {out, err, false, false});
+    };
+    EXPECT_EQ(runDeep({"scan"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Deep\n");
+    EXPECT_EQ(runDeep({"--dir", ".", "scan"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Top\n");
+    EXPECT_EQ(runDeep({"details", "Deep"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Map Name: Deep\n");
+    EXPECT_EQ(runDeep({"export", "list.txt"}), 0) << err.str();
+    ASSERT_EQ(::fchdir(deep), 0);
+    EXPECT_EQ(readFile("list.txt"), "Deep\r\n");
+
+    for (const char *file : {"maps/Deep.fcw", "Top.fcw", "lister.txt", "list.txt"})
+        ::unlink(file);
+    ::rmdir("maps");
+    ::close(deep);
+    for (int i = 0; i < Depth; ++i) {
+        ASSERT_EQ(::chdir(".."), 0);
+        ASSERT_EQ(::rmdir(step.c_str()), 0);
+    }
+}
+
+TEST_F(CommandLineTest, AnUnreadableMapsFolderIsAnErrorNotAnEmptyCollection)
+{
+    ::chmod(dir().c_str(), 0755);
+    ::chmod(path("maps").c_str(), 0311);
+    const int code = testing_support::runUnprivileged([&] {
+        const bool scanFails = run({"--dir", "maps", "scan"}) == 2 && out.str().empty();
+        const bool searchFails = run({"--dir", "maps", "search", "Harbour"}) == 2;
+        return scanFails && searchFails ? 0 : 1;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0);
 }

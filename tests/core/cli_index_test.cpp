@@ -38,7 +38,7 @@ protected:
         return cli::RunCommandLine(arguments, {out, err, terminal, false});
     }
 
-    std::string missingError() const { return "map-catalogue: " + path("maps/gone.fcw") + ": File not found.\n"; }
+    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File not found.\n"; }
 
     std::ostringstream out, err;
 };
@@ -93,7 +93,7 @@ TEST_F(IndexTest, OutputFileHoldsTheReadableRowsAndEmptyCollectionsSucceed)
     EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
 
     EXPECT_EQ(run({"--output", "no/such/folder.tsv"}), 2);
-    EXPECT_TRUE(err.str().ends_with(path("no/such/folder.tsv") + ": Invalid filename.\n"));
+    EXPECT_TRUE(err.str().ends_with("no/such/folder.tsv: Invalid filename.\n"));
 
     std::filesystem::remove_all(path("maps"));
     testing_support::makeDirectory(path("maps"));

@@ -33,7 +33,7 @@ check "details" $'Map Name: Misty Marsh\nMap Type: Wilderness\nProduct: Coastal 
 out=$("$catalogue" details --dir maps "Sunken Temple.fcw"); code=$?
 check "details of a file name, options after the command" "Map Name: Sunken Temple" "$(echo "$out" | head -1)"
 "$catalogue" details Nope 2>err; code=$?
-check "missing map names its path" "2|map-catalogue: $work/maps/Nope.fcw: File not found." "$code|$(cat err)"
+check "missing map names its path" "2|map-catalogue: maps/Nope.fcw: File not found." "$code|$(cat err)"
 out=$("$catalogue" index 2>err); code=$?
 check "index" $'0|entry\tmap name\tmap type\tproduct\tpage number|Blank Parchment\t\t\t\t|Maps indexed: 12' \
     "$code|$(echo "$out" | head -2 | paste -sd'|')|$(cat err)"
