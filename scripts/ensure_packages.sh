@@ -9,7 +9,12 @@ packages=(
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
 )
-[ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
+for option in "$@"; do
+    case $option in
+        --with-display) packages+=(xvfb xauth) ;;
+        --with-bench) packages+=(hyperfine ripgrep jq time) ;; # bench/run
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
