@@ -89,51 +89,14 @@ const char *findScalarTail(const Plan &plan, const char *begin, std::size_t coun
 
 #ifdef MAP_UTILITY_X86
 
-const char *findSse2(const Plan &plan, const char *begin, std::size_t count)
+// The vector loop shared by every width. candidates(at) gives the mask of
+// positions at..at+Width-1 whose two probe bytes match; count >= Width.
+template <std::size_t Width, class Candidates>
+const char *findVectors(const Plan &plan, const char *begin, std::size_t count, const Candidates &candidates)
 {
-    constexpr std::size_t Width = 16;
-    const __m128i first = _mm_set1_epi8(plan.needle[plan.firstProbe]);
-    const __m128i second = _mm_set1_epi8(plan.needle[plan.secondProbe]);
-    const auto candidates = [&](const char *at) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.firstProbe));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.secondProbe));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
-    };
-    if (count < Width)
-        return findScalarTail(plan, begin, count);
     Confirmer confirmer(plan);
     std::size_t i = 0;
-    for (; i + Width <= count; i += Width) {
-        if (const unsigned mask = candidates(begin + i); mask != 0) {
-            if (const char *hit = confirmer.firstIn(begin + i, mask))
-                return hit;
-            if (confirmer.overBudget(i))
-                return confirmer.rest(begin + i + Width, begin + count + plan.size - 1);
-        }
-    }
-    if (i == count)
-        return nullptr;
-    // One last overlapping load, minus the positions already tested.
-    const std::size_t base = count - Width;
-    return confirmer.firstIn(begin + base, candidates(begin + base) & (~0u << (i - base)));
-}
-
-__attribute__((target("avx2"))) const char *findAvx2(const Plan &plan, const char *begin, std::size_t count)
-{
-    constexpr std::size_t Width = 32;
-    const __m256i first = _mm256_set1_epi8(plan.needle[plan.firstProbe]);
-    const __m256i second = _mm256_set1_epi8(plan.needle[plan.secondProbe]);
-    const auto candidates = [&](const char *at) __attribute__((target("avx2"))) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
-        return static_cast<unsigned>(
-            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
-    };
-    if (count < Width)
-        return findSse2(plan, begin, count);
-    Confirmer confirmer(plan);
-    std::size_t i = 0;
-    // Two vectors a step: one branch per 64 positions while nothing matches.
+    // Two vectors a step: one branch per 2 * Width positions while nothing matches.
     for (; i + 2 * Width <= count; i += 2 * Width) {
         const unsigned low = candidates(begin + i);
         const unsigned high = candidates(begin + i + Width);
@@ -146,18 +109,44 @@ __attribute__((target("avx2"))) const char *findAvx2(const Plan &plan, const cha
         if (confirmer.overBudget(i))
             return confirmer.rest(begin + i + 2 * Width, begin + count + plan.size - 1);
     }
-    for (; i + Width <= count; i += Width) {
-        if (const unsigned mask = candidates(begin + i); mask != 0) {
-            if (const char *hit = confirmer.firstIn(begin + i, mask))
-                return hit;
-            if (confirmer.overBudget(i))
-                return confirmer.rest(begin + i + Width, begin + count + plan.size - 1);
-        }
+    if (i + Width <= count) {
+        if (const char *hit = confirmer.firstIn(begin + i, candidates(begin + i)))
+            return hit;
+        i += Width;
     }
     if (i == count)
         return nullptr;
+    // One last overlapping load, minus the positions already tested.
     const std::size_t base = count - Width;
     return confirmer.firstIn(begin + base, candidates(begin + base) & (~0u << (i - base)));
+}
+
+const char *findSse2(const Plan &plan, const char *begin, std::size_t count)
+{
+    if (count < 16)
+        return findScalarTail(plan, begin, count);
+    const __m128i first = _mm_set1_epi8(plan.needle[plan.firstProbe]);
+    const __m128i second = _mm_set1_epi8(plan.needle[plan.secondProbe]);
+    return findVectors<16>(plan, begin, count, [&](const char *at) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.firstProbe));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.secondProbe));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
+    });
+}
+
+// flatten: the shared loop and the compare are inlined here, under AVX2.
+__attribute__((target("avx2"), flatten)) const char *findAvx2(const Plan &plan, const char *begin, std::size_t count)
+{
+    if (count < 32)
+        return findSse2(plan, begin, count);
+    const __m256i first = _mm256_set1_epi8(plan.needle[plan.firstProbe]);
+    const __m256i second = _mm256_set1_epi8(plan.needle[plan.secondProbe]);
+    return findVectors<32>(plan, begin, count, [&](const char *at) __attribute__((target("avx2"))) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
+        return static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
+    });
 }
 
 #endif
