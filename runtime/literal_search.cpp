@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__) // where SSE2 is always there
 #include <immintrin.h>
 #define MAP_UTILITY_X86 1
 #endif
