@@ -11,7 +11,12 @@ packages=(
     dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
     xvfb openbox x11-utils
 )
-[ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
+for option in "$@"; do
+    case $option in
+        --with-display) packages+=(xvfb xauth) ;;
+        --with-bench) packages+=(hyperfine ripgrep jq time) ;; # bench/run
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
