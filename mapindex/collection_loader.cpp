@@ -1,0 +1,92 @@
+#include "collection_loader.h"
+
+#include "changes.h"
+#include "index_cache.h"
+
+#include <QPromise>
+#include <QThread>
+#include <QtConcurrent>
+
+namespace mapindex {
+namespace {
+
+LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
+                std::optional<std::vector<IndexRow>> previous, const RecordReader &reader)
+{
+    LoadResult result;
+    const QString cachePath = CacheFilePath(mapsDir);
+    if (!previous)
+        previous = LoadCache(cachePath, mapsDir);
+    result.compared = previous.has_value();
+
+    ReadRequest request;
+    request.mapsDir = mapsDir;
+    if (previous)
+        request.previous = *previous;
+    request.reader = reader;
+    request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
+    request.stop = [&promise] { return promise.isCanceled(); };
+    request.progress = [&promise](std::size_t done, std::size_t total) {
+        promise.setProgressRange(0, static_cast<int>(total));
+        promise.setProgressValue(static_cast<int>(done));
+    };
+    try {
+        ReadOutcome outcome = ReadCollection(request);
+        if (outcome.cancelled)
+            return result;
+        result.rows = std::move(outcome.rows);
+        result.mapsRead = outcome.mapsRead;
+    } catch (const std::exception &error) {
+        result.error = error.what();
+        return result;
+    }
+    if (previous)
+        result.changes = MarkChanges(result.rows, *previous);
+    // A cache that cannot be written only costs the next start its speed.
+    SaveCache(cachePath, mapsDir, result.rows);
+    return result;
+}
+
+} // namespace
+
+CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
+{
+    connect(&watcher_, &QFutureWatcher<LoadResult>::progressValueChanged, this,
+            [this](int value) { emit progress(value, watcher_.progressMaximum()); });
+    connect(&watcher_, &QFutureWatcher<LoadResult>::finished, this, &CollectionLoader::onFinished);
+}
+
+CollectionLoader::~CollectionLoader()
+{
+    watcher_.cancel();
+    watcher_.waitForFinished();
+}
+
+void CollectionLoader::start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous)
+{
+    if (watcher_.isRunning())
+        return;
+    watcher_.setFuture(QtConcurrent::run(
+        [mapsDir, reader = reader_](QPromise<LoadResult> &promise, std::optional<std::vector<IndexRow>> before) {
+            LoadResult result = load(promise, mapsDir, std::move(before), reader);
+            if (!promise.isCanceled())
+                promise.addResult(std::move(result));
+        },
+        std::move(previous)));
+}
+
+void CollectionLoader::cancel()
+{
+    watcher_.cancel();
+}
+
+void CollectionLoader::onFinished()
+{
+    if (watcher_.isCanceled() || watcher_.future().resultCount() == 0) {
+        emit cancelled();
+        return;
+    }
+    emit finished(watcher_.result());
+}
+
+} // namespace mapindex
