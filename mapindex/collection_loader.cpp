@@ -37,7 +37,7 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
         result.rows = std::move(outcome.rows);
         result.mapsRead = outcome.mapsRead;
     } catch (const std::exception &error) {
-        result.error = error.what();
+        result.error = mapsDir + ": " + error.what();
         return result;
     }
     if (previous)

@@ -5,6 +5,8 @@
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <thread>
 #include <unordered_map>
@@ -32,6 +34,11 @@ void fill(IndexRow &row, const ReadRequest &request)
     }
 }
 
+bool isFolder(const std::string &path)
+{
+    return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).isDir();
+}
+
 } // namespace
 
 std::vector<IndexRow> ListMaps(const std::string &mapsDir)
@@ -49,8 +56,10 @@ std::vector<IndexRow> ListMaps(const std::string &mapsDir)
         rows.push_back(std::move(row));
     }
     runtime::EndMatchSearch(record);
-    // No match and the end of the listing are not errors; anything else is.
-    if (code != runtime::IoCode::FileNotFound && code != runtime::NoMoreFiles) {
+    // The end of the listing is no error, nor is "no match" in a folder that
+    // is there; the listing alone cannot tell an empty folder from a missing one.
+    const bool listed = code == runtime::NoMoreFiles || (code == runtime::IoCode::FileNotFound && isFolder(mapsDir));
+    if (!listed) {
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }

@@ -1,0 +1,98 @@
+#pragma once
+
+// Shared set-up of the Map Index tests: demo collections, a counting reader,
+// and a window opened on a folder and waited for.
+
+#include "index_model.h"
+#include "index_window.h"
+#include "ui_test_support.h"
+
+#include "catalogue/map_index.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+
+namespace mitest {
+
+inline std::string bytes(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// A fresh copy of the 12-map demo collection.
+inline QString makeDemoMaps()
+{
+    const QString dir = uitest::makeTempDir() + QStringLiteral("/maps");
+    const QString tool = qEnvironmentVariable("DEMO_MAPS_TOOL");
+    if (tool.isEmpty() || QProcess::execute(tool, {dir}) != 0)
+        qFatal("DEMO_MAPS_TOOL did not write the demo collection");
+    return dir;
+}
+
+inline void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One window on one maps folder, counting the maps it reads.
+struct Session {
+    explicit Session(const QString &maps, const QString &viewer = QString())
+    {
+        state.MapsDirectory = bytes(maps);
+        state.ViewerPath = bytes(viewer);
+        window.loader().setRecordReader([this](const std::string &dir, const std::string &entry) {
+            ++reads;
+            return catalogue::ReadIndexRecord(dir, entry);
+        });
+    }
+
+    // Opens the folder, or reloads it, and waits for the reading to end.
+    void read(bool reload = false)
+    {
+        QSignalSpy done(&window, &mapindex::IndexWindow::readingFinished);
+        reads = 0;
+        if (reload)
+            window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
+        else
+            window.open(state);
+        QVERIFY(done.wait(30000));
+    }
+
+    // The row showing entry, or -1.
+    int rowOf(const QString &entry) const
+    {
+        for (int row = 0; row < model().rowCount(); ++row)
+            if (model().index(row, 0).data().toString() == entry)
+                return row;
+        return -1;
+    }
+
+    QStringList column(int column) const
+    {
+        QStringList texts;
+        for (int row = 0; row < model().rowCount(); ++row)
+            texts << model().index(row, column).data().toString();
+        return texts;
+    }
+
+    mapindex::IndexModel &model() const { return window.model(); }
+
+    catalogue::ProgramState state;
+    mapindex::IndexWindow window;
+    std::atomic<int> reads{0};
+};
+
+} // namespace mitest
