@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libjpeg62-turbo-dev
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev nlohmann-json3-dev python3
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
 )
