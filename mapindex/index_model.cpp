@@ -2,12 +2,11 @@
 
 #include "row_filter.h"
 
-#include "Windows1252.h"
+#include "catalogue/index_format.h"
 #include "runtime/io_error.h"
 
 #include <QApplication>
 #include <QColor>
-#include <QStringDecoder>
 #include <QStyle>
 
 #include <algorithm>
@@ -31,9 +30,7 @@ QString changeText(Change change)
 
 QString EntryText(const std::string &entry)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(QByteArrayView(entry.data(), static_cast<qsizetype>(entry.size())));
-    return utf8.hasError() ? ui::DecodeWindows1252(entry) : text;
+    return QString::fromStdString(catalogue::EntryText(entry));
 }
 
 IndexModel::IndexModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -48,7 +45,7 @@ void IndexModel::setRows(std::vector<IndexRow> rows)
         RowText text;
         text.columns[MapColumn] = EntryText(row.entry);
         for (std::size_t k = 0; k < row.values.size(); ++k)
-            text.columns[k + 1] = row.values[k] ? ui::DecodeWindows1252(*row.values[k]) : QString();
+            text.columns[k + 1] = QString::fromStdString(catalogue::ValueText(row.values[k]).value_or(std::string()));
         // Joined by a character no typed word holds, so no word spans two columns.
         QString all;
         for (const QString &column : text.columns)
@@ -76,14 +73,14 @@ void IndexModel::setFilterText(const QString &typed)
 
 void IndexModel::sort(int column, Qt::SortOrder order)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column >= ColumnCount)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<std::size_t> rowsBefore;
     for (const QModelIndex &index : before)
         rowsBefore.push_back(shown_[static_cast<std::size_t>(index.row())]);
-    sortColumn_ = column;
+    sortColumn_ = std::max(column, -1);
     sortOrder_ = order;
     orderRows();
     applyFilter();

@@ -126,8 +126,9 @@ void IndexWindow::createCentralWidget()
     table_ = new QTableView(central);
     table_->setObjectName(QStringLiteral("table"));
     table_->setModel(model_);
-    table_->setSortingEnabled(true);
+    // Listing order until the user clicks a header.
     table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table_->setSortingEnabled(true);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setDefaultSectionSize(170);
     table_->verticalHeader()->hide();

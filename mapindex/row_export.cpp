@@ -5,16 +5,25 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace mapindex {
 namespace {
 
-std::vector<catalogue::IndexRecord> records(const std::vector<const IndexRow *> &rows)
+// The index command's lines; unreadable maps have no values and no line.
+std::string lines(const std::vector<const IndexRow *> &rows, ExportFormat format, bool header)
 {
-    std::vector<catalogue::IndexRecord> out;
-    out.reserve(rows.size());
-    for (const IndexRow *row : rows) {
-        if (!row->error)
-            out.push_back({row->entry, row->values});
+    const auto row = format == ExportFormat::Csv ? catalogue::CsvRow : catalogue::TsvRow;
+    const char *end = format == ExportFormat::Csv ? "\r\n" : "\n";
+    std::string out;
+    if (header) {
+        catalogue::IndexFields names;
+        std::copy(catalogue::IndexHeader.begin(), catalogue::IndexHeader.end(), names.begin());
+        out += row(names) + end;
+    }
+    for (const IndexRow *shown : rows) {
+        if (!shown->error)
+            out += row(catalogue::RecordFields({shown->entry, shown->values})) + end;
     }
     return out;
 }
@@ -31,13 +40,12 @@ ExportFormat FormatForFileName(const QString &fileName)
 
 std::string FormatRows(const std::vector<const IndexRow *> &rows, ExportFormat format)
 {
-    return format == ExportFormat::Tsv ? catalogue::FormatTsv(records(rows)) : catalogue::FormatCsv(records(rows));
+    return lines(rows, format, true);
 }
 
 std::string TsvLines(const std::vector<const IndexRow *> &rows)
 {
-    const std::string all = catalogue::FormatTsv(records(rows));
-    return all.substr(all.find('\n') + 1);
+    return lines(rows, ExportFormat::Tsv, false);
 }
 
 void WriteFileBytes(const QString &path, const std::string &bytes)

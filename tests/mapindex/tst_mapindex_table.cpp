@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include <cstdio>
+#include <fstream>
+
 using mitest::Session;
 using mapindex::IndexRow;
 
@@ -67,23 +70,32 @@ void TestMapIndexTable::cleanup()
 
 void TestMapIndexTable::rowsShowTheMapsDetails()
 {
-    Session session(mitest::makeDemoMaps());
-    session.read();
-    QCOMPARE(session.model().rowCount(), 12);
-    QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("12 of 12 maps"));
-
-    const QStringList harbour = {QStringLiteral("Harbour"), QStringLiteral("Harbour District"), QStringLiteral("City"),
-                                 QStringLiteral("Thalmarch Atlas"), QStringLiteral("3")};
-    const QStringList blank = {QStringLiteral("Blank Parchment"), {}, {}, {}, {}};
-    for (const QStringList &expected : {harbour, blank}) {
-        const int r = session.rowOf(expected[0]);
-        QVERIFY(r >= 0);
-        for (int c = 0; c < 5; ++c)
-            QCOMPARE(session.model().index(r, c).data().toString(), expected[c]);
+    // The demo maps and one written in Windows-1252, name and values alike.
+    const QString maps = mitest::makeDemoMaps();
+    {
+        const std::string content = "\1Map Name: Caf\xe9 \x80 5\r\nPage Number:\t 9\r\n";
+        std::ofstream(mitest::bytes(maps) + "/Caf\xe9.fcw", std::ios::binary) << content;
     }
-    // "Sunken Temple" keeps its keys beyond the first block.
-    QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Sunken Temple")), 4).data().toString(),
-             QStringLiteral("58"));
+    Session session(maps);
+    session.read();
+    QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("13 of 13 maps"));
+
+    QProcess index;
+    index.start(qEnvironmentVariable("MAP_CATALOGUE"), {QStringLiteral("--dir"), maps, QStringLiteral("index")});
+    QVERIFY(index.waitForFinished(30000));
+    QCOMPARE(index.exitCode(), 0);
+    QList<QByteArray> lines = index.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    lines.removeFirst(); // the header
+    QCOMPARE(lines.size(), session.model().rowCount());
+    for (int r = 0; r < lines.size(); ++r) {
+        const QList<QByteArray> fields = lines[r].split('\t');
+        for (int c = 0; c < 5; ++c)
+            QCOMPARE(session.model().index(r, c).data().toString(), QString::fromUtf8(fields[c]));
+    }
+    QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Caf\u00e9")), 1).data().toString(),
+             QStringLiteral("Caf\u00e9 \u20ac 5"));
+    std::remove((mitest::bytes(maps) + "/Caf\xe9.fcw").c_str()); // a name QDir cannot remove
 }
 
 void TestMapIndexTable::sortsByColumn_data()
