@@ -11,7 +11,8 @@ demo="$PWD/demo"
 build/tools/make-demo-maps "$demo/maps" >/dev/null
 cp tools/demo-viewer.sh "$demo/demo-viewer.sh"
 # The configuration: maps directory, then the viewer, each line ending in CR LF.
-printf '%s\r\n%s\r\n' "$demo/maps" "$demo/demo-viewer.sh" > "$demo/lister.txt"
+# Written once: a configuration saved in the demo is kept.
+[ -e "$demo/lister.txt" ] || printf '%s\r\n%s\r\n' "$demo/maps" "$demo/demo-viewer.sh" > "$demo/lister.txt"
 cd "$demo"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

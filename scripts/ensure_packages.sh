@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev nlohmann-json3-dev python3
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
+    dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
 )
 [ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
 
