@@ -5,6 +5,19 @@
 #include <QStringList>
 
 namespace mapindex {
+namespace {
+
+// Qt's own window options, which QApplication takes later: accepted, not listed.
+void acceptQtOptions(QCommandLineParser &parser)
+{
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display", "geometry"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+}
+
+} // namespace
 
 Options ParseOptions(const std::vector<std::string> &arguments)
 {
@@ -19,6 +32,7 @@ Options ParseOptions(const std::vector<std::string> &arguments)
     const QCommandLineOption dir(QStringList{QStringLiteral("d"), QStringLiteral("dir")}, QString(), QStringLiteral("DIR"));
     const QCommandLineOption configDir(QStringLiteral("config-dir"));
     parser.addOptions({help, version, dir, configDir});
+    acceptQtOptions(parser);
 
     Options options;
     if (!parser.parse(args)) {
@@ -26,7 +40,7 @@ Options ParseOptions(const std::vector<std::string> &arguments)
         return options;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        options.usageError = "unexpected argument '" + parser.positionalArguments().first().toStdString() + "'";
+        options.usageError = "Unexpected argument '" + parser.positionalArguments().first().toStdString() + "'.";
         return options;
     }
     options.help = parser.isSet(help);

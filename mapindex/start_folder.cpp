@@ -1,12 +1,10 @@
 #include "start_folder.h"
 
+#include "ConfigDirectory.h"
 #include "catalogue/configuration.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
 
 namespace mapindex {
 namespace {
@@ -16,15 +14,6 @@ public:
     void setMapsText(const std::string &) override {}
     void setViewerText(const std::string &) override {}
 };
-
-std::string configFolder()
-{
-    const QString dir =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/map-utility");
-    QDir().mkpath(dir);
-    const QByteArray bytes = QFile::encodeName(dir);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 } // namespace
 
@@ -40,8 +29,7 @@ StartFolder ResolveStartFolder(const Options &options)
     StartFolder start;
     const std::string launchFolder = runtime::GetWorkingDirectory();
     if (options.configDir) {
-        runtime::SetWorkingDirectory(configFolder());
-        runtime::CheckIo();
+        ui::EnterConfigDirectory(ui::ConfigDirectoryPath());
     }
     catalogue::CaptureStartDirectory(start.state);
     IgnoredFields fields;
