@@ -77,6 +77,7 @@ void IndexWindow::createActions()
 
     export_ = new QAction(QStringLiteral("Export…"), this);
     export_->setObjectName(QStringLiteral("export"));
+    export_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(export_, &QAction::triggered, this, &IndexWindow::exportShown);
 
     copy_ = new QAction(QStringLiteral("Copy"), this);
@@ -121,6 +122,12 @@ void IndexWindow::createCentralWidget()
     filter_->setPlaceholderText(QStringLiteral("Filter (Ctrl+F): words in any column"));
     filter_->setClearButtonEnabled(true);
     connect(filter_, &QLineEdit::textChanged, model_, &IndexModel::setFilterText);
+    // Enter in the filter goes on to the first row shown, where Enter opens it.
+    connect(filter_, &QLineEdit::returnPressed, this, [this] {
+        table_->setFocus(Qt::OtherFocusReason);
+        if (model_->rowCount() > 0)
+            table_->setCurrentIndex(model_->index(0, 0));
+    });
     layout->addWidget(filter_);
 
     table_ = new QTableView(central);

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,7 @@ private slots:
     void copyPutsSelectedRowsOnClipboard();
     void enterAndDoubleClickOpenTheMap();
     void keyboardFocusesAndClearsFilter();
+    void renderWindow();
 };
 
 void TestMapIndexTable::initTestCase()
@@ -214,9 +216,10 @@ void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Misty Marsh.fcw\n")));
 
     QFile::remove(record);
-    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("goblin"));
-    table->setFocus();
-    table->setCurrentIndex(session.model().index(0, 0));
+    // Enter in the filter moves to the first row, and Enter there opens it.
+    auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    filter->setText(QStringLiteral("goblin"));
+    QTest::keyClick(filter, Qt::Key_Return);
     QTest::keyClick(table, Qt::Key_Return);
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Goblin Warrens.fcw\n")));
 }
@@ -237,6 +240,28 @@ void TestMapIndexTable::keyboardFocusesAndClearsFilter()
     QTest::keyClick(filter, Qt::Key_Escape);
     QCOMPARE(filter->text(), QString());
     QCOMPARE(session.model().rowCount(), 12);
+}
+
+// A picture of the window for the README; only when tools/render_windows.sh asks.
+void TestMapIndexTable::renderWindow()
+{
+    const QString out = qEnvironmentVariable("RENDER_WINDOWS_DIR");
+    if (out.isEmpty())
+        QSKIP("RENDER_WINDOWS_DIR is not set");
+    const QString maps = mitest::makeDemoMaps();
+    Session first(maps);
+    first.read();
+    QVERIFY(QFile::remove(maps + QStringLiteral("/Kings Road.fcw")));
+    QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/Harbour Lights.fcw")));
+    QDir(maps).mkdir(QStringLiteral("Torn Scroll.fcw"));
+    Session session(maps);
+    session.read();
+    session.window.resize(820, 420);
+    session.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.window));
+    session.window.findChild<QTableView *>(QStringLiteral("table"))->sortByColumn(4, Qt::AscendingOrder);
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("o"));
+    QVERIFY(session.window.grab().save(out + QStringLiteral("/map-index.png")));
 }
 
 QTEST_MAIN(TestMapIndexTable)
