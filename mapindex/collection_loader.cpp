@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QtConcurrent>
 
+#include <mutex>
+
 namespace mapindex {
 namespace {
 
@@ -22,13 +24,14 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     ReadRequest request;
     request.mapsDir = mapsDir;
     if (previous)
-        request.previous = *previous;
+        request.previous = &*previous;
     request.reader = reader;
     request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
     request.stop = [&promise] { return promise.isCanceled(); };
-    request.progress = [&promise](std::size_t done, std::size_t total) {
-        promise.setProgressRange(0, static_cast<int>(total));
-        promise.setProgressValue(static_cast<int>(done));
+    std::once_flag range;
+    request.progress = [&promise, &range](std::size_t done, std::size_t total) {
+        std::call_once(range, [&] { promise.setProgressRange(0, static_cast<int>(total)); });
+        promise.setProgressValue(static_cast<int>(done)); // Qt passes on a few per second
     };
     try {
         ReadOutcome outcome = ReadCollection(request);
@@ -42,8 +45,10 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     }
     if (previous)
         result.changes = MarkChanges(result.rows, *previous);
-    // A cache that cannot be written only costs the next start its speed.
-    SaveCache(cachePath, mapsDir, result.rows);
+    // A cache that cannot be written only costs the next start its speed;
+    // one that holds exactly these rows already is left alone.
+    if (!previous || result.mapsRead > 0 || !result.changes.empty() || previous->size() != result.rows.size())
+        SaveCache(cachePath, mapsDir, result.rows);
     return result;
 }
 
@@ -58,8 +63,11 @@ CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
 
 CollectionLoader::~CollectionLoader()
 {
-    watcher_.cancel();
-    watcher_.waitForFinished();
+    // A taken result leaves the future invalid, and waiting on it would never end.
+    if (watcher_.isRunning()) {
+        watcher_.cancel();
+        watcher_.waitForFinished();
+    }
 }
 
 void CollectionLoader::start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous)
@@ -86,7 +94,12 @@ void CollectionLoader::onFinished()
         emit cancelled();
         return;
     }
-    emit finished(watcher_.result());
+    emit finished();
+}
+
+LoadResult CollectionLoader::takeResult()
+{
+    return watcher_.future().takeResult();
 }
 
 } // namespace mapindex

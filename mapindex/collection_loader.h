@@ -34,6 +34,7 @@ public:
     // cache stands for the previous reading.
     void start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous);
     void cancel();
+    LoadResult takeResult();
     bool isRunning() const { return watcher_.isRunning(); }
 
     // Tests count map reads through this.
@@ -41,7 +42,7 @@ public:
 
 signals:
     void progress(int done, int total);
-    void finished(const mapindex::LoadResult &result);
+    void finished(); // the result waits in takeResult()
     void cancelled();
 
 private:

@@ -14,7 +14,7 @@
 namespace mapindex {
 namespace {
 
-using PreviousRows = std::unordered_map<std::string, const IndexRow *>;
+using PreviousRows = std::unordered_map<std::string_view, const IndexRow *>;
 
 bool reusable(const IndexRow *old, const IndexRow &row)
 {
@@ -72,8 +72,11 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     outcome.rows = ListMaps(request.mapsDir);
 
     PreviousRows previous;
-    for (const IndexRow &row : request.previous)
-        previous.emplace(row.fileName, &row);
+    if (request.previous) {
+        previous.reserve(request.previous->size());
+        for (const IndexRow &row : *request.previous)
+            previous.emplace(row.fileName, &row);
+    }
 
     std::vector<std::size_t> toRead;
     for (std::size_t i = 0; i < outcome.rows.size(); ++i) {

@@ -21,7 +21,7 @@ using RecordReader = std::function<catalogue::IndexRecord(const std::string &map
 
 struct ReadRequest {
     std::string mapsDir;
-    std::vector<IndexRow> previous; // the last reading (the cache); may be empty
+    const std::vector<IndexRow> *previous = nullptr; // the last reading (the cache), if any
     RecordReader reader;            // catalogue::ReadIndexRecord when empty
     unsigned jobs = 1;
     std::function<bool()> stop;     // true once the reading should end

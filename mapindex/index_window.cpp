@@ -205,15 +205,16 @@ void IndexWindow::reload()
     loader_->start(state_.MapsDirectory, model_->rows());
 }
 
-void IndexWindow::onLoaded(const LoadResult &result)
+void IndexWindow::onLoaded()
 {
+    LoadResult result = loader_->takeResult();
     onLoadEnded();
     if (result.error) {
         ui::ReportError(result.error.value());
     } else {
-        changes_ = result.changes;
+        changes_ = std::move(result.changes);
         compared_ = result.compared;
-        model_->setRows(result.rows);
+        model_->setRows(std::move(result.rows));
     }
     emit readingFinished();
 }

@@ -53,7 +53,7 @@ private:
     void createStatusBar();
 
     void reload();
-    void onLoaded(const LoadResult &result);
+    void onLoaded();
     void onLoadEnded();
     void openRow(const QModelIndex &index);
     void exportShown();

@@ -1,9 +1,14 @@
 #include "row_filter.h"
 
+#include <algorithm>
+
 namespace mapindex {
 
 QString FoldForFilter(const QString &text)
 {
+    // Most map texts are ASCII, which has nothing to decompose.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLower();
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());
