@@ -1,6 +1,6 @@
 #include "changes_dialog.h"
 
-#include "index_model.h"
+#include "row_text.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

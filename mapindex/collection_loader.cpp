@@ -45,6 +45,9 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     }
     if (previous)
         result.changes = MarkChanges(result.rows, *previous);
+    result.texts.reserve(result.rows.size());
+    for (const IndexRow &row : result.rows)
+        result.texts.push_back(MakeRowText(row));
     // A cache that cannot be written only costs the next start its speed;
     // one that holds exactly these rows already is left alone.
     if (!previous || result.mapsRead > 0 || !result.changes.empty() || previous->size() != result.rows.size())

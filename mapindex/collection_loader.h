@@ -2,6 +2,7 @@
 
 #include "collection_reader.h"
 #include "index_row.h"
+#include "row_text.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -16,6 +17,7 @@ namespace mapindex {
 // What one reading of the collection gives the window.
 struct LoadResult {
     std::vector<IndexRow> rows;
+    std::vector<RowText> texts; // one per row
     std::vector<ChangeNote> changes;
     bool compared = false;     // there was a previous reading to compare with
     std::size_t mapsRead = 0;  // maps whose details were read, not taken from the cache

@@ -2,7 +2,6 @@
 
 #include "row_filter.h"
 
-#include "catalogue/index_format.h"
 #include "runtime/io_error.h"
 
 #include <QApplication>
@@ -28,31 +27,22 @@ QString changeText(Change change)
 
 } // namespace
 
-QString EntryText(const std::string &entry)
-{
-    return QString::fromStdString(catalogue::EntryText(entry));
-}
-
 IndexModel::IndexModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void IndexModel::setRows(std::vector<IndexRow> rows)
 {
+    std::vector<RowText> texts;
+    texts.reserve(rows.size());
+    for (const IndexRow &row : rows)
+        texts.push_back(MakeRowText(row));
+    setRows(std::move(rows), std::move(texts));
+}
+
+void IndexModel::setRows(std::vector<IndexRow> rows, std::vector<RowText> texts)
+{
     beginResetModel();
     rows_ = std::move(rows);
-    texts_.clear();
-    texts_.reserve(rows_.size());
-    for (const IndexRow &row : rows_) {
-        RowText text;
-        text.columns[MapColumn] = EntryText(row.entry);
-        for (std::size_t k = 0; k < row.values.size(); ++k)
-            text.columns[k + 1] = QString::fromStdString(catalogue::ValueText(row.values[k]).value_or(std::string()));
-        // Joined by a character no typed word holds, so no word spans two columns.
-        QString all;
-        for (const QString &column : text.columns)
-            all += column + QChar(u'\n');
-        text.folded = FoldForFilter(all);
-        texts_.push_back(std::move(text));
-    }
+    texts_ = std::move(texts);
     orderRows();
     applyFilter();
     endResetModel();

@@ -2,6 +2,7 @@
 
 #include "index_row.h"
 #include "row_order.h"
+#include "row_text.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -20,6 +21,8 @@ public:
     explicit IndexModel(QObject *parent = nullptr);
 
     void setRows(std::vector<IndexRow> rows);
+    // texts[i] is MakeRowText(rows[i]), made beforehand.
+    void setRows(std::vector<IndexRow> rows, std::vector<RowText> texts);
     const std::vector<IndexRow> &rows() const { return rows_; }
     void setFilterText(const QString &typed);
 
@@ -36,11 +39,6 @@ signals:
     void shownCountChanged();
 
 private:
-    struct RowText {
-        std::array<QString, ColumnCount> columns;
-        QString folded; // all columns, for the filter
-    };
-
     void orderRows();
     void applyFilter();
 
@@ -52,8 +50,5 @@ private:
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
-
-// The entry as shown: UTF-8 when it is valid, otherwise Windows-1252.
-QString EntryText(const std::string &entry);
 
 } // namespace mapindex

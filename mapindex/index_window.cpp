@@ -214,7 +214,7 @@ void IndexWindow::onLoaded()
     } else {
         changes_ = std::move(result.changes);
         compared_ = result.compared;
-        model_->setRows(std::move(result.rows));
+        model_->setRows(std::move(result.rows), std::move(result.texts));
     }
     emit readingFinished();
 }
