@@ -10,7 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation fonts-comic-neue
     dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
 )
-[ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
+[ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth xdotool)
 
 missing=()
 for package in "${packages[@]}"; do
