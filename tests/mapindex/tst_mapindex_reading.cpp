@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QPushButton>
+#include <QThread>
 
 #include <vector>
 
@@ -23,6 +25,7 @@ private slots:
     void changesAfterAddTouchDelete();
     void unreadableMapKeepsItsRow();
     void missingFolderIsReported();
+    void cancelKeepsTheRowsShown();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -173,6 +176,37 @@ void TestMapIndexReading::missingFolderIsReported()
     QCOMPARE(session.model().rowCount(), 0);
     QCOMPARE(messages_.size(), std::size_t(1));
     QCOMPARE(messages_[0].text, maps + QStringLiteral(": File not found."));
+}
+
+void TestMapIndexReading::cancelKeepsTheRowsShown()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session session(maps);
+    session.read();
+    QVERIFY(QFile::remove(maps + QStringLiteral("/Harbour.fcw")));
+    QFile touched(maps + QStringLiteral("/Castle Keep.fcw"));
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+
+    // A reader that waits until the reading is cancelled.
+    std::atomic<bool> cancelled{false};
+    session.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+        while (!cancelled)
+            QThread::msleep(5);
+        return catalogue::ReadIndexRecord(dir, entry);
+    });
+    session.window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
+    auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));
+    QVERIFY(!progress->isHidden());
+    QVERIFY(!session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
+    session.window.findChild<QPushButton *>(QStringLiteral("cancel"))->click();
+    cancelled = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!session.window.loader().isRunning(), 30000);
+    QTRY_VERIFY(progress->isHidden());
+    QCOMPARE(session.model().rowCount(), 12);
+    QVERIFY(session.rowOf(QStringLiteral("Harbour")) >= 0);
+    QVERIFY(session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
 }
 
 QTEST_MAIN(TestMapIndexReading)
