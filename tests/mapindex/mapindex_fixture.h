@@ -3,14 +3,13 @@
 // Shared set-up of the Map Index tests: demo collections, a counting reader,
 // and a window opened on a folder and waited for.
 
+#include "app_fixture.h"
 #include "index_model.h"
 #include "index_window.h"
-#include "ui_test_support.h"
 
 #include "catalogue/map_index.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,28 +23,9 @@ inline std::string bytes(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
-// A fresh copy of the 12-map demo collection.
-inline QString makeDemoMaps()
-{
-    const QString dir = uitest::makeTempDir() + QStringLiteral("/maps");
-    const QString tool = qEnvironmentVariable("DEMO_MAPS_TOOL");
-    if (tool.isEmpty() || QProcess::execute(tool, {dir}) != 0)
-        qFatal("DEMO_MAPS_TOOL did not write the demo collection");
-    return dir;
-}
-
-inline void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using uitest::makeDemoMaps;
+using uitest::readFile;
+using uitest::writeFile;
 
 // One window on one maps folder, counting the maps it reads.
 struct Session {
