@@ -45,13 +45,15 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     }
     if (previous)
         result.changes = MarkChanges(result.rows, *previous);
+    // A cache that already holds exactly these rows is left alone.
+    const bool unchanged = previous && result.mapsRead == 0 && result.changes.empty()
+                        && previous->size() == result.rows.size();
+    previous.reset(); // done with: a lower peak of memory
+    if (!unchanged)
+        SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed
     result.texts.reserve(result.rows.size());
     for (const IndexRow &row : result.rows)
         result.texts.push_back(MakeRowText(row));
-    // A cache that cannot be written only costs the next start its speed;
-    // one that holds exactly these rows already is left alone.
-    if (!previous || result.mapsRead > 0 || !result.changes.empty() || previous->size() != result.rows.size())
-        SaveCache(cachePath, mapsDir, result.rows);
     return result;
 }
 
