@@ -28,7 +28,7 @@ app=$!
 wid=$(timeout 30 xdotool search --sync --name '^Map Index')
 [ -n "$wid" ] || { echo "no window"; kill "$app"; exit 1; }
 wid=${wid%%$'\n'*}
-sleep 2 # the reading of 12 maps
+sleep 3 # the reading of 12 maps
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f
 xdotool type --window "$wid" --delay 40 harbour
