@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -249,7 +250,7 @@ void IndexWindow::exportShown()
         std::vector<const IndexRow *> rows;
         for (int i = 0; i < model_->rowCount(); ++i)
             rows.push_back(&model_->shownRow(i));
-        WriteFileBytes(*path, FormatRows(rows, FormatForFileName(*path)));
+        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path));
     });
 }
 

@@ -1,29 +1,27 @@
 #include "row_export.h"
 
 #include "catalogue/index_format.h"
-#include "runtime/io_error.h"
-
-#include <QSaveFile>
+#include "catalogue/list_export.h"
+#include "catalogue/vector_map_list.h"
 
 #include <algorithm>
 
 namespace mapindex {
 namespace {
 
-// The index command's lines; unreadable maps have no values and no line.
-std::string lines(const std::vector<const IndexRow *> &rows, ExportFormat format, bool header)
+std::vector<std::string> lines(const std::vector<const IndexRow *> &rows, ExportFormat format, bool header)
 {
     const auto row = format == ExportFormat::Csv ? catalogue::CsvRow : catalogue::TsvRow;
-    const char *end = format == ExportFormat::Csv ? "\r\n" : "\n";
-    std::string out;
+    std::vector<std::string> out;
+    out.reserve(rows.size() + 1);
     if (header) {
         catalogue::IndexFields names;
         std::copy(catalogue::IndexHeader.begin(), catalogue::IndexHeader.end(), names.begin());
-        out += row(names) + end;
+        out.push_back(row(names));
     }
     for (const IndexRow *shown : rows) {
         if (!shown->error)
-            out += row(catalogue::RecordFields({shown->entry, shown->values})) + end;
+            out.push_back(row(catalogue::RecordFields({shown->entry, shown->values})));
     }
     return out;
 }
@@ -38,24 +36,17 @@ ExportFormat FormatForFileName(const QString &fileName)
              : ExportFormat::Csv;
 }
 
-std::string FormatRows(const std::vector<const IndexRow *> &rows, ExportFormat format)
+void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format)
 {
-    return lines(rows, format, true);
+    catalogue::WriteListFile(path, catalogue::VectorMapList(lines(rows, format, true)));
 }
 
 std::string TsvLines(const std::vector<const IndexRow *> &rows)
 {
-    return lines(rows, ExportFormat::Tsv, false);
-}
-
-void WriteFileBytes(const QString &path, const std::string &bytes)
-{
-    QSaveFile file(path);
-    // A folder we may not create files in still lets us rewrite a file in it.
-    file.setDirectWriteFallback(true);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), size) != size || !file.commit())
-        throw runtime::Exception(file.errorString().toStdString());
+    std::string text;
+    for (const std::string &line : lines(rows, ExportFormat::Tsv, false))
+        text += line + '\n';
+    return text;
 }
 
 } // namespace mapindex
