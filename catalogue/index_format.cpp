@@ -25,22 +25,27 @@ IndexFields RecordFields(const IndexRecord &record)
     return fields;
 }
 
+std::string TsvField(std::string_view field)
+{
+    std::string out;
+    out.reserve(field.size());
+    for (const char c : field) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 std::string TsvRow(const IndexFields &fields)
 {
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            row += '\t';
-        for (const char c : fields[i]) {
-            switch (c) {
-            case '\t': row += "\\t"; break;
-            case '\n': row += "\\n"; break;
-            case '\r': row += "\\r"; break;
-            case '\\': row += "\\\\"; break;
-            default: row += c;
-            }
-        }
-    }
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i > 0 ? "\t" : "") + TsvField(fields[i]);
     return row;
 }
 

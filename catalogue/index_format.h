@@ -24,7 +24,10 @@ std::optional<std::string> ValueText(const std::optional<std::string> &value);
 // The entry and the four values as text; an absent value is empty.
 IndexFields RecordFields(const IndexRecord &record);
 
-// Fields joined by tabs, with tab, LF, CR and backslash written \t \n \r \\.
+// A field with tab, LF, CR and backslash written \t \n \r \\.
+std::string TsvField(std::string_view field);
+
+// Fields joined by tabs, each as TsvField writes it.
 std::string TsvRow(const IndexFields &fields);
 
 // Fields joined by commas, quoted (quotes doubled) where they need it.

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace catalogue {
@@ -55,26 +53,20 @@ void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string>
 {
     const std::size_t count = entries.size();
     std::vector<IndexResult> slots(count);
-    std::vector<char> ready(count, 0);
-    std::mutex mutex;
-    std::condition_variable finished;
+    // A slot is the worker's until its flag is set, then the consumer's.
+    std::vector<std::atomic<bool>> ready(count);
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
 
     const auto work = [&] {
         for (std::size_t i; !stop && (i = next++) < count;) {
-            IndexResult result;
             try {
-                result.record = ReadIndexRecord(mapsDir, entries[i]);
+                slots[i].record = ReadIndexRecord(mapsDir, entries[i]);
             } catch (...) {
-                result.error = std::current_exception();
+                slots[i].error = std::current_exception();
             }
-            {
-                const std::lock_guard lock(mutex);
-                slots[i] = std::move(result);
-                ready[i] = 1;
-            }
-            finished.notify_all();
+            ready[i].store(true, std::memory_order_release);
+            ready[i].notify_one();
         }
     };
 
@@ -84,12 +76,8 @@ void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string>
         for (std::size_t t = 0; t < std::min(threads, count); ++t)
             workers.emplace_back(work);
         for (std::size_t i = 0; i < count; ++i) {
-            IndexResult result;
-            {
-                std::unique_lock lock(mutex);
-                finished.wait(lock, [&] { return ready[i] != 0; });
-                result = std::move(slots[i]);
-            }
+            ready[i].wait(false, std::memory_order_acquire);
+            IndexResult result = std::move(slots[i]);
             done(i, result);
         }
     } catch (...) {

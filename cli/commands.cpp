@@ -209,7 +209,8 @@ int dispatch(const Options &request, Streams &streams)
         return runExport(state, dir, request.operands[0], streams);
     if (request.command == "index")
         return runIndex(state, dir, request, streams);
-    return runView(state, dir, entryOperand(request.operands[0]), streams);
+    const std::string entry = entryOperand(request.operands[0]);
+    return Concerning(catalogue::MapPath(dir, entry), [&] { return runView(state, dir, entry, streams); });
 }
 
 } // namespace

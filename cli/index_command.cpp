@@ -34,15 +34,26 @@ std::string jsonText(const std::vector<catalogue::IndexRecord> &records, bool pr
     return pretty ? rows.dump(2) : rows.dump();
 }
 
+// A TSV row for a terminal: each field escaped there, the tabs between kept.
+std::string terminalTsvRow(const catalogue::IndexFields &fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i > 0 ? "\t" : "") + TerminalText(catalogue::TsvField(fields[i]));
+    return row;
+}
+
 std::vector<std::string> indexLines(const std::vector<catalogue::IndexRecord> &records, IndexFormat format,
-                                    bool pretty)
+                                    bool terminal)
 {
     std::vector<std::string> lines;
     if (format == IndexFormat::Json) {
-        lines.push_back(jsonText(records, pretty));
+        lines.push_back(jsonText(records, terminal));
         return lines;
     }
-    const auto row = format == IndexFormat::Csv ? catalogue::CsvRow : catalogue::TsvRow;
+    const auto row = format == IndexFormat::Csv ? catalogue::CsvRow
+                     : terminal                 ? terminalTsvRow
+                                                : catalogue::TsvRow;
     catalogue::IndexFields header;
     std::copy(catalogue::IndexHeader.begin(), catalogue::IndexHeader.end(), header.begin());
     lines.push_back(row(header));
@@ -92,9 +103,8 @@ int RunIndex(const std::string &dir, const std::vector<std::string> &entries, co
         Concerning(outputPath, [&] { catalogue::WriteListFile(outputPath, catalogue::VectorMapList(lines)); });
     } else {
         const char *end = options.format == IndexFormat::Csv ? "\r\n" : "\n";
-        const bool escape = terminal && options.format == IndexFormat::Tsv;
         for (const auto &line : lines)
-            streams.out << ForStream(line, escape) << end;
+            streams.out << line << end;
     }
     streams.err << "Maps indexed: " << records.size() << '\n';
     return unreadable ? ExitCode::Failure : ExitCode::Success;

@@ -47,8 +47,10 @@ IndexFormat parseFormat(const std::string &text)
 std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t first, Options &options,
                         std::vector<std::string> &given)
 {
-    std::vector<std::string> copies(arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end());
-    std::vector<char *> argv{const_cast<char *>("map-catalogue")};
+    // getopt wants writable C strings and a program name before them.
+    std::vector<std::string> copies{"map-catalogue"};
+    copies.insert(copies.end(), arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end());
+    std::vector<char *> argv;
     for (auto &argument : copies)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -57,8 +59,6 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
     optind = 0; // start afresh: getopt keeps its place between calls
     const int argc = static_cast<int>(argv.size() - 1);
     for (int c; (c = getopt_long(argc, argv.data(), ShortOptions, LongOptions.data(), nullptr)) != -1;) {
-        const std::string shown = optopt != 0 && c != ':' ? std::string("-") + static_cast<char>(optopt)
-                                                            : std::string(argv[optind - 1]);
         switch (c) {
         case 'd': options.dir = optarg; break;
         case '0': options.null = true; given.push_back("--null"); break;
@@ -69,22 +69,22 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
         case FormatOption: options.format = parseFormat(optarg); given.push_back("--format"); break;
         case OutputOption: options.output = optarg; given.push_back("--output"); break;
         case ':': throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
-        default: throw UsageError("unknown option '" + shown + "'");
+        default:
+            throw UsageError("unknown option '"
+                             + (optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1]) + "'");
         }
     }
     return first + static_cast<std::size_t>(optind - 1);
 }
 
 // Which command each command-specific option belongs to.
-void checkOptionsFit(const Options &options, const std::vector<std::string> &given)
+bool optionFits(const std::string &option, const std::string &command)
 {
-    for (const auto &option : given) {
-        const bool fits = option == "--content"                        ? options.command == "search"
-                          : option == "--null"                         ? options.command == "scan" || options.command == "search"
-                          : /* --format, --output */ options.command == "index";
-        if (!fits)
-            throw UsageError(option + " does not apply to " + options.command);
-    }
+    if (option == "--content")
+        return command == "search";
+    if (option == "--null")
+        return command == "scan" || command == "search";
+    return command == "index"; // --format, --output
 }
 
 } // namespace
@@ -108,7 +108,10 @@ Options ParseOptions(const std::vector<std::string> &arguments)
     if (options.help || options.version)
         return options;
     options.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
-    checkOptionsFit(options, given);
+    for (const auto &option : given) {
+        if (!optionFits(option, options.command))
+            throw UsageError(option + " does not apply to " + options.command);
+    }
     const std::size_t wanted = options.command == "scan" || options.command == "index" ? 0 : 1;
     if (options.operands.size() != wanted)
         throw UsageError(options.command + (wanted == 0 ? " takes no operand" : " takes exactly one operand"));

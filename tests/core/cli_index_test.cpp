@@ -29,13 +29,13 @@ protected:
         writeFile(path("maps/gone.x.fcw"), "Map Name: never read\r"); // its entry "gone" opens gone.fcw
     }
 
-    int run(std::vector<std::string> arguments)
+    int run(std::vector<std::string> arguments, bool terminal = false)
     {
         out.str("");
         err.str("");
         std::filesystem::current_path(dir());
         arguments.insert(arguments.begin(), {"--dir", "maps", "index"});
-        return cli::RunCommandLine(arguments, {out, err, false, false});
+        return cli::RunCommandLine(arguments, {out, err, terminal, false});
     }
 
     std::string missingError() const { return "map-catalogue: " + path("maps/gone.fcw") + ": File not found.\n"; }
@@ -100,4 +100,15 @@ TEST_F(IndexTest, OutputFileHoldsTheReadableRowsAndEmptyCollectionsSucceed)
     EXPECT_EQ(run({"--format", "json"}), 0);
     EXPECT_EQ(out.str(), "[]\n");
     EXPECT_EQ(err.str(), "Maps indexed: 0\n");
+}
+
+TEST_F(IndexTest, OnATerminalTsvFieldsAreEscapedAndJsonIsPretty)
+{
+    writeFile(path("maps/Esc\x1b[2J.fcw"), "Map Name: \x81\r");
+    EXPECT_EQ(run({}, true), 2);
+    EXPECT_NE(out.str().find("\nBad\xc3\xbf\t\t\tX\t\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\nEsc\\033[2J\t\\302\\201\t\t\t\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\nTab\\tName\t\t\t\t7\n"), std::string::npos);
+    EXPECT_EQ(run({"--format", "json"}, true), 2);
+    EXPECT_TRUE(out.str().starts_with("[\n  {\n    \"entry\": \"Bad\xc3\xbf\",\n"));
 }
