@@ -16,6 +16,7 @@ cp tools/demo-viewer.sh "$demo/demo-viewer.sh"
 cd "$demo"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "The whole collection as a table: build/mapindex/map-index --dir demo/maps"
     exec ../build/ui/map-utility
 fi
 
@@ -29,3 +30,5 @@ echo "\$ map-catalogue details \"Sunken Temple\""
 echo
 echo "\$ map-catalogue search --content Dungeon"
 ../build/cli/map-catalogue search --content Dungeon
+echo
+echo "On a display, build/mapindex/map-index --dir demo/maps shows the whole collection as a table."

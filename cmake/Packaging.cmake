@@ -46,6 +46,11 @@ if(TARGET map-utility)
     map_utility_install_desktop_program(io.github.maputility.MapUtility
         ICONS 32=program.png 64=program_64.png 128=program_128.png)
 endif()
+if(TARGET map-index)
+    map_utility_install_manual_page(map-index)
+    map_utility_install_desktop_program(io.github.maputility.MapIndex
+        ICONS 32=map-index_32.png 64=map-index_64.png 128=map-index_128.png)
+endif()
 
 set(MAP_UTILITY_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/map-utility)
 install(FILES ${MAP_UTILITY_RESOURCES}/debian/copyright DESTINATION ${MAP_UTILITY_DOCDIR})
@@ -63,9 +68,10 @@ the maps, shows the name, type, product and page number stored in each,
 narrows the list by name or by the files' contents, saves and prints the
 list, and opens a map in the map viewer.
 .
-The package holds the desktop program map-utility and the command-line
+The package holds the desktop program map-utility, the command-line
 front end map-catalogue, which adds an index of every map as TSV, CSV or
-JSON.")
+JSON, and map-index, which shows that index as a table to sort, filter,
+open maps from and export.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -9,7 +9,7 @@ packages=(
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
     dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
-    xvfb openbox x11-utils
+    xvfb openbox x11-utils xdotool
 )
 for option in "$@"; do
     case $option in

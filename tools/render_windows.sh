@@ -22,3 +22,10 @@ else
     QT_QPA_PLATFORM=offscreen "$build/tests/tst_windows" renderWindows
 fi
 echo "Window pictures are in $out"
+# Map Index, when it is built.
+if cmake --build "$build" --target tst_mapindex_table >/dev/null 2>&1; then
+    QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 RENDER_WINDOWS_DIR="$out" \
+        DEMO_MAPS_TOOL="$build/tools/make-demo-maps" \
+        "$build/tests/mapindex/tst_mapindex_table" renderWindow >/dev/null
+    echo "Map Index: $out/map-index.png"
+fi

@@ -14,14 +14,15 @@ for page in "$@"; do
 done
 
 # Command words of --help: the first bare word after the program name on the
-# usage lines, and the words that start a line of the command list.
+# usage lines, and the words that start a line of the command list (not of
+# the examples that follow it).
 help_commands() {
     local help
     help=$("$catalogue" --help 2>&1)
     {
         grep -o 'map-catalogue .*' <<<"$help" | sed -e 's/\[[^]]*\]//g' |
             awk '{ for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+$/) { print $i; break } }'
-        grep -oE '^  [a-z]+( |$)' <<<"$help" | tr -d ' '
+        sed -n '/^Commands:/,/^$/p' <<<"$help" | grep -oE '^  [a-z]+( |$)' | tr -d ' '
     } | sort -u
 }
 # Command words of the page's SYNOPSIS: the bold word after the optional [OPTIONS].
