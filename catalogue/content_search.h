@@ -11,6 +11,8 @@
 
 namespace catalogue {
 
+class MapChunkReader;
+
 struct ContentSearchResult {
     std::vector<std::size_t> matches;          // indices into entries, ascending (list order)
     std::optional<runtime::EInOutError> error; // the first failing entry's error, if any
@@ -27,13 +29,13 @@ using SearchProgress = std::function<bool(std::size_t done)>;
 // current directory, so it may run on any thread. An empty text matches
 // nothing, but every map is still opened, so a missing one is reported.
 // A text found before a read fails counts; the search stops at the first
-// entry that fails otherwise.
+// entry that fails otherwise. Results come in list order; jobs is the number
+// of threads the search may use (one, for now).
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs = 1);
 
-// Whether the open map file holds text anywhere; raises what reading raises,
-// unless the text came before the failure.
-class MapChunkReader;
+// Whether the rest of the file holds text anywhere, also across chunk edges;
+// raises what reading raises, unless the text came before the failure.
 bool ChunksContain(MapChunkReader &reader, std::string_view text);
 
 } // namespace catalogue

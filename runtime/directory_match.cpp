@@ -66,7 +66,8 @@ std::vector<std::string> sortedNames(DIR *dir)
     std::vector<std::string> names;
     while (const dirent *item = ::readdir(dir))
         names.emplace_back(item->d_name);
-    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return NameSortsBefore(a, b); });
+    std::sort(names.begin(), names.end(),
+              [](const std::string &a, const std::string &b) { return NameSortsBefore(a, b); });
     return names;
 }
 

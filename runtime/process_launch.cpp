@@ -23,8 +23,9 @@ struct SpawnSetup {
         if (error == 0)
             error = ::posix_spawnattr_init(&attributes);
         for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+            const int flags = fd == STDIN_FILENO ? O_RDONLY : O_WRONLY;
             if (error == 0)
-                error = ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+                error = ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", flags, 0);
         }
         sigset_t none, all;
         ::sigemptyset(&none);
@@ -34,7 +35,8 @@ struct SpawnSetup {
         if (error == 0)
             error = ::posix_spawnattr_setsigdefault(&attributes, &all);
         if (error == 0)
-            error = ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+            error = ::posix_spawnattr_setflags(&attributes,
+                                               POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
     ~SpawnSetup()
     {
