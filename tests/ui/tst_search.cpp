@@ -122,6 +122,7 @@ private slots:
     void progressFollowsTheMapCount_data();
     void progressFollowsTheMapCount();
     void missingMapStopsTheSearchWithTheErrorBox();
+    void missingMapsFolderShowsOnlyTheError();
     void narrowingTwiceThenScanRestoresTheList();
     void cancelChangesNothing();
     void searchButtonDoesNothingWhileSearchIsDisabled();
@@ -297,6 +298,20 @@ void TestSearch::missingMapStopsTheSearchWithTheErrorBox()
     QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
     QVERIFY(bar(run)->isHidden());
     QCOMPARE(run.list()->count(), 4);
+}
+
+// The folder is entered before any worker starts: nothing else happens.
+void TestSearch::missingMapsFolderShowsOnlyTheError()
+{
+    AppRun run;
+    start(run);
+    QVERIFY(QDir(maps_).removeRecursively());
+    answerSearch(QStringLiteral("Dungeon"), true);
+    run.form->Search1Click();
+    QCOMPARE(run.messages.size(), size_t(1));
+    QCOMPARE(run.messages[0].text, QStringLiteral("File not found."));
+    QVERIFY(bar(run)->isHidden());
+    QCOMPARE(run.list()->count(), 12);
 }
 
 void TestSearch::narrowingTwiceThenScanRestoresTheList()
