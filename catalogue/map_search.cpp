@@ -41,30 +41,44 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
                ProgressView &progress, StatusText &status, const std::function<void()> &notFound)
 {
-    runtime::SetWorkingDirectory(mapsText);
-    runtime::CheckIo();
-    auto &matches = state.MatchTable;
-    matches.clear();
-    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(".");
-    runtime::CheckIo();
-
+    const ContentSearchStart start = BeginContentSearch(state, list, mapsText, progress);
     const int maximum = state.MapCount;
-    progress.setMaximum(maximum);
-    progress.setPosition(0);
-    progress.setVisible(true);
-
-    std::vector<std::string> entries;
-    const std::size_t count = list.count();
-    entries.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        entries.push_back(list.at(i));
-    const ContentSearchResult result = FindMapsContaining(maps.fd(), entries, text, [&](std::size_t) {
+    const ContentSearchResult result = FindMapsContaining(start.maps.fd(), start.entries, text, [&](std::size_t) {
         progress.setPosition(std::min(progress.position() + 1, maximum));
         return true;
     });
+    return ApplyContentSearch(state, list, start.entries, result, progress, status, notFound);
+}
+
+ContentSearchStart BeginContentSearch(ProgramState &state, const MapList &list, const std::string &mapsText,
+                                      ProgressView &progress)
+{
+    runtime::SetWorkingDirectory(mapsText);
+    runtime::CheckIo();
+    state.MatchTable.clear();
+    ContentSearchStart start{runtime::DirectoryHandle::Open("."), {}};
+    runtime::CheckIo();
+
+    progress.setMaximum(state.MapCount);
+    progress.setPosition(0);
+    progress.setVisible(true);
+
+    const std::size_t count = list.count();
+    start.entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        start.entries.push_back(list.at(i));
+    return start;
+}
+
+int ApplyContentSearch(ProgramState &state, MapList &list, const std::vector<std::string> &entries,
+                       const ContentSearchResult &result, ProgressView &progress, StatusText &status,
+                       const std::function<void()> &notFound)
+{
+    auto &matches = state.MatchTable;
+    matches.clear();
     if (result.error) {
         // The progress shows the failing entry as started, as a block-by-block reading would.
-        progress.setPosition(std::min(progress.position() + 1, maximum));
+        progress.setPosition(std::min(progress.position() + 1, state.MapCount));
         throw *result.error;
     }
     for (const std::size_t index : result.matches)

@@ -6,8 +6,10 @@
 #include "DialogFrame.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
+#include "InputBlocker.h"
 #include "MapListView.h"
 #include "PrintSetup.h"
+#include "RunningSearch.h"
 #include "SearchProgress.h"
 #include "Unit2.h"
 #include "Unit4.h"
@@ -62,6 +64,7 @@ TForm1::TForm1(QWidget *parent)
     setFont(ui::PixelFont(ui::DialogFontFamily, 11));
     mapList_ = std::make_unique<ui::ListBoxMapList>(*widgets_->ListBox1);
     details_ = std::make_unique<ui::RichEditDetailsView>(*widgets_->RichEdit1);
+    progress_ = std::make_unique<ui::SearchProgress>(*widgets_->ProgressBar1);
     nameSeparators();
     setUpToolBar();
     setUpPanes();
@@ -71,7 +74,12 @@ TForm1::TForm1(QWidget *parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // A search still running is cancelled and waited for while the window is whole.
+    inputBlocker_.reset();
+    search_.reset();
+}
 
 std::string TForm1::StartDirectoryText() const
 {
@@ -305,25 +313,63 @@ void TForm1::Clear1Click()
 void TForm1::Search1Click()
 {
     ui::Guarded([this] {
-        if (frmFind->exec() != ui::ResultOk)
+        if (search_ || frmFind->exec() != ui::ResultOk)
             return;
-        QScopedValueRollback quiet(selectingFromCode_, true);
         if (frmFind->FullSearch()) {
             fullSearch(frmFind->ContentSearchText(), frmConfig->MapsText());
             return;
         }
+        QScopedValueRollback quiet(selectingFromCode_, true);
         ui::LabelStatusText status(*statusPanel1_);
         if (catalogue::filenameSearch(catalogue::programState(), *mapList_, frmFind->SearchText(), status) == 0)
             frmNotFound->exec();
     });
 }
 
-int TForm1::fullSearch(const std::string &text, const std::string &mapsText)
+void TForm1::fullSearch(const std::string &text, const std::string &mapsText)
 {
-    ui::SearchProgress progress(*widgets_->ProgressBar1);
-    ui::LabelStatusText status(*statusPanel1_);
-    return catalogue::fullSearch(catalogue::programState(), *mapList_, text, mapsText, progress, status,
-                                 [] { frmNotFound->exec(); });
+    catalogue::ContentSearchStart start =
+        catalogue::BeginContentSearch(catalogue::programState(), *mapList_, mapsText, *progress_);
+    search_ = std::make_unique<ui::RunningSearch>(std::move(start.maps), std::move(start.entries), text);
+    connect(search_.get(), &ui::RunningSearch::progressed, this, &TForm1::fullSearchProgressed);
+    // Queued: the slot deletes the search, which must not happen inside its own signal.
+    connect(search_.get(), &ui::RunningSearch::finished, this, &TForm1::fullSearchDone, Qt::QueuedConnection);
+    inputBlocker_ = std::make_unique<ui::InputBlocker>([this] { cancelFullSearch(); });
+}
+
+void TForm1::fullSearchProgressed(int done)
+{
+    progress_->setPosition(done);
+}
+
+void TForm1::fullSearchDone()
+{
+    inputBlocker_.reset();
+    const std::unique_ptr<ui::RunningSearch> search = std::move(search_);
+    ui::Guarded([this, &search] {
+        if (search->cancelRequested())
+            return;
+        const ui::SearchOutcome outcome = search->outcome();
+        if (outcome.failure)
+            std::rethrow_exception(outcome.failure);
+        const catalogue::ContentSearchResult &result = outcome.result;
+        // Progress signals are coalesced: the bar is set to the exact count first.
+        progress_->setPosition(static_cast<int>(result.error ? result.failedIndex : search->entries().size()));
+        QScopedValueRollback quiet(selectingFromCode_, true);
+        ui::LabelStatusText status(*statusPanel1_);
+        catalogue::ApplyContentSearch(catalogue::programState(), *mapList_, search->entries(), result, *progress_,
+                                      status, [] { frmNotFound->exec(); });
+    });
+    emit fullSearchFinished();
+}
+
+// Everything stays as before the search; only the bar goes.
+void TForm1::cancelFullSearch()
+{
+    if (!search_)
+        return;
+    search_->cancel();
+    progress_->setVisible(false);
 }
 
 void TForm1::Exit1Click()

@@ -14,9 +14,12 @@ class TForm1;
 }
 
 namespace ui {
+class InputBlocker;
 class ListBoxMapList;
 class PrintSetup;
 class RichEditDetailsView;
+class RunningSearch;
+class SearchProgress;
 } // namespace ui
 
 // The main window: the map list, the details pane, the commands and the
@@ -47,9 +50,10 @@ public:
     void ListBox1Click();
     void ListBox1DblClick();
 
-    // The content search over the listed maps, with this window's progress
-    // bar and status panel; notFound runs while the bar still shows.
-    int fullSearch(const std::string &text, const std::string &mapsText);
+    // Starts the content search over the listed maps on a worker and returns;
+    // the window takes no input but Esc, which cancels, until it ends. The
+    // result is applied on this thread, then fullSearchFinished follows.
+    void fullSearch(const std::string &text, const std::string &mapsText);
 
     // The print setup dialog and the run's current printer.
     ui::PrintSetup &PrintDialog1() { return *printDialog1_; }
@@ -57,6 +61,8 @@ public:
 signals:
     // Exit was confirmed: the application is to end its message loop.
     void terminateRequested();
+    // A content search ended: its result shown, its error reported, or cancelled.
+    void fullSearchFinished();
 
 protected:
     bool event(QEvent *event) override;
@@ -71,6 +77,9 @@ private:
     void setListCommandsEnabled(bool enabled);
     void selectEntryQuietly(int row);
     std::optional<std::string> selectedEntry() const;
+    void fullSearchProgressed(int done);
+    void fullSearchDone();
+    void cancelFullSearch();
 
     std::unique_ptr<Ui::TForm1> widgets_;
     QLabel *statusPanel0_ = nullptr; // owned by the status bar
@@ -78,6 +87,9 @@ private:
     std::unique_ptr<ui::ListBoxMapList> mapList_;
     std::unique_ptr<ui::RichEditDetailsView> details_;
     std::unique_ptr<ui::PrintSetup> printDialog1_;
+    std::unique_ptr<ui::SearchProgress> progress_;
+    std::unique_ptr<ui::RunningSearch> search_;
+    std::unique_ptr<ui::InputBlocker> inputBlocker_;
     bool configurationLoaded_ = false;
     bool selectingFromCode_ = false;
 };

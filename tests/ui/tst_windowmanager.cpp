@@ -83,7 +83,13 @@ void TestWindowManager::centredDialogKeepsItsPlace()
             // Always closed, so a failed wait fails the comparison below instead of hanging in exec().
             const bool framed =
                 QTest::qWaitFor([dialog] { return dialog->frameGeometry() != dialog->geometry(); }, 20000);
-            QTest::qWait(100); // let the manager settle its placement
+            // Let the manager settle its placement: the same frame for a while.
+            QRect settled = dialog->frameGeometry();
+            for (int quiet = 0, waited = 0; quiet < 300 && waited < 10000; waited += 50) {
+                QTest::qWait(50);
+                quiet = dialog->frameGeometry() == settled ? quiet + 50 : 0;
+                settled = dialog->frameGeometry();
+            }
             if (framed)
                 frames << dialog->frameGeometry();
             click(dialog, "BitBtn2");
