@@ -5,7 +5,6 @@
 #include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "Fonts.h"
-#include "Unit1.h"
 #include "Unit3.h"
 #include "WorkingDirectoryGuard.h"
 
@@ -93,5 +92,5 @@ void TfrmConfig::Button2Click()
 
 void TfrmConfig::BitBtn3Click()
 {
-    ui::Guarded([this] { catalogue::SaveConfiguration(Form1->StartDirectoryText(), MapsText(), ViewerText()); });
+    ui::Guarded([this] { catalogue::SaveConfiguration(catalogue::programState(), MapsText(), ViewerText()); });
 }
