@@ -68,11 +68,9 @@ void TfrmConfig::FormCreate()
 void TfrmConfig::Button1Click()
 {
     ui::Guarded([this] {
-        // The chooser walks the current directory; put it back afterwards.
-        ui::WorkingDirectoryGuard keep;
+        // The chooser puts the current directory back itself when it closes.
         if (frmStart->exec() == ui::ResultOk)
             ui::SetBytesText(*widgets_->Edit1, frmStart->ChooserDirectory());
-        keep.restore();
     });
 }
 
