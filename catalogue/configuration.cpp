@@ -15,6 +15,29 @@ std::string configPath(const std::string &directory)
     return directory + runtime::PathSeparator + ConfigFileName;
 }
 
+// "lister.txt" of the start directory: by name in its handle when there is
+// one, else by its full path.
+std::string startConfigPath(const ProgramState &state)
+{
+    const bool byHandle = state.StartFolder && state.StartFolder->valid();
+    return byHandle ? std::string(ConfigFileName) : configPath(state.StartDirectory);
+}
+
+void writeConfiguration(const std::string &path, int relativeTo, const std::string &mapsText,
+                        const std::string &viewerText)
+{
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, path, relativeTo);
+    runtime::CreateTextWrite(file);
+    runtime::CheckIo();
+    runtime::WriteTextLine(file, mapsText);
+    runtime::CheckIo();
+    runtime::WriteTextLine(file, viewerText);
+    runtime::CheckIo();
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
+}
+
 } // namespace
 
 void CaptureStartDirectory(ProgramState &state)
@@ -28,10 +51,7 @@ void CaptureStartDirectory(ProgramState &state)
 
 bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
 {
-    // Through the start directory's handle when there is one, so a start
-    // directory too deep for a path still has its configuration.
-    const bool byHandle = state.StartFolder && state.StartFolder->valid();
-    const std::string path = byHandle ? std::string(ConfigFileName) : configPath(state.StartDirectory);
+    const std::string path = startConfigPath(state);
     const int relativeTo = StartDirectoryFd(state);
     if (!runtime::FirstMatchIsFile(relativeTo, path))
         return false;
@@ -63,16 +83,12 @@ bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const 
 
 void SaveConfiguration(const std::string &directory, const std::string &mapsText, const std::string &viewerText)
 {
-    runtime::IoCheckedFile file;
-    runtime::BindPath(file, configPath(directory));
-    runtime::CreateTextWrite(file);
-    runtime::CheckIo();
-    runtime::WriteTextLine(file, mapsText);
-    runtime::CheckIo();
-    runtime::WriteTextLine(file, viewerText);
-    runtime::CheckIo();
-    runtime::CloseIoFile(file);
-    runtime::CheckIo();
+    writeConfiguration(configPath(directory), AT_FDCWD, mapsText, viewerText);
+}
+
+void SaveConfiguration(const ProgramState &state, const std::string &mapsText, const std::string &viewerText)
+{
+    writeConfiguration(startConfigPath(state), StartDirectoryFd(state), mapsText, viewerText);
 }
 
 } // namespace catalogue

@@ -23,4 +23,8 @@ bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const 
 // Writes the two lines to directory/lister.txt.
 void SaveConfiguration(const std::string &directory, const std::string &mapsText, const std::string &viewerText);
 
+// Writes the two lines to "lister.txt" of the start directory, through its
+// handle when there is one, so a start directory too deep for a path works.
+void SaveConfiguration(const ProgramState &state, const std::string &mapsText, const std::string &viewerText);
+
 } // namespace catalogue

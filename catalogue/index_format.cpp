@@ -2,6 +2,8 @@
 
 #include "text_encoding.h"
 
+#include <algorithm>
+
 namespace catalogue {
 
 std::string EntryText(std::string_view entry)
@@ -69,6 +71,34 @@ std::string CsvRow(const IndexFields &fields)
         row += '"';
     }
     return row;
+}
+
+namespace {
+
+std::string table(const std::vector<IndexFields> &rows, std::string (*row)(const IndexFields &),
+                  std::string_view lineEnd)
+{
+    IndexFields header;
+    std::copy(IndexHeader.begin(), IndexHeader.end(), header.begin());
+    std::string text = row(header);
+    text += lineEnd;
+    for (const IndexFields &fields : rows) {
+        text += row(fields);
+        text += lineEnd;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string TsvTable(const std::vector<IndexFields> &rows)
+{
+    return table(rows, TsvRow, "\n");
+}
+
+std::string CsvTable(const std::vector<IndexFields> &rows)
+{
+    return table(rows, CsvRow, "\r\n");
 }
 
 std::string Base64(std::string_view bytes)

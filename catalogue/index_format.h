@@ -33,6 +33,10 @@ std::string TsvRow(const IndexFields &fields);
 // Fields joined by commas, quoted (quotes doubled) where they need it.
 std::string CsvRow(const IndexFields &fields);
 
+// The header and one line per row: TSV lines end in LF, CSV lines in CR LF.
+std::string TsvTable(const std::vector<IndexFields> &rows);
+std::string CsvTable(const std::vector<IndexFields> &rows);
+
 // Standard base64 with padding.
 std::string Base64(std::string_view bytes);
 

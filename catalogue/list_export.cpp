@@ -21,6 +21,18 @@ void WriteListFile(const std::string &path, const MapList &list, int relativeTo)
     runtime::CheckIo();
 }
 
+void WriteTextFile(const std::string &path, std::string_view text, int relativeTo)
+{
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, path, relativeTo);
+    runtime::CreateTextWrite(file);
+    runtime::CheckIo();
+    runtime::WriteBytes(file, text);
+    runtime::CheckIo();
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
+}
+
 void ExportList(const ProgramState &state, const MapList &list, FileNamePrompt &askFileName)
 {
     if (const auto path = askFileName.askFileName(state.StartDirectory, DefaultListFileName))

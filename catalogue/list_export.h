@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 
 namespace catalogue {
 
@@ -16,5 +17,9 @@ void ExportList(const ProgramState &state, const MapList &list, FileNamePrompt &
 
 // Writes the list to path (relative to relativeTo), one entry per CR LF line.
 void WriteListFile(const std::string &path, const MapList &list, int relativeTo = AT_FDCWD);
+
+// Writes text to path (relative to relativeTo) byte for byte, replacing the
+// file as WriteListFile does.
+void WriteTextFile(const std::string &path, std::string_view text, int relativeTo = AT_FDCWD);
 
 } // namespace catalogue

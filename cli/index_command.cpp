@@ -4,7 +4,6 @@
 #include "catalogue/list_export.h"
 #include "catalogue/text_encoding.h"
 #include "catalogue/map_scan.h"
-#include "catalogue/vector_map_list.h"
 #include "errors.h"
 #include "quoting.h"
 #include "terminal_views.h"
@@ -43,23 +42,25 @@ std::string terminalTsvRow(const catalogue::IndexFields &fields)
     return row;
 }
 
-std::vector<std::string> indexLines(const std::vector<catalogue::IndexRecord> &records, IndexFormat format,
-                                    bool terminal)
+// The whole output, line ends included: the same bytes go to stdout or the file.
+std::string indexText(const std::vector<catalogue::IndexRecord> &records, IndexFormat format, bool terminal)
 {
-    std::vector<std::string> lines;
-    if (format == IndexFormat::Json) {
-        lines.push_back(jsonText(records, terminal));
-        return lines;
-    }
-    const auto row = format == IndexFormat::Csv ? catalogue::CsvRow
-                     : terminal                 ? terminalTsvRow
-                                                : catalogue::TsvRow;
+    if (format == IndexFormat::Json)
+        return jsonText(records, terminal) + '\n';
+    std::vector<catalogue::IndexFields> rows;
+    rows.reserve(records.size());
+    for (const auto &record : records)
+        rows.push_back(catalogue::RecordFields(record));
+    if (format == IndexFormat::Csv)
+        return catalogue::CsvTable(rows);
+    if (!terminal)
+        return catalogue::TsvTable(rows);
     catalogue::IndexFields header;
     std::copy(catalogue::IndexHeader.begin(), catalogue::IndexHeader.end(), header.begin());
-    lines.push_back(row(header));
-    for (const auto &record : records)
-        lines.push_back(row(catalogue::RecordFields(record)));
-    return lines;
+    std::string text = terminalTsvRow(header) + '\n';
+    for (const auto &fields : rows)
+        text += terminalTsvRow(fields) + '\n';
+    return text;
 }
 
 unsigned threadCount(unsigned jobs)
@@ -97,15 +98,11 @@ int RunIndex(int startFd, const std::string &dir, const std::vector<std::string>
 
     const bool toFile = options.output.has_value();
     const bool terminal = !toFile && streams.outIsTerminal;
-    const auto lines = indexLines(records, options.format, terminal);
-    if (toFile) {
-        // Lines end in CR LF there, as in every file the program writes.
-        Concerning(outputPath, [&] { catalogue::WriteListFile(outputPath, catalogue::VectorMapList(lines), startFd); });
-    } else {
-        const char *end = options.format == IndexFormat::Csv ? "\r\n" : "\n";
-        for (const auto &line : lines)
-            streams.out << line << end;
-    }
+    const std::string text = indexText(records, options.format, terminal);
+    if (toFile)
+        Concerning(outputPath, [&] { catalogue::WriteTextFile(outputPath, text, startFd); });
+    else
+        streams.out << text;
     streams.err << "Maps indexed: " << records.size() << '\n';
     return unreadable ? ExitCode::Failure : ExitCode::Success;
 }

@@ -2,26 +2,19 @@
 
 #include "catalogue/index_format.h"
 #include "catalogue/list_export.h"
-#include "catalogue/vector_map_list.h"
 
-#include <algorithm>
 
 namespace mapindex {
 namespace {
 
-std::vector<std::string> lines(const std::vector<const IndexRow *> &rows, ExportFormat format, bool header)
+// Unreadable maps have no values and no row.
+std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &rows)
 {
-    const auto row = format == ExportFormat::Csv ? catalogue::CsvRow : catalogue::TsvRow;
-    std::vector<std::string> out;
-    out.reserve(rows.size() + 1);
-    if (header) {
-        catalogue::IndexFields names;
-        std::copy(catalogue::IndexHeader.begin(), catalogue::IndexHeader.end(), names.begin());
-        out.push_back(row(names));
-    }
+    std::vector<catalogue::IndexFields> out;
+    out.reserve(rows.size());
     for (const IndexRow *shown : rows) {
         if (!shown->error)
-            out.push_back(row(catalogue::RecordFields({shown->entry, shown->values})));
+            out.push_back(catalogue::RecordFields({shown->entry, shown->values}));
     }
     return out;
 }
@@ -38,14 +31,16 @@ ExportFormat FormatForFileName(const QString &fileName)
 
 void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format)
 {
-    catalogue::WriteListFile(path, catalogue::VectorMapList(lines(rows, format, true)));
+    const auto rowFields = fields(rows);
+    catalogue::WriteTextFile(path, format == ExportFormat::Csv ? catalogue::CsvTable(rowFields)
+                                                               : catalogue::TsvTable(rowFields));
 }
 
 std::string TsvLines(const std::vector<const IndexRow *> &rows)
 {
     std::string text;
-    for (const std::string &line : lines(rows, ExportFormat::Tsv, false))
-        text += line + '\n';
+    for (const auto &row : fields(rows))
+        text += catalogue::TsvRow(row) + '\n';
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "io_error.h"
 #include "output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -220,26 +221,41 @@ std::string ReadTextLine(IoCheckedFile &file)
     return line;
 }
 
+bool IoCheckedFile::put(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t take = std::min(buffer_.size() - bufferFill_, bytes.size());
+        std::memcpy(buffer_.data() + bufferFill_, bytes.data(), take);
+        bufferFill_ += take;
+        bytes.remove_prefix(take);
+        if (bufferFill_ == buffer_.size() && !drain())
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool writable(const IoCheckedFile &file, bool open)
+{
+    if (file.state() == IoCheckedFile::State::Writing)
+        return true;
+    RecordIoCode(open ? IoCode::NotOpenForOutput : IoCode::NotOpen);
+    return false;
+}
+
+} // namespace
+
 void WriteTextLine(IoCheckedFile &file, std::string_view text)
 {
-    if (file.state_ != IoCheckedFile::State::Writing) {
-        RecordIoCode(file.isOpen() ? IoCode::NotOpenForOutput : IoCode::NotOpen);
-        return;
-    }
-    const auto put = [&file](std::string_view bytes) {
-        while (!bytes.empty()) {
-            const std::size_t room = file.buffer_.size() - file.bufferFill_;
-            const std::size_t take = std::min(room, bytes.size());
-            std::memcpy(file.buffer_.data() + file.bufferFill_, bytes.data(), take);
-            file.bufferFill_ += take;
-            bytes.remove_prefix(take);
-            if (file.bufferFill_ == file.buffer_.size() && !file.drain())
-                return false;
-        }
-        return true;
-    };
-    if (put(text))
-        put("\r\n");
+    if (writable(file, file.isOpen()) && file.put(text))
+        file.put("\r\n");
+}
+
+void WriteBytes(IoCheckedFile &file, std::string_view bytes)
+{
+    if (writable(file, file.isOpen()))
+        file.put(bytes);
 }
 
 std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)

@@ -35,6 +35,7 @@ private:
     friend void CreateTextWrite(IoCheckedFile &);
     friend std::string ReadTextLine(IoCheckedFile &);
     friend void WriteTextLine(IoCheckedFile &, std::string_view);
+    friend void WriteBytes(IoCheckedFile &, std::string_view);
     friend void OpenBlockFile(IoCheckedFile &, std::size_t);
     friend std::size_t ReadBlock(IoCheckedFile &, char *, std::size_t);
     friend bool BlockFileAtEnd(IoCheckedFile &);
@@ -43,6 +44,7 @@ private:
     bool isOpen() const;
     bool refill();
     bool drain();
+    bool put(std::string_view bytes);
     void discard();
     void openForReading(bool textMode);
 
@@ -76,6 +78,8 @@ inline constexpr std::size_t MaxTextLineLength = 4096;
 std::string ReadTextLine(IoCheckedFile &file);
 // Writes text and CR LF.
 void WriteTextLine(IoCheckedFile &file, std::string_view text);
+// Writes the bytes as they are, for text whose line ends are its own.
+void WriteBytes(IoCheckedFile &file, std::string_view bytes);
 // Opens an existing regular file for raw reading.
 void OpenBlockFile(IoCheckedFile &file, std::size_t recordSize);
 // Reads up to count records; returns the whole records read. A read that

@@ -69,8 +69,7 @@ void TfrmStart::showEvent(QShowEvent *event)
     if (event->spontaneous())
         return;
     ui::Guarded([this] {
-        directoryAtOpen_ = runtime::GetWorkingDirectory();
-        movedDirectory_ = false;
+        directoryAtOpen_.emplace();
         // Media come and go between showings.
         FillDriveList();
         ui::CentreOnScreen(*this);
@@ -79,7 +78,11 @@ void TfrmStart::showEvent(QShowEvent *event)
 
 void TfrmStart::done(int result)
 {
-    ui::Guarded([this] { RestoreWorkingDirectory(); });
+    ui::Guarded([this] {
+        if (directoryAtOpen_)
+            directoryAtOpen_->restore();
+    });
+    directoryAtOpen_.reset();
     ModalDialog::done(result);
 }
 
@@ -105,7 +108,6 @@ void TfrmStart::OpenFolder(const std::string &target)
 {
     if (target == chooserDirectory_)
         return;
-    movedDirectory_ = true;
     runtime::SetWorkingDirectory(target);
     runtime::CheckIo();
     chooserDirectory_ = runtime::GetWorkingDirectory();
@@ -151,13 +153,4 @@ void TfrmStart::UpdatePathLabel()
     const QFontMetrics metrics(widgets_->Label2->font());
     const auto measure = [&metrics](const std::string &text) { return metrics.horizontalAdvance(displayName(text)); };
     widgets_->Label2->setText(displayName(ui::FitPathToWidth(chooserDirectory_, widgets_->Label2->width(), measure)));
-}
-
-void TfrmStart::RestoreWorkingDirectory()
-{
-    if (!movedDirectory_ || directoryAtOpen_.empty())
-        return;
-    movedDirectory_ = false;
-    runtime::SetWorkingDirectory(directoryAtOpen_);
-    runtime::CheckIo();
 }

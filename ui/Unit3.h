@@ -2,8 +2,10 @@
 
 #include "DialogFrame.h"
 #include "MountedDrives.h"
+#include "WorkingDirectoryGuard.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,8 @@ public:
     const std::string &ChooserDirectory() const { return chooserDirectory_; }
 
     // Closing, with either result, puts the process's current directory back
-    // where it was when the chooser opened.
+    // where it was when the chooser opened. This is the one place that does;
+    // callers need no guard of their own.
     void done(int result) override;
 
 protected:
@@ -42,14 +45,12 @@ private:
     void SelectChosenDrive();
     void FillFolderRows();
     void UpdatePathLabel();
-    void RestoreWorkingDirectory();
 
     std::unique_ptr<Ui::TfrmStart> widgets_;
     std::string chooserDirectory_;
     std::vector<ui::MountedDrive> drives_;
     int chosenDrive_ = -1;
-    std::string directoryAtOpen_;
-    bool movedDirectory_ = false;
+    std::optional<ui::WorkingDirectoryGuard> directoryAtOpen_; // while shown
 };
 
 extern TfrmStart *frmStart;

@@ -5,7 +5,6 @@
 #include "ErrorReport.h"
 #include "FileDialogs.h"
 #include "Fonts.h"
-#include "Unit1.h"
 #include "Unit3.h"
 #include "WorkingDirectoryGuard.h"
 
@@ -69,11 +68,9 @@ void TfrmConfig::FormCreate()
 void TfrmConfig::Button1Click()
 {
     ui::Guarded([this] {
-        // The chooser walks the current directory; put it back afterwards.
-        ui::WorkingDirectoryGuard keep;
+        // The chooser puts the current directory back itself when it closes.
         if (frmStart->exec() == ui::ResultOk)
             ui::SetBytesText(*widgets_->Edit1, frmStart->ChooserDirectory());
-        keep.restore();
     });
 }
 
@@ -93,5 +90,5 @@ void TfrmConfig::Button2Click()
 
 void TfrmConfig::BitBtn3Click()
 {
-    ui::Guarded([this] { catalogue::SaveConfiguration(Form1->StartDirectoryText(), MapsText(), ViewerText()); });
+    ui::Guarded([this] { catalogue::SaveConfiguration(catalogue::programState(), MapsText(), ViewerText()); });
 }

@@ -8,8 +8,8 @@
 
 namespace ui {
 
-// The map files were written in Windows-1252; decode their bytes ourselves
-// rather than rely on the host's codec list.
+// The map files were written in Windows-1252: the catalogue's conversion,
+// with Qt strings on the window's side.
 QString DecodeWindows1252(std::string_view bytes);
 
 // The bytes of text in Windows-1252; nothing when a character has no byte there.

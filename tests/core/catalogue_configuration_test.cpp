@@ -4,6 +4,8 @@
 #include "runtime/working_directory.h"
 #include "test_support.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace catalogue;
@@ -92,6 +94,18 @@ TEST_F(ConfigurationTest, SavingWritesExactlyTwoCrLfLines)
     SaveConfiguration(dir(), "", "");
     EXPECT_EQ(readFile(path("lister.txt")), "\r\n\r\n");
     EXPECT_EQ(state.MapsDirectory, "") << "saving changes no state";
+}
+
+TEST_F(ConfigurationTest, SavingGoesToTheStartFolderEvenWhenItsPathNoLongerLeadsThere)
+{
+    testing_support::makeDirectory(path("start"));
+    std::filesystem::current_path(path("start"));
+    ProgramState started;
+    CaptureStartDirectory(started);
+    ASSERT_EQ(::rename(path("start").c_str(), path("moved").c_str()), 0);
+    SaveConfiguration(started, "/maps", "/viewer");
+    EXPECT_EQ(readFile(path("moved/lister.txt")), "/maps\r\n/viewer\r\n");
+    EXPECT_EQ(started.StartDirectory, path("start")) << "the path shown stays as it was";
 }
 
 TEST_F(ConfigurationTest, AFailedSaveKeepsWhatItsTargetHeld)

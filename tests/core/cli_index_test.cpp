@@ -82,15 +82,17 @@ TEST_F(IndexTest, JsonGivesNullsAndTheBytesOfNamesThatAreNotUtf8)
     EXPECT_EQ(json.find("gone"), std::string::npos);
 }
 
-TEST_F(IndexTest, OutputFileHoldsTheReadableRowsAndEmptyCollectionsSucceed)
+TEST_F(IndexTest, OutputFileHoldsTheBytesStdoutGetsAndEmptyCollectionsSucceed)
 {
-    writeFile(path("old.tsv"), "old");
-    EXPECT_EQ(run({"--output", "old.tsv"}), 2);
-    EXPECT_EQ(out.str(), "");
-    const std::string written = readFile(path("old.tsv"));
-    EXPECT_TRUE(written.starts_with("entry\tmap name\tmap type\tproduct\tpage number\r\n"));
-    EXPECT_NE(written.find("\r\nTab\\tName\t\t\t\t7\r\n"), std::string::npos);
-    EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
+    for (const char *format : {"tsv", "csv", "json"}) {
+        EXPECT_EQ(run({"--format", format}), 2);
+        const std::string printed = out.str();
+        writeFile(path("old.txt"), "old");
+        EXPECT_EQ(run({"--format", format, "--output", "old.txt"}), 2);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(readFile(path("old.txt")), printed) << format;
+        EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
+    }
 
     EXPECT_EQ(run({"--output", "no/such/folder.tsv"}), 2);
     EXPECT_TRUE(err.str().ends_with("no/such/folder.tsv: Invalid filename.\n"));

@@ -77,9 +77,10 @@ TEST_F(TextFileTest, WritingLinesEndsEachWithCrLf)
     WriteTextLine(file, "");
     WriteTextLine(file, "a\0b"s);
     WriteTextLine(file, std::string(10000, 'w'));
+    WriteBytes(file, "raw\nend"); // bytes keep their own line ends
     CloseIoFile(file);
     CheckIo();
-    EXPECT_EQ(readFile(path("out.txt")), "\r\na\0b\r\n"s + std::string(10000, 'w') + "\r\n");
+    EXPECT_EQ(readFile(path("out.txt")), "\r\na\0b\r\n"s + std::string(10000, 'w') + "\r\nraw\nend");
 }
 
 TEST_F(TextFileTest, OpenFailuresCarryTheTableCodes)
@@ -114,6 +115,7 @@ TEST_F(TextFileTest, MisuseRecordsTheLayersOwnCodes)
     OpenTextRead(file);
     CheckIo();
     EXPECT_EQ(codeOf([&] { WriteTextLine(file, "x"); }), 105);
+    EXPECT_EQ(codeOf([&] { WriteBytes(file, "x"); }), 105);
     CloseIoFile(file);
     CheckIo();
     EXPECT_EQ(codeOf([&] { CloseIoFile(file); }), 103);

@@ -186,7 +186,7 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
                         "harbour2,Harbour Docks,City,Coastal Pack,5\r\n"
                         "Old Harbour,Old Harbour,City,Thalmarch Atlas,4\r\n"
                         "Harbour,Harbour District,City,Thalmarch Atlas,3\r\n"));
-    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1), QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5\r"));
+    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1), QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5"));
 }
 
 void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
