@@ -25,11 +25,13 @@ mc() {
     [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
 }
 
-# As mc, with "nobody" (when root) and an optional memory ceiling in KiB.
+# As mc, run as the user "nobody" (the caller is root).
 mc_as_nobody() {
     timeout -k 5 "$guard" setpriv --reuid=nobody --regid=nogroup --clear-groups "$catalogue" "$@" >out 2>err
     code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
 }
+# As mc, with a ceiling on memory: KiB, then the arguments.
 mc_limited() {
     local limit=$1; shift
     # AddressSanitizer reserves far more address space than any sane ceiling.
