@@ -166,7 +166,15 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         TerminalProgress progress(streams.err, streams.errIsTerminal);
         // Map files hold Windows-1252, as the window searches them.
         const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
-        found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}); // scan entered the maps
+        try {
+            found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}); // scan entered the maps
+        } catch (const runtime::EInOutError &error) {
+            // The failing map is named inside the maps directory; name it from the start directory.
+            const std::string &name = error.path();
+            if (name.empty() || name.front() == runtime::PathSeparator)
+                throw;
+            throw PathError(dir + runtime::PathSeparator + name, error.what());
+        }
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
     }

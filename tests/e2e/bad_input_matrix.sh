@@ -1,0 +1,440 @@
+#!/usr/bin/env bash
+# Hostile maps, list files, write targets and viewers against the built
+# map-catalogue. Each row expects a clear error or a sound result, checks that
+# no demo map was lost or changed, and fails if a command never ends.
+set -u
+catalogue=$(realpath "$1")
+make_demo=$2
+guard=30 # a hang guard only: nothing here asserts how long a command takes
+work=$(mktemp -d)
+chmod 755 "$work" # the unprivileged rows walk through it
+trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
+"$make_demo" "$work/demo" >/dev/null || { echo "FAIL: demo maps"; exit 1; }
+chmod -R a+rX "$work/demo"
+demo_sums=$(cd "$work/demo" && md5sum -- *.fcw)
+failures=0
+
+# ---- running and checking -------------------------------------------------
+
+note() { problems+=("$1"); }
+
+# Runs map-catalogue in the row's folder: stdout in out, stderr in err, exit in $code.
+mc() {
+    timeout -k 5 "$guard" "$catalogue" "$@" >out 2>err
+    code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
+}
+
+# As mc, run as the user "nobody" (the caller is root).
+mc_as_nobody() {
+    timeout -k 5 "$guard" setpriv --reuid=nobody --regid=nogroup --clear-groups "$catalogue" "$@" >out 2>err
+    code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
+}
+# As mc, with a ceiling on memory: KiB, then the arguments.
+mc_limited() {
+    local limit=$1; shift
+    # AddressSanitizer reserves far more address space than any sane ceiling.
+    grep -q __asan_init "$catalogue" && limit=unlimited
+    (ulimit -v "$limit"; exec timeout -k 5 "$guard" "$catalogue" "$@") >out 2>err
+    code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
+}
+
+expect() { # what, expected, actual
+    [ "$2" = "$3" ] || note "$1: expected $(printf '%q' "$2"), got $(printf '%q' "$3")"
+}
+expect_error() { # exit code, whole stderr
+    expect "exit code" "$1" "$code"
+    expect "stderr" "$2" "$(cat err)"
+}
+expect_done() { # stderr's last line
+    expect "exit code" 0 "$code"
+    expect "stderr" "$1" "$(tail -n 1 err)"
+}
+expect_file() { # path, content
+    expect "$1" "$2" "$(cat "$1" 2>/dev/null || echo '<missing>')"
+}
+expect_absent() { [ ! -e "$1" ] && [ ! -L "$1" ] || note "$1 should not exist"; }
+# The demo entries in listing order (ASCII upper-cased), CR LF ended.
+demo_list() { (cd "$work/demo" && printf '%s\n' *.fcw | LC_ALL=C sort -f | sed 's/\.fcw$/\r/'); }
+expect_demo_list() { expect "$1 holds the list" "$(demo_list)" "$(cat "$1" 2>/dev/null)"; }
+
+# Each row runs in a fresh folder holding a copy of the demo maps and a
+# lister.txt naming them and a stub viewer that records its arguments.
+row() { # name, function, arguments...
+    local name=$1; shift
+    problems=()
+    local dir="$work/rows/$name"
+    mkdir -p "$dir" && cd "$dir" || exit 1
+    cp -r "$work/demo" maps
+    printf 'maps\r\n%s/viewer\r\n' "$dir" > lister.txt
+    printf '#!/bin/sh\n{ printf "%%s\\n" "$#"; printf "%%s\\0" "$@"; } > "$0.args"\n' > viewer
+    chmod 755 . maps viewer
+    "$@"
+    cd "$dir" || exit 1
+    chmod -R u+rwx . 2>/dev/null
+    (cd maps && md5sum -c --quiet - <<<"$demo_sums" >/dev/null 2>&1) || note "a demo map was lost or changed"
+    if [ ${#problems[@]} -eq 0 ]; then
+        echo "PASS: $name"
+    else
+        echo "FAIL: $name"
+        printf '    %s\n' "${problems[@]}"
+        failures=$((failures + 1))
+    fi
+}
+skip() { echo "SKIP: $1 ($2)"; }
+
+# The stub viewer's record: the argument count, then each argument NUL-ended.
+expect_viewer_got() { # the one argument
+    for _ in $(seq 100); do [ -s viewer.args ] && break; sleep 0.1; done
+    printf '1\n%s\0' "$1" > expected.args
+    cmp -s expected.args viewer.args || note "viewer arguments: $(od -c viewer.args 2>&1 | head -n 5)"
+}
+
+# ---- map entries ------------------------------------------------------------
+
+# An entry that is no readable map: listed, then a clear error from every reader.
+unreadable_entry() { # make command, message
+    (cd maps && eval "$1")
+    mc scan
+    expect "listed" 1 "$(grep -cx Odd out)"
+    mc details Odd
+    expect_error 2 "map-catalogue: maps/Odd.fcw: $2"
+    # Fixed fault: the search named the map "Odd.fcw", a path inside the maps folder.
+    mc search --content "Northern Expansion"
+    expect_error 2 "map-catalogue: maps/Odd.fcw: $2"
+    mc view Odd
+    expect_error 2 "map-catalogue: $PWD/maps/Odd.fcw: $2"
+    expect_absent viewer.args
+}
+row "entry is a directory" unreadable_entry "mkdir Odd.fcw" "File access denied."
+row "entry is a FIFO" unreadable_entry "mkfifo Odd.fcw" "File access denied."
+row "entry is a socket" unreadable_entry \
+    "python3 -c 'import socket; socket.socket(socket.AF_UNIX).bind(\"Odd.fcw\")'" "File access denied."
+row "entry is a device" unreadable_entry "mknod Odd.fcw c 1 5 2>/dev/null || ln -s /dev/zero Odd.fcw" \
+    "File access denied."
+row "entry is a dangling link" unreadable_entry "ln -s nowhere Odd.fcw" "File not found."
+row "entry is a link loop" unreadable_entry "ln -s Odd.fcw Odd.fcw" "I/O error 1921."
+
+deleted_after_scan() {
+    cp maps/Harbour.fcw maps/Extra.fcw
+    mc scan
+    expect "listed" 1 "$(grep -cx Extra out)"
+    rm maps/Extra.fcw
+    mc details Extra
+    expect_error 2 "map-catalogue: maps/Extra.fcw: File not found."
+    mc view Extra
+    expect_error 2 "map-catalogue: $PWD/maps/Extra.fcw: File not found."
+}
+row "entry deleted between scan and read" deleted_after_scan
+
+truncated_after_scan() {
+    cp maps/Harbour.fcw maps/Extra.fcw
+    mc scan
+    truncate -s 150 maps/Extra.fcw # in the middle of the key "Product"
+    mc details Extra
+    expect "details of what is left" $'Map Name: Harbour District\nMap Type: City' "$(cat out)"
+    mc search --content "Thalmarch Atlas"
+    expect "search finds the whole map, not the cut one" "Harbour|" "$(grep -x -e Harbour -e Extra out | tr '\n' '|')"
+}
+row "entry truncated between scan and read" truncated_after_scan
+
+no_details_map() { # make command
+    (cd maps && eval "$1")
+    mc details Odd
+    expect "details" "0|"$'\n'"No details are contained within the selected file" "$code|$(cat out)"
+    mc search --content "Northern Expansion"
+    expect "search goes on" $'0|Frost Peaks\nSunken Temple' "$code|$(cat out)"
+}
+row "empty map" no_details_map ": > Odd.fcw"
+row "map of NULs only" no_details_map "head -c 65536 /dev/zero > Odd.fcw"
+
+huge_sparse_map() {
+    mkdir big
+    truncate -s 4G big/Huge.fcw
+    mc --dir big details Huge
+    expect "details" "0|"$'\n'"No details are contained within the selected file" "$code|$(cat out)"
+    mc --dir big search --content "found nowhere"
+    expect_error 1 "No maps containing the desired search string were found"
+    rm big/Huge.fcw
+}
+row "4 GiB sparse map" huge_sparse_map
+
+# A hostile name: listed byte for byte, readable, and one viewer argument.
+hostile_name() { # entry
+    cp maps/Harbour.fcw "maps/$1.fcw"
+    mc -0 scan
+    local entry listed=0
+    while IFS= read -r -d '' entry; do [ "$entry" = "$1" ] && listed=$((listed + 1)); done < out
+    expect "listed NUL-ended" 1 "$listed"
+    mc details -- "$1"
+    expect "details" "0|Map Name: Harbour District" "$code|$(head -n 1 out)"
+    mc view -- "$1"
+    expect "view exit code" 0 "$code"
+    expect_viewer_got "$PWD/maps/$1.fcw"
+    expect_absent pwned
+    expect_absent maps/pwned
+}
+row "name with LF" hostile_name $'line\nfeed'
+row "name with CR" hostile_name $'carriage\rreturn'
+row "name with ESC" hostile_name $'esc\e]0;TITLE\a\e[2J'
+row "name with invalid UTF-8" hostile_name $'bad\xff\xfe\xc3'
+row "name with a leading dash" hostile_name "-rf"
+row "name with quotes" hostile_name "it's \"quoted\""
+row "name with \$(...)" hostile_name '$(touch pwned)'
+row "name with ;" hostile_name "a; rm -rf b"
+row "name with *" hostile_name "*abc"
+row "name of 255 bytes" hostile_name "$(printf 'n%.0s' $(seq 251))"
+
+escaped_on_terminal() {
+    cp maps/Harbour.fcw maps/$'esc\e[2J.fcw'
+    timeout -k 5 "$guard" script -qec "'$catalogue' scan" /dev/null > out 2>&1
+    expect "escaped entry" 1 "$(grep -cF 'esc\033[2J' out)"
+    expect "no raw ESC" 0 "$(grep -c $'\e' out)"
+}
+row "control bytes escaped on a terminal" escaped_on_terminal
+
+# 100,000 empty maps beside the demo maps, made once; memory capped at 1 GiB.
+many="$work/many"
+mkdir "$many" && (cd "$many" && seq -f 'm%06g.fcw' 1 100000 | xargs touch && cp "$work"/demo/*.fcw .)
+many_maps() { # command..., expected last stderr line, expected stdout line count
+    local lines=${*: -1} last=${*: -2:1}
+    mc_limited 1048576 --dir "$many" "${@:1:$#-2}"
+    expect_done "$last"
+    expect "lines out" "$lines" "$(wc -l < out)"
+}
+row "100,000 maps: scan" many_maps scan "Maps found: 100012" 100012
+row "100,000 maps: name search" many_maps search Harbour "Maps found: 2" 2
+row "100,000 maps: content search" many_maps search --content "Northern Expansion" "Maps found: 2" 2
+row "100,000 maps: index" many_maps index "Maps indexed: 100012" 100013
+
+maps_folder_unreadable() {
+    chmod 311 maps
+    mc_as_nobody --dir maps scan
+    expect_error 2 "map-catalogue: maps: File access denied."
+    mc_as_nobody --dir maps search --content "Northern Expansion"
+    expect_error 2 "map-catalogue: maps: File access denied."
+}
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+    row "maps folder unreadable" maps_folder_unreadable
+else
+    skip "maps folder unreadable" "needs root and the user nobody"
+fi
+maps_folder_error() { mc --dir "$1" scan; expect_error 2 "$2"; }
+row "maps folder is a file" maps_folder_error lister.txt "map-catalogue: lister.txt: Invalid filename."
+row "maps folder missing" maps_folder_error nowhere "map-catalogue: nowhere: File not found."
+
+# ---- lister.txt -------------------------------------------------------------
+
+not_configured=$'map-catalogue: Program not configured.\nmap-catalogue: looked for "lister.txt" in the current folder; --dir DIR names the maps folder.'
+lister_error() { # make command, stderr
+    rm lister.txt
+    eval "$1"
+    mc scan
+    expect_error 2 "$2"
+    expect "nothing listed" "" "$(cat out)"
+}
+row "lister.txt missing" lister_error ":" "$not_configured"
+row "lister.txt empty" lister_error ": > lister.txt" "map-catalogue: Invalid filename."
+row "lister.txt binary" lister_error "printf '\\xff\\xfe\\x01\\r\\n\\x80\\r\\n' > lister.txt" \
+    "map-catalogue: "$'\xff\xfe\x01'": File not found."
+
+lister_of_nuls() {
+    head -c 100 /dev/zero > lister.txt
+    mc scan
+    expect "exit code" 2 "$code"
+    expect "error" "map-catalogue: : I/O error 87." "$(tr -d '\0' < err)"
+}
+row "lister.txt of NULs" lister_of_nuls
+row "lister.txt with a 1 MiB line" lister_error "head -c 1048576 /dev/zero | tr '\\0' a > lister.txt" \
+    "map-catalogue: lister.txt: I/O error 206."
+row "lister.txt is a directory" lister_error "mkdir lister.txt" "$not_configured"
+row "lister.txt is a FIFO" lister_error "mkfifo lister.txt" "map-catalogue: lister.txt: File access denied."
+row "lister.txt is a dangling link" lister_error "ln -s nowhere lister.txt" "$not_configured"
+
+lister_usable() { # content
+    printf "$1" "$PWD" > lister.txt
+    mc scan
+    expect_done "Maps found: 12"
+    mc view Harbour
+    expect "view exit code" 0 "$code"
+    expect_viewer_got "$PWD/maps/Harbour.fcw"
+}
+one_line_lister() {
+    printf 'maps\r\n' > lister.txt
+    mc scan
+    expect_done "Maps found: 12"
+    mc view Harbour
+    expect_error 2 "map-catalogue: The viewer could not be started: : Invalid filename."
+}
+row "lister.txt of one line" one_line_lister
+row "lister.txt ending in Ctrl-Z" lister_usable 'maps\r\n%s/viewer\r\n\x1a'
+
+# ---- writes -----------------------------------------------------------------
+
+export_error() { mc export "$1"; expect_error 2 "$2"; }
+index_error() { mc index --output "$1"; expect_error 2 "$2"; }
+row "export to /dev/full" export_error /dev/full "map-catalogue: /dev/full: Disk full."
+row "index to /dev/full" index_error /dev/full "map-catalogue: /dev/full: Disk full."
+
+onto_directory() {
+    mkdir taken && echo mine > taken/file
+    export_error taken "map-catalogue: taken: File access denied."
+    expect_file taken/file mine
+}
+row "export onto a directory" onto_directory
+row "export to an empty name" export_error "" "map-catalogue: Invalid filename."
+
+closed_stdout() {
+    timeout -k 5 "$guard" "$catalogue" export /dev/stdout >&- 2>err; code=$?
+    expect "exit code" 2 "$code"
+    expect "nothing else written" "" "$(ls -A | grep -v -e '^maps$' -e '^lister.txt$' -e '^viewer$' -e '^err$')"
+}
+row "export to a closed stdout" closed_stdout
+
+missing_folder() { # export|index
+    if [ "$1" = export ]; then export_error gone/list.txt "map-catalogue: gone/list.txt: Invalid filename."
+    else index_error gone/list.txt "map-catalogue: gone/list.txt: Invalid filename."; fi
+    expect_absent gone
+}
+row "export into a missing folder" missing_folder export
+row "index into a missing folder" missing_folder index
+
+read_only_file() { # export|index
+    echo old > old.txt
+    chmod 444 old.txt
+    if [ "$1" = export ]; then export_error old.txt "map-catalogue: old.txt: File access denied."
+    else index_error old.txt "map-catalogue: old.txt: File access denied."; fi
+    expect_file old.txt old
+}
+row "export over a read-only file, as root too" read_only_file export
+row "index over a read-only file, as root too" read_only_file index
+
+unwritable_folder() {
+    id nobody >/dev/null 2>&1 || { note "no user nobody"; return; }
+    mkdir locked && echo old > locked/mine.txt && chmod 666 locked/mine.txt && chmod 555 locked
+    mc_as_nobody --dir maps export locked/new.txt
+    expect_error 2 "map-catalogue: locked/new.txt: File access denied."
+    expect_absent locked/new.txt
+    # A writable file in it is written in place.
+    mc_as_nobody --dir maps export locked/mine.txt
+    expect "exit code in place" 0 "$code"
+    expect_demo_list locked/mine.txt
+    expect "nothing else in the folder" "mine.txt" "$(ls -A locked)"
+}
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+    row "export into an unwritable folder" unwritable_folder
+else
+    skip "export into an unwritable folder" "needs root and the user nobody"
+fi
+
+through_link() {
+    echo old > real.txt
+    ln -s real.txt link.txt
+    mc export link.txt
+    expect "exit code" 0 "$code"
+    [ -L link.txt ] || note "link.txt is no longer a link"
+    expect_demo_list real.txt
+}
+row "export through a symbolic link" through_link
+
+hard_linked() {
+    echo old > one.txt
+    ln one.txt two.txt
+    mc index --output one.txt
+    expect "exit code" 0 "$code"
+    expect "still one file" "2" "$(stat -c %h one.txt)"
+    expect "the other name sees the index" "$(cat one.txt)" "$(cat two.txt)"
+    expect "index written" "Maps indexed: 12|13" "$(cat err)|$(wc -l < two.txt)"
+}
+row "index over a hard-linked file" hard_linked
+
+stdout_file() {
+    timeout -k 5 "$guard" "$catalogue" export /dev/stdout > list.txt; code=$?
+    expect "exit code" 0 "$code"
+    expect_demo_list list.txt
+}
+row "export to stdout redirected to a file" stdout_file
+
+into_pipes() {
+    expect "through a pipe" "$(demo_list)" "$(timeout -k 5 "$guard" "$catalogue" export /dev/stdout | cat)"
+    mkfifo fifo
+    (cat fifo > from-fifo &)
+    mc export fifo
+    expect "exit code into a FIFO" 0 "$code"
+    for _ in $(seq 100); do [ -s from-fifo ] && break; sleep 0.1; done
+    expect_demo_list from-fifo
+}
+row "export into a pipe and a FIFO" into_pipes
+
+to_terminal() {
+    timeout -k 5 "$guard" script -qec "'$catalogue' export /dev/stdout" /dev/null > typescript; code=$?
+    expect "exit code" 0 "$code"
+    expect "on the terminal" "$(demo_list | tr -d '\r')" "$(tr -d '\r' < typescript)"
+}
+row "export to a terminal" to_terminal
+
+# Exports the 100,000 maps into out-folder/list.txt and sends a signal while
+# the export holds a file there open; the old list or the whole new one stays.
+signal_mid_export() { # signal
+    mkdir out-folder
+    echo old > out-folder/list.txt
+    "$catalogue" --dir "$many" export out-folder/list.txt 2>/dev/null &
+    local pid=$!
+    while kill -0 $pid 2>/dev/null && ! ls -l /proc/$pid/fd 2>/dev/null | grep -q out-folder/; do :; done
+    kill "-$1" $pid 2>/dev/null
+    wait $pid 2>/dev/null
+    [ "$(head -c 4 out-folder/list.txt)" = old ] \
+        || expect "a complete new list" 100012 "$(wc -l < out-folder/list.txt)"
+}
+killed_mid_export() {
+    signal_mid_export KILL
+    # Whatever a kill leaves behind, and one of ours, is stale after a minute.
+    echo partial > out-folder/.~write-Stale1
+    touch -d '2 minutes ago' out-folder/.~write-*
+    echo recent > out-folder/.~write-Fresh1 # may belong to a running export
+    mc export out-folder/list.txt
+    expect "exit code" 0 "$code"
+    expect_demo_list out-folder/list.txt
+    expect "left in the folder" ".~write-Fresh1|list.txt|" "$(ls -A out-folder | tr '\n' '|')"
+}
+row "export killed with SIGKILL, then again" killed_mid_export
+
+terminated_mid_export() {
+    signal_mid_export TERM
+    expect "left in the folder" "list.txt" "$(ls -A out-folder)"
+}
+row "export stopped with SIGTERM" terminated_mid_export
+
+locked_temporary_kept() {
+    mkdir out-folder
+    echo busy > out-folder/.~write-Busy01
+    touch -d '2 minutes ago' out-folder/.~write-Busy01
+    flock out-folder/.~write-Busy01 sleep "$guard" & # a slow export still writing
+    local holder=$!
+    for _ in $(seq 100); do flock -n out-folder/.~write-Busy01 true || break; sleep 0.1; done
+    mc export out-folder/list.txt
+    kill $holder 2>/dev/null; wait $holder 2>/dev/null
+    expect "exit code" 0 "$code"
+    expect_file out-folder/.~write-Busy01 busy
+}
+row "a locked old temporary is kept" locked_temporary_kept
+
+# ---- the viewer -------------------------------------------------------------
+
+zombies() { grep -l '^[0-9]* (\(map-catalogue\|timeout\|viewer\|no-viewer\)) Z' /proc/[0-9]*/stat 2>/dev/null | sort; }
+viewer_fails() { # viewer, message
+    [ "$1" != "$PWD/viewer" ] || chmod 644 viewer
+    printf 'maps\r\n%s\r\n' "$1" > lister.txt
+    local before
+    before=$(zombies)
+    mc view Harbour
+    expect_error 2 "map-catalogue: The viewer could not be started: $1: $2"
+    expect "new zombies" "" "$(comm -13 <(echo "$before") <(zombies))"
+}
+row "missing viewer" viewer_fails "$work/no-viewer" "File not found."
+row "viewer not executable" viewer_fails "$work/rows/viewer not executable/viewer" "File access denied."
+
+[ $failures -eq 0 ] && echo "every bad-input row passed"
+exit $failures
