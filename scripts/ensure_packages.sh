@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
+    clang libclang-rt-14-dev clang-format clang-tidy
 )
 [ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
 
