@@ -1,6 +1,7 @@
 #include "configuration.h"
 
 #include "map_scan.h"
+#include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
@@ -19,15 +20,23 @@ std::string configPath(const std::string &directory)
 void CaptureStartDirectory(ProgramState &state)
 {
     state.StartDirectory = runtime::GetWorkingDirectory();
+    const runtime::SavedIoCode unreported; // without it, names are taken from the current directory
+    auto folder = std::make_shared<runtime::DirectoryHandle>(runtime::DirectoryHandle::Open("."));
+    if (folder->valid())
+        state.StartFolder = std::move(folder);
 }
 
 bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
 {
-    const std::string path = configPath(state.StartDirectory);
-    if (!runtime::FirstMatchIsFile(path))
+    // Through the start directory's handle when there is one, so a start
+    // directory too deep for a path still has its configuration.
+    const bool byHandle = state.StartFolder && state.StartFolder->valid();
+    const std::string path = byHandle ? std::string(ConfigFileName) : configPath(state.StartDirectory);
+    const int relativeTo = StartDirectoryFd(state);
+    if (!runtime::FirstMatchIsFile(relativeTo, path))
         return false;
     runtime::IoCheckedFile file;
-    runtime::BindPath(file, path);
+    runtime::BindPath(file, path, relativeTo);
     runtime::OpenTextRead(file);
     runtime::CheckIo();
     state.MapsDirectory = runtime::ReadTextLine(file);
@@ -46,7 +55,7 @@ bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const 
     state.MapsDirectory = mapsText;
     runtime::SetWorkingDirectory(state.MapsDirectory);
     runtime::CheckIo();
-    if (!runtime::FirstMatchIsFile(MapPattern))
+    if (!MapsPresent(AT_FDCWD))
         return false;
     state.ViewerPath = viewerText;
     return true;

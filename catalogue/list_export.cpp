@@ -6,10 +6,10 @@
 
 namespace catalogue {
 
-void WriteListFile(const std::string &path, const MapList &list)
+void WriteListFile(const std::string &path, const MapList &list, int relativeTo)
 {
     runtime::IoCheckedFile file;
-    runtime::BindPath(file, path);
+    runtime::BindPath(file, path, relativeTo);
     runtime::CreateTextWrite(file);
     runtime::CheckIo();
     const std::size_t count = list.count();

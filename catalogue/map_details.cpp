@@ -1,27 +1,17 @@
 #include "map_details.h"
 
-#include "block_scan.h"
+#include "map_chunk_reader.h"
 #include "map_scan.h"
 #include "runtime/byte_strings.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
-#include <algorithm>
+#include <vector>
 
 namespace catalogue {
 namespace {
 
-constexpr std::size_t MaxLineLength = 255;
-
-// The bytes from the key up to the next CR in the block; the block's last
-// byte never belongs to a line that runs to the block's end.
-std::string_view keyLine(std::string_view block, std::size_t pos)
-{
-    std::size_t i = pos; // 1-based, as the block is searched
-    while (block[i - 1] != '\r' && i < block.size())
-        ++i;
-    return block.substr(pos - 1, i - pos);
-}
+constexpr std::size_t ChunkSize = 64 * 1024;
 
 // Trailing blanks and control bytes go; control bytes inside the line are
 // shown as spaces, so no byte of a binary file reaches the view raw.
@@ -35,45 +25,44 @@ std::string displayLine(std::string_view raw)
     return line;
 }
 
-} // namespace
-
-void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view)
+void showLines(DetailScanner &scanner, DetailsView &view)
 {
-    view.clear();
-    runtime::IoCheckedFile file;
-    runtime::BindPath(file, MapPath(mapsText, entry));
+    for (const auto &line : scanner.takeLines()) {
+        const bool bold = line.key == 0; // the map's name stands out
+        if (bold)
+            view.setBold(true);
+        view.appendLine(displayLine(line.raw));
+        if (bold)
+            view.setBold(false);
+    }
+}
+
+void showFile(runtime::IoCheckedFile &file, DetailsView &view)
+{
     runtime::OpenBlockFile(file, 1);
     runtime::CheckIo();
 
-    bool found = false;
-    std::array<bool, DetailKeys.size()> done{};
-    MapBlockReader reader;
-    reader.start(file);
-    std::string_view block;
-    while (reader.next(block)) {
-        for (std::size_t k = 0; k < DetailKeys.size(); ++k) {
-            const std::size_t pos = runtime::FindSubstring(DetailKeys[k], block);
-            if (pos == 0)
-                continue;
-            found = true;
-            const std::string_view raw = keyLine(block, pos);
-            if (raw.size() > MaxLineLength || done[k])
-                continue;
-            const bool bold = k == 0; // the map's name stands out
-            if (bold)
-                view.setBold(true);
-            view.appendLine(displayLine(raw));
-            if (bold)
-                view.setBold(false);
-            done[k] = true;
+    DetailScanner scanner;
+    std::vector<char> buffer(ChunkSize);
+    MapChunkReader reader(file, buffer);
+    try {
+        while (const auto chunk = reader.next()) {
+            scanner.feed(*chunk);
+            showLines(scanner, view);
+            if (scanner.complete())
+                break; // nothing left to show: the rest of the file cannot change the view
         }
-        if (std::all_of(done.begin(), done.end(), [](bool shown) { return shown; }))
-            break; // nothing left to show: the rest of the file cannot change the view
+    } catch (const runtime::EInOutError &) {
+        scanner.finishAtReadError();
+        showLines(scanner, view);
+        throw;
     }
+    scanner.finish();
+    showLines(scanner, view);
     runtime::CloseIoFile(file);
     runtime::CheckIo();
 
-    if (!found) {
+    if (!scanner.anyKeyFound()) {
         view.setBold(true);
         view.setColour(TextColour::Red);
         view.appendLine("");
@@ -81,6 +70,24 @@ void ShowMapDetails(const std::string &mapsText, const std::string &entry, Detai
         view.setBold(false);
         view.setColour(TextColour::Black);
     }
+}
+
+} // namespace
+
+void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view)
+{
+    view.clear();
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, MapPath(mapsText, entry));
+    showFile(file, view);
+}
+
+void ShowMapDetailsAt(int mapsDirFd, const std::string &entry, DetailsView &view)
+{
+    view.clear();
+    runtime::IoCheckedFile file;
+    runtime::BindPath(file, MapFileName(entry), mapsDirFd);
+    showFile(file, view);
 }
 
 } // namespace catalogue

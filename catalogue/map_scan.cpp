@@ -1,10 +1,25 @@
 #include "map_scan.h"
 
 #include "runtime/byte_strings.h"
+#include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
+#include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
 namespace catalogue {
+namespace {
+
+std::vector<runtime::MatchRecord::Entry> listMaps(int mapsDirFd)
+{
+    std::vector<runtime::MatchRecord::Entry> found;
+    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found); code != 0) {
+        runtime::RecordIoCode(code);
+        runtime::CheckIo();
+    }
+    return found;
+}
+
+} // namespace
 
 std::string MapListEntry(const std::string &fileName)
 {
@@ -14,20 +29,35 @@ std::string MapListEntry(const std::string &fileName)
 
 std::string MapPath(const std::string &dir, const std::string &entry)
 {
-    return dir + runtime::PathSeparator + entry + MapExtension;
+    return dir + runtime::PathSeparator + MapFileName(entry);
+}
+
+std::string MapFileName(const std::string &entry)
+{
+    return entry + MapExtension;
+}
+
+std::vector<std::string> ScanMapEntries(int mapsDirFd)
+{
+    std::vector<std::string> entries;
+    for (const auto &found : listMaps(mapsDirFd))
+        entries.push_back(MapListEntry(found.name));
+    return entries;
+}
+
+bool MapsPresent(int mapsDirFd)
+{
+    const auto found = listMaps(mapsDirFd);
+    return !found.empty() && (found.front().attributes & runtime::FileAttribute::Directory) == 0;
 }
 
 int ScanMaps(ProgramState &state, MapList &list)
 {
+    const std::vector<std::string> entries = ScanMapEntries(AT_FDCWD);
     list.clear();
-    int count = 0;
-    runtime::MatchRecord record;
-    for (std::int32_t code = runtime::FindFirstMatch(MapPattern, runtime::FileAttribute::Any, record); code == 0;
-         code = runtime::FindNextMatch(record)) {
-        list.append(MapListEntry(record.Name));
-        ++count;
-    }
-    runtime::EndMatchSearch(record);
+    for (const auto &entry : entries)
+        list.append(entry);
+    const int count = static_cast<int>(entries.size());
     state.MapCount = count;
     return count;
 }

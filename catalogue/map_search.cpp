@@ -1,9 +1,9 @@
 #include "map_search.h"
 
-#include "block_scan.h"
+#include "content_search.h"
 #include "map_scan.h"
 #include "runtime/byte_strings.h"
-#include "runtime/io_checked_file.h"
+#include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
@@ -19,24 +19,6 @@ void showMatches(const std::vector<std::string> &matches, MapList &list, StatusT
     for (const auto &entry : matches)
         list.append(entry);
     status.setText(MapsFoundText(static_cast<int>(matches.size())));
-}
-
-// Tests one map file block by block, stopping at the first block that holds
-// the text.
-bool mapFileContains(const std::string &path, std::string_view text, MapBlockReader &reader)
-{
-    runtime::IoCheckedFile file;
-    runtime::BindPath(file, path);
-    runtime::OpenBlockFile(file, 1);
-    runtime::CheckIo();
-    bool hit = false;
-    reader.start(file);
-    std::string_view block;
-    while (!hit && reader.next(block))
-        hit = runtime::ContainsBytes(block, text);
-    runtime::CloseIoFile(file);
-    runtime::CheckIo();
-    return hit;
 }
 
 } // namespace
@@ -63,23 +45,30 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
     runtime::CheckIo();
     auto &matches = state.MatchTable;
     matches.clear();
-    const std::string directory = runtime::GetWorkingDirectory();
+    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(".");
+    runtime::CheckIo();
 
     const int maximum = state.MapCount;
     progress.setMaximum(maximum);
     progress.setPosition(0);
     progress.setVisible(true);
 
-    // An empty text matches nothing, but every listed file is still opened,
-    // so a missing map is reported whatever the text.
-    MapBlockReader reader;
+    std::vector<std::string> entries;
     const std::size_t count = list.count();
-    for (std::size_t i = 0; i < count; ++i) {
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        entries.push_back(list.at(i));
+    const ContentSearchResult result = FindMapsContaining(maps.fd(), entries, text, [&](std::size_t) {
         progress.setPosition(std::min(progress.position() + 1, maximum));
-        std::string entry = list.at(i);
-        if (mapFileContains(MapPath(directory, entry), text, reader))
-            matches.push_back(std::move(entry));
+        return true;
+    });
+    if (result.error) {
+        // The progress shows the failing entry as started, as a block-by-block reading would.
+        progress.setPosition(std::min(progress.position() + 1, maximum));
+        throw *result.error;
     }
+    for (const std::size_t index : result.matches)
+        matches.push_back(entries[index]);
 
     if (matches.empty()) {
         if (notFound)

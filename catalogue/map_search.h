@@ -14,8 +14,8 @@ inline constexpr const char *NoMapsFoundText = "No maps containing the desired s
 // of matches. Nothing changes when there is none.
 int filenameSearch(ProgramState &state, MapList &list, const std::string &text, StatusText &status);
 
-// Narrows list to the entries whose map files contain text within one
-// 2048-byte block. Runs notFound (while the progress is still shown) when
+// Narrows list to the entries whose map files in mapsText contain text
+// anywhere; the current directory becomes mapsText. Runs notFound (while the progress is still shown) when
 // nothing matched.
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
                ProgressView &progress, StatusText &status, const std::function<void()> &notFound);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "runtime/directory_handle.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,10 +14,16 @@ struct ProgramState {
     std::string MapsDirectory;
     std::string ViewerPath;
     std::string StartDirectory;
+    // The start directory itself, held open: relative names are taken from it
+    // however deep it is, and even when it has no path any more.
+    std::shared_ptr<const runtime::DirectoryHandle> StartFolder;
     std::int32_t MapCount = 0;
     // Scratch space of the searches: the matches of the last search, in list order.
     std::vector<std::string> MatchTable;
 };
+
+// The descriptor relative names of the start directory are opened from.
+int StartDirectoryFd(const ProgramState &state);
 
 // The one state of the running program.
 ProgramState &programState();

@@ -3,6 +3,9 @@
 #include "map_scan.h"
 #include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
+#include "runtime/host_errors.h"
+#include "runtime/io_checked_file.h"
+#include "runtime/io_error.h"
 #include "runtime/process_launch.h"
 #include "runtime/working_directory.h"
 
@@ -35,14 +38,28 @@ ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::strin
     return {viewerPath, {mapPath}};
 }
 
-bool LaunchViewer(const ProgramState &state, const std::string &entry)
+void LaunchViewer(const ProgramState &state, const std::string &entry)
 {
     // The map path is one argument, spaces and all; the viewer gets the name
     // as it is on disk even when its case differs from the entry's.
     const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
+    // A viewer handed a map it cannot read shows nothing useful: say why here.
+    runtime::IoCheckedFile map;
+    runtime::BindPath(map, mapPath);
+    runtime::OpenBlockFile(map, 1);
+    runtime::CheckIo();
+    runtime::CloseIoFile(map);
+    runtime::CheckIo();
+
     const ViewerCommand command =
         BuildViewerCommand(state.ViewerPath, mapPath, runtime::FindOnPath("wine").value_or(""));
-    return runtime::LaunchDetached(command.program, command.arguments);
+    const runtime::Launched launched = runtime::LaunchDetached(command.program, command.arguments);
+    if (launched.pid < 0) {
+        const std::int32_t code = runtime::CodeForHostError(launched.error, command.program);
+        throw runtime::Exception(ViewerNotStartedText + state.ViewerPath + ": "
+                                 + runtime::ReportText(runtime::IoMessageTable(code)));
+    }
+    runtime::ReapInBackground(launched.pid);
 }
 
 } // namespace catalogue

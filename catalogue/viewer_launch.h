@@ -20,8 +20,12 @@ ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::strin
 // "/maps/a.fcw" as a Windows program run by wine sees it: "Z:\maps\a.fcw".
 std::string WineDrivePath(const std::string &hostPath);
 
-// Starts the viewer on entry's map in the current directory without waiting.
-// Returns whether a process was started; callers may ignore it.
-bool LaunchViewer(const ProgramState &state, const std::string &entry);
+inline constexpr const char *ViewerNotStartedText = "The viewer could not be started: ";
+
+// Starts the viewer on entry's map in the current directory without waiting,
+// and reaps it when it ends. Raises EInOutError when the map cannot be read,
+// and Exception ("The viewer could not be started: VIEWER: reason") when the
+// viewer cannot be started.
+void LaunchViewer(const ProgramState &state, const std::string &entry);
 
 } // namespace catalogue

@@ -7,6 +7,7 @@
 #include "catalogue/map_search.h"
 #include "catalogue/vector_map_list.h"
 #include "catalogue/viewer_launch.h"
+#include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 #include "terminal_views.h"
@@ -83,13 +84,13 @@ Request parse(const std::vector<std::string> &arguments)
     return request;
 }
 
-// Relative paths are taken from the directory the program was started in;
-// an empty one stays empty, so that using it fails as it should.
-std::string fromStartDirectory(const catalogue::ProgramState &state, const std::string &path)
+// The start directory, held open since the start: relative names are taken
+// from it, never from the maps directory the program moves into.
+int startDirectory(const catalogue::ProgramState &state)
 {
-    if (path.empty() || path[0] == runtime::PathSeparator)
-        return path;
-    return state.StartDirectory + runtime::PathSeparator + path;
+    if (!state.StartFolder || !state.StartFolder->valid())
+        throw runtime::Exception("The start directory cannot be opened");
+    return state.StartFolder->fd();
 }
 
 // Reads "lister.txt"; without it the program is not configured.
@@ -103,18 +104,27 @@ void requireConfiguration(catalogue::ProgramState &state)
 std::string mapsDirectory(catalogue::ProgramState &state, const Request &request)
 {
     if (request.dir)
-        return fromStartDirectory(state, *request.dir);
+        return *request.dir;
     requireConfiguration(state);
-    return fromStartDirectory(state, state.MapsDirectory);
+    return state.MapsDirectory;
+}
+
+// Opens the maps directory (relative to the start directory) and moves into it.
+runtime::DirectoryHandle enterMaps(catalogue::ProgramState &state, const std::string &dir)
+{
+    runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
+    runtime::CheckIo();
+    state.MapsDirectory = dir;
+    runtime::SetWorkingDirectory(maps);
+    runtime::CheckIo();
+    return maps;
 }
 
 catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string &dir)
 {
-    state.MapsDirectory = dir;
-    runtime::SetWorkingDirectory(dir);
-    runtime::CheckIo();
-    catalogue::VectorMapList list;
-    catalogue::ScanMaps(state, list);
+    const runtime::DirectoryHandle maps = enterMaps(state, dir);
+    catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
+    state.MapCount = static_cast<int>(list.count());
     return list;
 }
 
@@ -132,10 +142,12 @@ int runScan(catalogue::ProgramState &state, const std::string &dir, Streams &str
     return ExitCode::Success;
 }
 
-int runDetails(const std::string &dir, const std::string &entry, Streams &streams)
+int runDetails(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &streams)
 {
     DetailLines lines;
-    catalogue::ShowMapDetails(dir, entry, lines);
+    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
+    runtime::CheckIo();
+    catalogue::ShowMapDetailsAt(maps.fd(), entry, lines);
     lines.print(streams.out, streams.outIsTerminal);
     return ExitCode::Success;
 }
@@ -148,7 +160,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Requ
     int found;
     if (request.content) {
         TerminalProgress progress(streams.err, streams.errIsTerminal);
-        found = catalogue::fullSearch(state, list, text, dir, progress, status, {});
+        found = catalogue::fullSearch(state, list, text, ".", progress, status, {}); // scan entered the maps
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
     }
@@ -163,20 +175,16 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Requ
 
 int runExport(catalogue::ProgramState &state, const std::string &dir, const std::string &file, Streams &)
 {
-    const std::string target = fromStartDirectory(state, file);
     const auto list = scan(state, dir);
-    catalogue::WriteListFile(target, list);
+    catalogue::WriteListFile(file, list, startDirectory(state));
     return ExitCode::Success;
 }
 
 int runView(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &)
 {
     requireConfiguration(state); // the viewer is line 2 of "lister.txt"
-    state.MapsDirectory = dir;
-    runtime::SetWorkingDirectory(dir);
-    runtime::CheckIo();
-    if (!catalogue::LaunchViewer(state, entry))
-        throw runtime::Exception("The viewer could not be started (line 2 of \"lister.txt\")");
+    enterMaps(state, dir);
+    catalogue::LaunchViewer(state, entry);
     return ExitCode::Success;
 }
 
@@ -188,7 +196,7 @@ int dispatch(const Request &request, Streams &streams)
     if (request.command == "scan")
         return runScan(state, dir, streams);
     if (request.command == "details")
-        return runDetails(dir, request.operands[0], streams);
+        return runDetails(state, dir, request.operands[0], streams);
     if (request.command == "search")
         return runSearch(state, dir, request, streams);
     if (request.command == "export")

@@ -63,12 +63,13 @@ bool WildcardMatches(std::string_view pattern, std::string_view name)
     // never recursive however many stars a pattern holds.
     std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // The pattern's "*" is tested first: a "*" in the name is an ordinary byte.
+        if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+            ++p;
+            ++n;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
             n = ++starN;

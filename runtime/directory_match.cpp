@@ -1,6 +1,8 @@
 #include "directory_match.h"
 
 #include "byte_strings.h"
+#include "directory_handle.h"
+#include "host_errors.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +18,7 @@ namespace {
 struct DirCloser {
     void operator()(DIR *dir) const { ::closedir(dir); }
 };
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
+using DirStream = std::unique_ptr<DIR, DirCloser>;
 
 struct SplitPattern {
     std::string directory; // "" for the current directory
@@ -29,6 +31,18 @@ SplitPattern splitPattern(const std::string &pattern)
     if (slash == std::string::npos)
         return {"", pattern};
     return {slash == 0 ? std::string("/") : pattern.substr(0, slash), pattern.substr(slash + 1)};
+}
+
+// A stream over the directory dirFd names; errno is set when it fails.
+DirStream openListing(int dirFd, const char *path = ".")
+{
+    const int fd = ::openat(dirFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DirStream dir(::fdopendir(fd));
+    if (!dir)
+        ::close(fd);
+    return dir;
 }
 
 std::uint32_t attributesOf(const std::string &name, const struct stat &info)
@@ -47,29 +61,14 @@ std::uint32_t attributesOf(const std::string &name, const struct stat &info)
     return attributes;
 }
 
-// Every entry of directory whose name matches namePattern, in name order.
-// Returns an empty list when the directory cannot be read.
-std::vector<MatchRecord::Entry> listMatches(const SplitPattern &split)
+std::vector<std::string> sortedNames(DIR *dir)
 {
-    std::vector<MatchRecord::Entry> entries;
-    const std::string dirPath = split.directory.empty() ? std::string(".") : split.directory;
-    DirHandle dir(::opendir(dirPath.c_str()));
-    if (!dir)
-        return entries;
-    const int dirFd = ::dirfd(dir.get());
-    while (const dirent *item = ::readdir(dir.get())) {
-        std::string name = item->d_name;
-        if (!WildcardMatches(split.namePattern, name))
-            continue;
-        struct stat info {};
-        if (::fstatat(dirFd, name.c_str(), &info, 0) != 0 && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // vanished meanwhile
-        entries.push_back({name, static_cast<std::uint64_t>(info.st_size), attributesOf(name, info),
-                           static_cast<std::int64_t>(info.st_mtime)});
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const MatchRecord::Entry &a, const MatchRecord::Entry &b) { return NameSortsBefore(a.name, b.name); });
-    return entries;
+    std::vector<std::string> names;
+    while (const dirent *item = ::readdir(dir))
+        names.emplace_back(item->d_name);
+    std::sort(names.begin(), names.end(),
+              [](const std::string &a, const std::string &b) { return NameSortsBefore(a, b); });
+    return names;
 }
 
 bool hasWildcard(const std::string &text)
@@ -93,16 +92,62 @@ std::int32_t takeNext(MatchRecord &record)
     return NoMoreFiles;
 }
 
+std::string extensionOf(const std::string &name)
+{
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
 } // namespace
+
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries)
+{
+    entries.clear();
+    const DirStream dir = openListing(dirFd);
+    if (!dir)
+        return CodeForHostError(errno, ".");
+    const int listedFd = ::dirfd(dir.get());
+    for (;;) {
+        errno = 0;
+        const dirent *item = ::readdir(dir.get());
+        if (!item)
+            break;
+        std::string name = item->d_name;
+        if (!WildcardMatches(namePattern, name))
+            continue;
+        struct stat info {};
+        if (::fstatat(listedFd, name.c_str(), &info, 0) != 0
+            && ::fstatat(listedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // vanished meanwhile
+        entries.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size), attributesOf(item->d_name, info),
+                           static_cast<std::int64_t>(info.st_mtime)});
+    }
+    if (errno != 0)
+        return CodeForHostError(errno, ".");
+    std::sort(entries.begin(), entries.end(),
+              [](const MatchRecord::Entry &a, const MatchRecord::Entry &b) { return NameSortsBefore(a.name, b.name); });
+    return 0;
+}
 
 std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeMask, MatchRecord &record)
 {
     EndMatchSearch(record);
     record.ExcludeMask = ~attributeMask & 30u;
-    record.pending = listMatches(splitPattern(pattern));
+    const SplitPattern split = splitPattern(pattern);
+    DirectoryHandle directory;
+    if (!split.directory.empty()) {
+        const SavedIoCode keep; // an enumeration reports its code, it records none
+        directory = DirectoryHandle::Open(split.directory);
+        if (!directory.valid())
+            return PendingIoCode();
+    }
+    const int dirFd = directory.valid() ? directory.fd() : AT_FDCWD;
+    const std::int32_t listed = ListMatches(dirFd, split.namePattern, record.pending);
     record.next = 0;
+    if (listed != 0)
+        return listed;
     if (record.pending.empty())
-        return 2; // nothing matches: "file not found", as an empty directory reports it
+        return IoCode::FileNotFound; // nothing matches, as an empty directory reports it
     record.open = true;
     const std::int32_t code = takeNext(record);
     if (code != 0)
@@ -140,31 +185,58 @@ bool FirstMatchIsFile(const std::string &nameOrPattern)
     return isFile;
 }
 
-std::string ResolveNameIgnoringCase(const std::string &path)
+bool FirstMatchIsFile(int dirFd, const std::string &name)
 {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 || errno != ENOENT)
-        return path;
+    const std::string resolved = ResolveNameIgnoringCase(dirFd, name);
+    return ::fstatat(dirFd, resolved.c_str(), &info, 0) == 0 && !S_ISDIR(info.st_mode);
+}
+
+namespace {
+
+std::string resolveInFolder(int dirFd, const std::string &name)
+{
+    struct stat info {};
+    if (name.empty() || ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+        return name;
+    const DirStream dir = openListing(dirFd);
+    if (!dir)
+        return name;
+    const std::string extension = extensionOf(name);
+    const std::string_view stem = std::string_view(name).substr(0, name.size() - extension.size());
+    const std::string *caseless = nullptr;
+    const std::vector<std::string> names = sortedNames(dir.get());
+    for (const std::string &candidate : names) {
+        if (!EqualsIgnoringAsciiCase(candidate, name))
+            continue;
+        if (std::string_view(candidate).substr(0, stem.size()) == stem)
+            return candidate; // only the extension's case differs
+        if (!caseless)
+            caseless = &candidate;
+    }
+    return caseless ? *caseless : name;
+}
+
+} // namespace
+
+std::string ResolveNameIgnoringCase(int dirFd, const std::string &path)
+{
     const SplitPattern split = splitPattern(path);
     if (split.namePattern.empty())
         return path;
-    const std::string dirPath = split.directory.empty() ? std::string(".") : split.directory;
-    DirHandle dir(::opendir(dirPath.c_str()));
-    if (!dir)
+    if (split.directory.empty())
+        return resolveInFolder(dirFd, path);
+    const SavedIoCode keep;
+    const DirectoryHandle directory = DirectoryHandle::Open(split.directory, dirFd);
+    if (!directory.valid())
         return path;
-    std::string best;
-    bool found = false;
-    while (const dirent *item = ::readdir(dir.get())) {
-        std::string name = item->d_name;
-        if (EqualsIgnoringAsciiCase(name, split.namePattern) && (!found || NameSortsBefore(name, best))) {
-            best = std::move(name);
-            found = true;
-        }
-    }
-    if (!found)
-        return path;
-    return split.directory.empty() ? best
-                                   : (split.directory == "/" ? "/" + best : split.directory + "/" + best);
+    const std::string name = resolveInFolder(directory.fd(), split.namePattern);
+    return split.directory == "/" ? "/" + name : split.directory + "/" + name;
+}
+
+std::string ResolveNameIgnoringCase(const std::string &path)
+{
+    return ResolveNameIgnoringCase(AT_FDCWD, path);
 }
 
 } // namespace runtime

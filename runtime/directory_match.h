@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io_error.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,7 +19,7 @@ inline constexpr std::uint32_t Any = 63;
 } // namespace FileAttribute
 
 // Code returned when an enumeration has no (more) entries.
-inline constexpr std::int32_t NoMoreFiles = 18;
+inline constexpr std::int32_t NoMoreFiles = IoCode::NoMoreFiles;
 
 // One directory enumeration. The listing is taken when it starts and handed
 // out in name order, so it reads alphabetically whatever the file system does.
@@ -39,6 +41,10 @@ struct MatchRecord {
     bool open = false;
 };
 
+// Every entry of the directory dirFd whose name matches namePattern, in name
+// order. Returns 0, or the code of a directory that cannot be listed.
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries);
+
 // Starts an enumeration of pattern ("dir/*.fcw" or "*.fcw"); 0 or a code.
 std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeMask, MatchRecord &record);
 std::int32_t FindNextMatch(MatchRecord &record);
@@ -46,14 +52,20 @@ void EndMatchSearch(MatchRecord &record);
 
 // True when the first entry matching name or pattern exists and is not a directory.
 bool FirstMatchIsFile(const std::string &nameOrPattern);
+// The same for a name (no pattern) in the directory dirFd.
+bool FirstMatchIsFile(int dirFd, const std::string &name);
 
 } // namespace runtime
 
 namespace runtime {
 
-// When path does not exist as written, the entry of its directory whose name
-// equals its last component without regard to ASCII case (a collection
-// copied with upper-case extensions still opens); otherwise path itself.
+// The file that path (relative to dirFd) opens, so a collection copied with
+// other cases still opens. Of the last component: the name itself when it
+// exists; else an entry with its stem and its extension in any case ("a.FCW"
+// for "a.fcw"); else the first entry equal to it ignoring ASCII case, in
+// listing order; else the name unchanged. The directory part stays as written.
+std::string ResolveNameIgnoringCase(int dirFd, const std::string &path);
+// The same relative to the current directory.
 std::string ResolveNameIgnoringCase(const std::string &path);
 
 } // namespace runtime

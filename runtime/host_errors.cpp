@@ -44,35 +44,35 @@ std::int32_t CodeForHostError(int hostErrno, const std::string &path)
         return IoCode::DiskFull;
     // Conditions outside the table keep a fixed code each, shown as "I/O error N".
     case EROFS:
-        return 19;   // write protected
+        return IoCode::WriteProtected;
     case ENXIO:
     case ENODEV:
-        return 21;   // device not ready
+        return IoCode::NotReady;
     case EBUSY:
     case ETXTBSY:
-        return 32;   // in use by another process
+        return IoCode::SharingViolation;
     case EEXIST:
-        return 80;   // already exists
+        return IoCode::FileExists;
     case EINVAL:
-        return 87;   // invalid parameter
+        return IoCode::InvalidParameter;
     case ENAMETOOLONG:
-        return 206;  // name too long
+        return IoCode::NameTooLong;
     case ELOOP:
-        return 1921; // cannot resolve the name
+        return IoCode::CannotResolveName;
     case EIO:
-        return 1117; // device I/O failure
+        return IoCode::DeviceIoFailure;
     case ENOMEM:
-        return 8;    // not enough memory
+        return IoCode::NotEnoughMemory;
     case EFBIG:
-        return 223;  // file too large
+        return IoCode::FileTooLarge;
     default:
-        return 10000 + hostErrno;
+        return IoCode::HostErrorBase + hostErrno;
     }
 }
 
 void RecordHostError(int hostErrno, const std::string &path)
 {
-    RecordIoCode(CodeForHostError(hostErrno, path));
+    RecordIoCode(CodeForHostError(hostErrno, path), path);
 }
 
 } // namespace runtime

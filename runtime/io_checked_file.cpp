@@ -1,8 +1,10 @@
 #include "io_checked_file.h"
 
+#include "directory_handle.h"
 #include "directory_match.h"
 #include "host_errors.h"
 #include "io_error.h"
+#include "output_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -19,73 +21,14 @@ namespace {
 constexpr std::size_t TextBufferSize = 4096;
 constexpr char CtrlZ = 26;
 
-int openFile(const std::string &path, int flags)
-{
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// Follows symbolic links so that a write replaces the file a link names,
-// not the link itself. Nothing for a loop of links.
-std::optional<std::string> followLinks(std::string path)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-        if (length < 0)
-            return path;
-        target.resize(static_cast<std::size_t>(length));
-        if (!target.empty() && target[0] != '/') {
-            const auto slash = path.find_last_of('/');
-            if (slash != std::string::npos)
-                target = path.substr(0, slash + 1) + target;
-        }
-        path = target;
-    }
-    return std::nullopt;
-}
-
-// Read from the process status rather than by setting it, which would
-// change it for a moment under every other thread.
-mode_t processUmask()
-{
-    static const mode_t mask = [] {
-        const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            char text[4096];
-            const ssize_t got = ::read(fd, text, sizeof text - 1);
-            ::close(fd);
-            if (got > 0) {
-                text[got] = '\0';
-                if (const char *line = std::strstr(text, "Umask:"))
-                    return static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
-            }
-        }
-        return static_cast<mode_t>(022);
-    }();
-    return mask;
-}
-
-std::string directoryOf(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 bool hasNul(const std::string &path)
 {
     return path.find('\0') != std::string::npos;
 }
 
 } // namespace
+
+IoCheckedFile::IoCheckedFile() = default;
 
 IoCheckedFile::~IoCheckedFile()
 {
@@ -101,21 +44,22 @@ bool IoCheckedFile::isOpen() const
 // a file is removed, so the old one stays as it was.
 void IoCheckedFile::discard()
 {
-    if (fd_ >= 0)
+    if (output_) {
+        output_->discard();
+        output_.reset();
+    } else if (fd_ >= 0) {
         ::close(fd_);
+    }
     fd_ = -1;
-    if (!tempPath_.empty())
-        ::unlink(tempPath_.c_str());
-    tempPath_.clear();
-    targetPath_.clear();
     if (state_ != State::Unbound)
         state_ = State::Closed;
 }
 
-void BindPath(IoCheckedFile &file, const std::string &path)
+void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo)
 {
     file.discard();
     file.path_ = path;
+    file.relativeTo_ = relativeTo;
     file.state_ = IoCheckedFile::State::Closed;
     file.buffer_.clear();
     file.bufferFill_ = file.bufferPos_ = 0;
@@ -132,31 +76,31 @@ void IoCheckedFile::openForReading(bool textMode)
     bufferFill_ = bufferPos_ = 0;
     atTextEnd_ = false;
     if (hasNul(path_)) {
-        RecordIoCode(IoCode::PathNotFound);
+        RecordIoCode(IoCode::PathNotFound, path_);
         return;
     }
-    const std::string resolved = ResolveNameIgnoringCase(path_);
+    const std::string resolved = ResolveNameIgnoringCase(relativeTo_, path_);
     // Only regular files are opened at all: opening a device can have effects
     // of its own. Non-blocking and no controlling terminal, in case the name
     // is swapped for something else between the test and the open.
     struct stat before {};
-    if (::stat(resolved.c_str(), &before) != 0) {
-        RecordHostError(errno, resolved);
+    if (::fstatat(relativeTo_, resolved.c_str(), &before, 0) != 0) {
+        RecordHostError(errno, path_);
         return;
     }
     if (!S_ISREG(before.st_mode)) {
-        RecordIoCode(IoCode::AccessDenied);
+        RecordIoCode(IoCode::AccessDenied, path_);
         return;
     }
-    const int fd = openFile(resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    const int fd = OpenAt(relativeTo_, resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        RecordHostError(errno, resolved);
+        RecordHostError(errno, path_);
         return;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        RecordIoCode(IoCode::AccessDenied);
+        RecordIoCode(IoCode::AccessDenied, path_);
         return;
     }
     fd_ = fd;
@@ -191,58 +135,11 @@ void CreateTextWrite(IoCheckedFile &file)
     file.discard();
     file.bufferFill_ = file.bufferPos_ = 0;
     file.buffer_.resize(TextBufferSize);
-    if (hasNul(file.path_) || file.path_.empty()) {
-        RecordIoCode(IoCode::PathNotFound);
+    auto output = std::make_unique<OutputFile>();
+    if (!output->open(file.path_, file.relativeTo_))
         return;
-    }
-    const std::optional<std::string> linked = followLinks(file.path_);
-    if (!linked) {
-        RecordHostError(ELOOP, file.path_);
-        return;
-    }
-    const std::string &target = *linked;
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
-        RecordIoCode(IoCode::AccessDenied);
-        return;
-    }
-    if (exists && !S_ISREG(existing.st_mode)) {
-        // A device or a pipe is written directly: there is nothing to replace.
-        const int fd = openFile(target, O_WRONLY | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0) {
-            RecordHostError(errno, target);
-            return;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        file.fd_ = fd;
-        file.state_ = IoCheckedFile::State::Writing;
-        return;
-    }
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
-        RecordIoCode(IoCode::AccessDenied);
-        return;
-    }
-    // Write a new version beside the target; CloseIoFile renames it over the
-    // target, so a failure at any point leaves the old file as it was.
-    // A short name of its own, so a target name near the length limit still works.
-    std::string temp = directoryOf(target) + "/.~write-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        RecordHostError(errno, temp);
-        return;
-    }
-    if (exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Only the owner's group may differ; the permissions are what matter.
-        }
-    } else {
-        ::fchmod(fd, 0666 & ~processUmask());
-    }
-    file.fd_ = fd;
-    file.tempPath_ = temp;
-    file.targetPath_ = target;
+    file.fd_ = output->fd();
+    file.output_ = std::move(output);
     file.state_ = IoCheckedFile::State::Writing;
 }
 
@@ -298,6 +195,11 @@ std::string ReadTextLine(IoCheckedFile &file)
         const char *stop = begin;
         while (stop != end && *stop != '\r' && *stop != '\n' && *stop != CtrlZ)
             ++stop;
+        if (line.size() + static_cast<std::size_t>(stop - begin) > MaxTextLineLength) {
+            RecordIoCode(IoCode::NameTooLong, file.path_);
+            file.atTextEnd_ = true;
+            return {};
+        }
         line.append(begin, stop);
         file.bufferPos_ += static_cast<std::size_t>(stop - begin);
         if (stop == end)
@@ -354,7 +256,7 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
             if (errno == EINTR)
                 continue;
             RecordHostError(errno, file.path_);
-            return 0;
+            break; // what came before the failure is the caller's to use
         }
         if (n == 0) {
             // The file shrank while we read it: it ends here.
@@ -385,29 +287,12 @@ void CloseIoFile(IoCheckedFile &file)
     if (file.state_ == IoCheckedFile::State::Writing) {
         if (!file.drain())
             return; // still open: the caller's scope discards the unfinished version
-        if (!file.tempPath_.empty()) {
-            // Flushed and closed before the rename, so a late write error
-            // (a full disk, a network file system) never replaces the target.
-            const bool synced = ::fsync(file.fd_) == 0;
-            const int syncErrno = errno;
-            const bool closed = ::close(file.fd_) == 0;
-            const int closeErrno = errno;
-            file.fd_ = -1;
-            if (!synced || !closed) {
-                RecordHostError(!synced ? syncErrno : closeErrno, file.targetPath_);
-                file.discard();
-                return;
-            }
-            if (::rename(file.tempPath_.c_str(), file.targetPath_.c_str()) != 0) {
-                RecordHostError(errno, file.targetPath_);
-                file.discard();
-                return;
-            }
-            file.tempPath_.clear();
-            file.targetPath_.clear();
-            file.state_ = IoCheckedFile::State::Closed;
-            return;
-        }
+        const bool committed = file.output_->commit();
+        file.output_.reset();
+        file.fd_ = -1;
+        file.state_ = IoCheckedFile::State::Closed;
+        (void)committed; // a failure has recorded its code
+        return;
     }
     const int fd = file.fd_;
     file.fd_ = -1;

@@ -2,11 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fcntl.h>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace runtime {
+
+class OutputFile;
 
 // A file used in text mode (lines) or block mode (raw records). Every
 // operation records a code on failure instead of raising; the caller follows
@@ -17,7 +21,7 @@ public:
     // Block mode opens for raw reading only: map files are never written.
     enum class State { Unbound, Closed, Reading, Writing, Block };
 
-    IoCheckedFile() = default;
+    IoCheckedFile();
     ~IoCheckedFile();
     IoCheckedFile(const IoCheckedFile &) = delete;
     IoCheckedFile &operator=(const IoCheckedFile &) = delete;
@@ -26,7 +30,7 @@ public:
     const std::string &path() const { return path_; }
 
 private:
-    friend void BindPath(IoCheckedFile &, const std::string &);
+    friend void BindPath(IoCheckedFile &, const std::string &, int);
     friend void OpenTextRead(IoCheckedFile &);
     friend void CreateTextWrite(IoCheckedFile &);
     friend std::string ReadTextLine(IoCheckedFile &);
@@ -44,31 +48,38 @@ private:
 
     State state_ = State::Unbound;
     std::string path_;
+    int relativeTo_ = AT_FDCWD; // not owned: the caller keeps it open while the file opens
     int fd_ = -1;
     std::size_t recordSize_ = 1;
     std::uint64_t size_ = 0;     // block mode: size at open
     std::uint64_t position_ = 0; // block mode: bytes read so far
-    std::string tempPath_;       // writing: the file that replaces the target on close
-    std::string targetPath_;     // writing: what the temporary file becomes
+    std::unique_ptr<OutputFile> output_; // writing: the target, or its new version
     std::vector<char> buffer_;
     std::size_t bufferFill_ = 0;
     std::size_t bufferPos_ = 0;
     bool atTextEnd_ = false;     // a Ctrl-Z or the end of the file was met
 };
 
-void BindPath(IoCheckedFile &file, const std::string &path);
+// A relative path is taken from the directory relativeTo, which must stay open
+// until the file is opened.
+void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo = AT_FDCWD);
 // Opens an existing file for reading lines.
 void OpenTextRead(IoCheckedFile &file);
-// Prepares a new version of the file; it replaces the old one only when
-// CloseIoFile succeeds.
+// Opens the file for writing as OutputFile decides: for a regular file with
+// one link, a new version that replaces the old one only when CloseIoFile
+// succeeds; otherwise the target itself.
 void CreateTextWrite(IoCheckedFile &file);
+// No line is longer: a path cannot be, and a longer one stops the read at
+// once with code 206 instead of growing without bound.
+inline constexpr std::size_t MaxTextLineLength = 4096;
 // The next line without its end (CR LF, CR or LF); empty at the end.
 std::string ReadTextLine(IoCheckedFile &file);
 // Writes text and CR LF.
 void WriteTextLine(IoCheckedFile &file, std::string_view text);
 // Opens an existing regular file for raw reading.
 void OpenBlockFile(IoCheckedFile &file, std::size_t recordSize);
-// Reads up to count records; returns the whole records read.
+// Reads up to count records; returns the whole records read. A read that
+// fails after some bytes came records the code and still returns them.
 std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count);
 bool BlockFileAtEnd(IoCheckedFile &file);
 void CloseIoFile(IoCheckedFile &file);

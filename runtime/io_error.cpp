@@ -3,39 +3,69 @@
 #include "byte_strings.h"
 
 namespace runtime {
+namespace {
 
-std::int32_t &PendingIoCode()
+struct Pending {
+    std::int32_t code = 0;
+    std::string path;
+};
+
+Pending &pending()
 {
-    thread_local std::int32_t code = 0;
-    return code;
+    thread_local Pending state;
+    return state;
+}
+
+} // namespace
+
+std::int32_t PendingIoCode()
+{
+    return pending().code;
+}
+
+void ClearIoCode()
+{
+    pending() = {};
 }
 
 void RecordIoCode(std::int32_t code)
 {
-    PendingIoCode() = code;
+    pending() = {code, {}};
+}
+
+void RecordIoCode(std::int32_t code, const std::string &path)
+{
+    pending() = {code, path};
+}
+
+SavedIoCode::SavedIoCode() : code_(pending().code), path_(pending().path) {}
+
+SavedIoCode::~SavedIoCode()
+{
+    pending() = {code_, std::move(path_)};
 }
 
 std::string IoMessageTable(std::int32_t code)
 {
     switch (code) {
-    case 2: return "File not found";
-    case 3: return "Invalid filename";
-    case 4: return "Too many open files";
-    case 5: return "File access denied";
-    case 100: return "Read beyond end of file";
-    case 101: return "Disk full";
-    case 106: return "Invalid numeric input";
+    case IoCode::FileNotFound: return "File not found";
+    case IoCode::PathNotFound: return "Invalid filename";
+    case IoCode::TooManyOpenFiles: return "Too many open files";
+    case IoCode::AccessDenied: return "File access denied";
+    case IoCode::ReadBeyondEnd: return "Read beyond end of file";
+    case IoCode::DiskFull: return "Disk full";
+    case IoCode::InvalidNumericInput: return "Invalid numeric input";
     default: return "I/O error " + FormatInt(code);
     }
 }
 
 void CheckIo()
 {
-    const std::int32_t code = PendingIoCode();
-    if (code == 0)
+    Pending taken = std::move(pending());
+    pending() = {};
+    if (taken.code == 0)
         return;
-    PendingIoCode() = 0;
-    throw EInOutError(IoMessageTable(code), code);
+    throw EInOutError(IoMessageTable(taken.code), taken.code, std::move(taken.path));
 }
 
 std::string ReportText(const std::string &message)

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,31 +13,45 @@
 namespace runtime {
 namespace {
 
-class Pipe final {
-public:
-    Pipe() { ok_ = ::pipe2(fds_, O_CLOEXEC) == 0; }
-    ~Pipe() { closeRead(); closeWrite(); }
-    Pipe(const Pipe &) = delete;
-    Pipe &operator=(const Pipe &) = delete;
-    bool ok() const { return ok_; }
-    int readEnd() const { return fds_[0]; }
-    int writeEnd() const { return fds_[1]; }
-    void closeRead() { closeFd(fds_[0]); }
-    void closeWrite() { closeFd(fds_[1]); }
-
-private:
-    static void closeFd(int &fd)
+// The viewer gets a session of its own, default signal handling, and
+// /dev/null for its standard streams: it must not hold our terminal or our
+// caller's pipes open.
+struct SpawnSetup {
+    SpawnSetup()
     {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
+        error = ::posix_spawn_file_actions_init(&actions);
+        if (error == 0)
+            error = ::posix_spawnattr_init(&attributes);
+        for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+            const int flags = fd == STDIN_FILENO ? O_RDONLY : O_WRONLY;
+            if (error == 0)
+                error = ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", flags, 0);
+        }
+        sigset_t none, all;
+        ::sigemptyset(&none);
+        ::sigfillset(&all);
+        if (error == 0)
+            error = ::posix_spawnattr_setsigmask(&attributes, &none);
+        if (error == 0)
+            error = ::posix_spawnattr_setsigdefault(&attributes, &all);
+        if (error == 0)
+            error = ::posix_spawnattr_setflags(&attributes,
+                                               POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
-    int fds_[2] = {-1, -1};
-    bool ok_ = false;
+    ~SpawnSetup()
+    {
+        ::posix_spawn_file_actions_destroy(&actions);
+        ::posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup &) = delete;
+    SpawnSetup &operator=(const SpawnSetup &) = delete;
+
+    posix_spawn_file_actions_t actions{};
+    posix_spawnattr_t attributes{};
+    int error = 0;
 };
 
 } // namespace
-
 std::optional<std::string> FindOnPath(const std::string &name)
 {
     const char *path = std::getenv("PATH");
@@ -57,19 +73,17 @@ std::optional<std::string> FindOnPath(const std::string &name)
     return std::nullopt;
 }
 
-bool LaunchDetached(const std::string &requested, const std::vector<std::string> &arguments)
+Launched LaunchDetached(const std::string &requested, const std::vector<std::string> &arguments)
 {
     if (requested.empty())
-        return false;
+        return {-1, ENOENT};
     std::string program = requested;
     if (program.find('/') == std::string::npos) {
         const auto found = FindOnPath(program);
         if (!found)
-            return false;
+            return {-1, ENOENT};
         program = *found;
     }
-    // Everything the child needs is prepared before fork: after it, only
-    // async-signal-safe calls are allowed.
     std::vector<std::string> argvStrings;
     argvStrings.reserve(arguments.size() + 1);
     argvStrings.push_back(program);
@@ -79,54 +93,25 @@ bool LaunchDetached(const std::string &requested, const std::vector<std::string>
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    // The grandchild reports a failed exec through this pipe; a successful
-    // exec closes it (close-on-exec) and the parent reads end-of-file.
-    Pipe status;
-    if (!status.ok())
-        return false;
-    // The viewer must not hold our terminal or our caller's pipes open.
-    const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (devNull < 0)
-        return false;
+    SpawnSetup setup;
+    if (setup.error != 0)
+        return {-1, setup.error};
+    pid_t pid = -1;
+    // posix_spawn reports a failed exec itself, through no descriptor of ours,
+    // and needs no fork of a threaded process.
+    const int error = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
+    if (error != 0)
+        return {-1, error};
+    return {pid, 0};
+}
 
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(devNull);
-        return false;
-    }
-    if (child == 0) {
-        // Intermediate child: start the viewer in a new session and leave at
-        // once, so the viewer is adopted by init and never becomes a zombie.
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            ::setsid();
-            sigset_t none;
-            ::sigemptyset(&none);
-            ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            ::signal(SIGPIPE, SIG_DFL);
-            ::dup2(devNull, STDIN_FILENO);
-            ::dup2(devNull, STDOUT_FILENO);
-            ::dup2(devNull, STDERR_FILENO);
-            ::execv(program.c_str(), argv.data());
-            const int error = errno;
-            [[maybe_unused]] auto written = ::write(status.writeEnd(), &error, sizeof error);
-            ::_exit(127);
+void ReapInBackground(pid_t pid)
+{
+    std::thread([pid] {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        ::_exit(grandchild < 0 ? 1 : 0);
-    }
-    ::close(devNull);
-    status.closeWrite();
-    int childStatus = 0;
-    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(childStatus) || WEXITSTATUS(childStatus) != 0)
-        return false;
-    int execError = 0;
-    ssize_t got;
-    do {
-        got = ::read(status.readEnd(), &execError, sizeof execError);
-    } while (got < 0 && errno == EINTR);
-    return got == 0;
+    }).detach();
 }
 
 } // namespace runtime

@@ -11,8 +11,8 @@ WorkingDirectoryGuard::~WorkingDirectoryGuard()
 {
     if (restored_ || directory_.empty())
         return;
+    const runtime::SavedIoCode unreported; // a failure here drops only its own code
     runtime::SetWorkingDirectory(directory_);
-    runtime::PendingIoCode() = 0;
 }
 
 void WorkingDirectoryGuard::restore()

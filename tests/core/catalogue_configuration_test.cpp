@@ -4,6 +4,8 @@
 #include "runtime/working_directory.h"
 #include "test_support.h"
 
+#include <sys/stat.h>
+
 using namespace catalogue;
 using testing_support::readFile;
 using testing_support::writeFile;
@@ -92,11 +94,19 @@ TEST_F(ConfigurationTest, SavingWritesExactlyTwoCrLfLines)
     EXPECT_EQ(state.MapsDirectory, "") << "saving changes no state";
 }
 
-TEST_F(ConfigurationTest, AFailedSaveKeepsTheOldFile)
+TEST_F(ConfigurationTest, AFailedSaveKeepsWhatItsTargetHeld)
 {
-    writeFile(path("lister.txt"), "/old\r\n/viewer\r\n");
     testing_support::makeDirectory(path("folder/lister.txt"));
     EXPECT_THROW(SaveConfiguration(path("folder"), "/new", "/v"), runtime::EInOutError);
+    EXPECT_EQ(testing_support::directoryEntries(path("folder")), std::vector<std::string>{"lister.txt"});
+    EXPECT_EQ(testing_support::directoryEntries(path("folder/lister.txt")), std::vector<std::string>{});
+
+    testing_support::makeDirectory(path("locked"));
+    writeFile(path("locked/lister.txt"), "/old\r\n/viewer\r\n");
+    ::chmod(path("locked/lister.txt").c_str(), 0444);
+    EXPECT_THROW(SaveConfiguration(path("locked"), "/new", "/v"), runtime::EInOutError);
+    EXPECT_EQ(readFile(path("locked/lister.txt")), "/old\r\n/viewer\r\n");
+    EXPECT_EQ(testing_support::directoryEntries(path("locked")), std::vector<std::string>{"lister.txt"});
+
     EXPECT_THROW(SaveConfiguration(path("missing"), "/new", "/v"), runtime::EInOutError);
-    EXPECT_EQ(readFile(path("lister.txt")), "/old\r\n/viewer\r\n");
 }

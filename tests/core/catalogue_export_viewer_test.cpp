@@ -7,6 +7,8 @@
 #include "test_support.h"
 
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -82,7 +84,7 @@ TEST_F(ExportTest, TheViewerGetsTheMapPathAsOneArgument)
     state.ViewerPath = path("viewer.sh");
     runtime::SetWorkingDirectory(path("maps"));
     runtime::CheckIo();
-    EXPECT_TRUE(LaunchViewer(state, "Old Harbour"));
+    LaunchViewer(state, "Old Harbour");
     ASSERT_TRUE(waitForFile(path("args")));
     EXPECT_EQ(readFile(path("args")), "1|" + path("maps/Old Harbour.FCW") + "|");
 }
@@ -93,7 +95,8 @@ TEST_F(ExportTest, TheViewerHoldsNoneOfOurStreams)
                                  "mv \"$(dirname \"$0\")/fd.tmp\" \"$(dirname \"$0\")/fd\"\n");
     ::chmod(path("viewer.sh").c_str(), 0755);
     state.ViewerPath = path("viewer.sh");
-    EXPECT_TRUE(LaunchViewer(state, "a"));
+    writeFile(path("a.fcw"), "x");
+    LaunchViewer(state, "a");
     ASSERT_TRUE(waitForFile(path("fd")));
     EXPECT_EQ(readFile(path("fd")), "/dev/null\n");
 }
@@ -113,10 +116,62 @@ TEST(ViewerCommand, WindowsViewersRunThroughWineWhenItIsThere)
     EXPECT_EQ(noWine.program, "/c/cm32.exe");
 }
 
-TEST_F(ExportTest, AMissingViewerStartsNothing)
+TEST_F(ExportTest, AViewerThatCannotStartIsReportedWithItsReason)
 {
-    state.ViewerPath = path("no-viewer");
-    EXPECT_FALSE(LaunchViewer(state, "a"));
-    state.ViewerPath = "";
-    EXPECT_FALSE(LaunchViewer(state, "a"));
+    writeFile(path("a.fcw"), "x");
+    writeFile(path("not-executable"), "#!/bin/sh\n");
+    const struct {
+        std::string viewer, reason;
+    } cases[] = {
+        {path("no-viewer"), "File not found."},
+        {path("not-executable"), "File access denied."},
+        {"", "Invalid filename."},
+    };
+    for (const auto &c : cases) {
+        state.ViewerPath = c.viewer;
+        try {
+            LaunchViewer(state, "a");
+            ADD_FAILURE() << "started " << c.viewer;
+        } catch (const runtime::Exception &error) {
+            EXPECT_EQ(std::string(error.what()), "The viewer could not be started: " + c.viewer + ": " + c.reason);
+        }
+    }
+}
+
+TEST_F(ExportTest, AMapThatCannotBeReadIsReportedInsteadOfStartingTheViewer)
+{
+    state.ViewerPath = "/bin/true";
+    try {
+        LaunchViewer(state, "Nope");
+        ADD_FAILURE() << "no error";
+    } catch (const runtime::EInOutError &error) {
+        EXPECT_EQ(error.code(), 2);
+    }
+}
+
+// Whether a process whose parent is this one is still listed, zombie or not.
+bool haveChildren()
+{
+    for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+        std::istringstream stat(readFile(entry.path().string() + "/stat"));
+        std::string pid, name, state;
+        long parent = 0;
+        // The name is in parentheses and may hold spaces; a viewer's holds none.
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid())
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ExportTest, AViewerThatEndsLeavesNoZombie)
+{
+    writeFile(path("a.fcw"), "x");
+    state.ViewerPath = "/bin/true";
+    LaunchViewer(state, "a");
+    bool reaped = false;
+    for (int i = 0; i < 3000 && !reaped; ++i) { // a hang guard, not a time limit
+        reaped = !haveChildren();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(reaped) << "the viewer was left a zombie";
 }

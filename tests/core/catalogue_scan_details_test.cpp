@@ -3,6 +3,10 @@
 #include "catalogue/vector_map_list.h"
 #include "fake_views.h"
 #include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include "test_support.h"
 
 using namespace catalogue;
@@ -91,19 +95,25 @@ TEST_F(DetailsTest, OverlongValuesShowNothingAndNoNotice)
     EXPECT_EQ(details("Map Name: " + std::string(245, 'n') + "\r").at(0).text.size(), 255u);
 }
 
-TEST_F(DetailsTest, AValueRunningToTheBlockEndLosesTheLastByte)
+TEST_F(DetailsTest, ALineRunsToTheNextCrOrTheEndOfTheFile)
 {
     std::string bytes = mapBytes(2048);
     bytes.replace(2048 - 14, 14, "Product: ABCDE");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Product: ABCD", false, Black}}));
-    EXPECT_EQ(details("Product: xyz"), (std::vector<Line>{{"Product: xy", false, Black}})) << "a short file is one block";
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Product: ABCDE", false, Black}}));
+    bytes = mapBytes(4096);
+    bytes.replace(2040, 20, "Map Type: Cave\x01\x02Q\rzz");
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Type: Cave  Q", false, Black}})) << "over the block edge";
 }
 
-TEST_F(DetailsTest, KeysAcrossABlockBoundaryAreNotFound)
+TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
 {
-    std::string bytes = mapBytes(4096);
-    bytes.replace(2044, 9, "Map Name:");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"", true, Red}, {NoDetailsText, true, Red}}));
+    std::string bytes = mapBytes(8192);
+    bytes.replace(1000, 15, "Page Number: 7\r"); // block 1
+    bytes.replace(2044, 12, "Map Name: S\r");    // starts in block 1, ends in block 2
+    bytes.replace(6140, 15, "Map Type: Town\r"); // starts in block 3
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Name: S", true, Black},
+                                                 {"Page Number: 7", false, Black},
+                                                 {"Map Type: Town", false, Black}}));
 }
 
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
@@ -139,4 +149,62 @@ TEST_F(DetailsTest, ReadsMapsWithUpperCaseExtensions)
     writeFile(path("Keep.FCW"), "Map Name: Keep\r");
     ShowMapDetails(dir(), "Keep", view);
     EXPECT_EQ(view.lines, (std::vector<Line>{{"Map Name: Keep", true, Black}}));
+}
+
+TEST_F(ScanTest, NamesWithStarsAreListedLikeAnyOther)
+{
+    for (const char *name : {"*abc.fcw", "**.fcw", "*.b.fcw", "plain.fcw"})
+        writeFile(path(name), "x");
+    ScanMaps(state, list);
+    EXPECT_EQ(list.entries(), (std::vector<std::string>{"**", "*", "*abc", "plain"}));
+    EXPECT_TRUE(MapsPresent(AT_FDCWD));
+}
+
+TEST_F(ScanTest, AnUnreadableFolderIsAnErrorNotAnEmptyList)
+{
+    testing_support::makeDirectory(path("maps"));
+    writeFile(path("maps/a.fcw"), "x");
+    ::chmod(dir().c_str(), 0755);
+    ::chmod(path("maps").c_str(), 0311);
+    list = VectorMapList({"kept"});
+    state.MapCount = 7;
+    const int code = testing_support::runUnprivileged([&] {
+        runtime::SetWorkingDirectory(path("maps"));
+        runtime::CheckIo();
+        int codes = 0;
+        try {
+            ScanMaps(state, list);
+        } catch (const runtime::EInOutError &error) {
+            codes += error.code() == 5 ? 1 : 100;
+        }
+        try {
+            MapsPresent(AT_FDCWD);
+        } catch (const runtime::EInOutError &error) {
+            codes += error.code() == 5 ? 10 : 100;
+        }
+        const bool untouched = list.entries() == std::vector<std::string>{"kept"} && state.MapCount == 7;
+        return codes == 11 && untouched ? 0 : 1;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0) << "scan and the maps-present test both raise code 5; the list stays";
+}
+
+TEST_F(DetailsTest, AnEntryOpensItsExactNameBeforeCaseVariants)
+{
+    writeFile(path("A.fcw"), "Map Name: upper\r");
+    writeFile(path("a.FCW"), "Map Name: extension\r");
+    writeFile(path("b.FCW"), "Map Name: b\r");
+    writeFile(path("B.fcw"), "Map Name: B\r");
+    writeFile(path("c.Fcw"), "Map Name: C1\r");
+    writeFile(path("C.FCW"), "Map Name: C2\r");
+    const struct {
+        const char *entry, *shown;
+    } cases[] = {{"a", "Map Name: extension"}, {"A", "Map Name: upper"}, {"b", "Map Name: b"},
+                 {"B", "Map Name: B"}, {"c", "Map Name: C1"}, {"C", "Map Name: C2"}};
+    for (const auto &c : cases) {
+        ShowMapDetails(dir(), c.entry, view);
+        ASSERT_FALSE(view.lines.empty()) << c.entry;
+        EXPECT_EQ(view.lines[0].text, c.shown) << c.entry;
+    }
 }

@@ -57,23 +57,24 @@ TEST_F(SearchTest, NothingFoundChangesNothing)
     EXPECT_EQ(status.text, "unchanged");
 }
 
-TEST_F(SearchTest, ContentSearchTestsEachBlockByItself)
+TEST_F(SearchTest, ContentSearchFindsTheTextAnywhereInTheFile)
 {
-    writeFile(path("a.fcw"), mapBytes(5000, 2046, "Dragon"));  // across the boundary
-    writeFile(path("b.fcw"), mapBytes(5000, 2048, "Dragon"));  // at the start of block 2
-    writeFile(path("c.fcw"), std::string(7, '\0') + "Dragon"); // zero bytes first
+    writeFile(path("a.fcw"), mapBytes(5000, 2046, "Dragon"));   // across a block edge
+    writeFile(path("b.fcw"), mapBytes(200000, 65534, "Dragon")); // across a read chunk's edge
+    writeFile(path("c.fcw"), std::string(7, '\0') + "Dragon");   // zero bytes first
     writeFile(path("d.fcw"), "");
-    list = VectorMapList({"a", "b", "c", "d"});
-    state.MapCount = 4;
-    EXPECT_EQ(contentSearch("Dragon"), 2);
-    EXPECT_EQ(list.entries(), (Entries{"b", "c"}));
-    EXPECT_EQ(state.MapCount, 2);
-    EXPECT_EQ(status.text, "Maps found: 2");
+    writeFile(path("e.fcw"), mapBytes(5000, 4994, "Drago"));     // cut off by the end
+    list = VectorMapList({"a", "b", "c", "d", "e"});
+    state.MapCount = 5;
+    EXPECT_EQ(contentSearch("Dragon"), 3);
+    EXPECT_EQ(list.entries(), (Entries{"a", "b", "c"}));
+    EXPECT_EQ(state.MapCount, 3);
+    EXPECT_EQ(status.text, "Maps found: 3");
     EXPECT_FALSE(progress.visible);
     EXPECT_EQ(runtime::GetWorkingDirectory(), dir());
 }
 
-TEST_F(SearchTest, EmptyOrOverlongTextsAreNeverFound)
+TEST_F(SearchTest, AnEmptyTextIsNeverFoundAndALongOneIsFoundWhole)
 {
     writeFile(path("a.fcw"), mapBytes(5000));
     list = VectorMapList({"a"});
@@ -82,9 +83,10 @@ TEST_F(SearchTest, EmptyOrOverlongTextsAreNeverFound)
     EXPECT_EQ(notFoundCalls, 1);
     EXPECT_TRUE(barVisibleDuringNotice) << "the notice shows while the bar is still up";
     EXPECT_FALSE(progress.visible);
-    EXPECT_EQ(contentSearch(mapBytes(2049)), 0);
+    EXPECT_EQ(contentSearch(mapBytes(5000).substr(1, 4500) + "!"), 0);
     EXPECT_EQ(list.entries(), Entries{"a"});
     EXPECT_EQ(status.text, "unchanged");
+    EXPECT_EQ(contentSearch(mapBytes(5000).substr(1, 4500)), 1) << "longer than a block";
 }
 
 TEST_F(SearchTest, TheBarRunsToTheLastMapCountAndNeverPast)

@@ -1,7 +1,10 @@
 #include "cli/commands.h"
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 
 using testing_support::mapBytes;
@@ -108,4 +111,67 @@ TEST_F(CommandLineTest, ViewNeedsAViewer)
     writeFile(path("lister.txt"), "maps\r\n" + path("no-viewer") + "\r\n");
     EXPECT_EQ(run({"view", "Harbour"}), 2);
     EXPECT_NE(err.str().find("could not be started"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, AStartDirectoryThatIsGoneNeverSendsAnExportIntoTheMaps)
+{
+    const std::string map = readFile(path("maps/Harbour.fcw"));
+    testing_support::makeDirectory(path("gone"));
+    std::filesystem::current_path(path("gone"));
+    ASSERT_EQ(::rmdir(path("gone").c_str()), 0);
+    EXPECT_EQ(cli::RunCommandLine({"--dir", path("maps"), "export", "Harbour.fcw"}, {out, err, false, false}), 2);
+    EXPECT_EQ(readFile(path("maps/Harbour.fcw")), map);
+}
+
+TEST_F(CommandLineTest, AStartDirectoryDeeperThanAPathMayBeWorks)
+{
+    const std::string step(200, 'd');
+    constexpr int Depth = 25; // over 5000 bytes below the temporary directory
+    for (int i = 0; i < Depth; ++i) {
+        ASSERT_EQ(::mkdir(step.c_str(), 0700), 0);
+        ASSERT_EQ(::chdir(step.c_str()), 0);
+    }
+    const int deep = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    testing_support::makeDirectory("maps");
+    writeFile("maps/Deep.fcw", "Map Name: Deep\r");
+    writeFile("Top.fcw", "x");
+    writeFile("lister.txt", "maps\r\n\r\n");
+    const auto runDeep = [&](std::vector<std::string> arguments) {
+        out.str("");
+        err.str("");
+        EXPECT_EQ(::fchdir(deep), 0);
+        return cli::RunCommandLine(arguments, {out, err, false, false});
+    };
+    EXPECT_EQ(runDeep({"scan"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Deep\n");
+    EXPECT_EQ(runDeep({"--dir", ".", "scan"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Top\n");
+    EXPECT_EQ(runDeep({"details", "Deep"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Map Name: Deep\n");
+    EXPECT_EQ(runDeep({"export", "list.txt"}), 0) << err.str();
+    ASSERT_EQ(::fchdir(deep), 0);
+    EXPECT_EQ(readFile("list.txt"), "Deep\r\n");
+
+    for (const char *file : {"maps/Deep.fcw", "Top.fcw", "lister.txt", "list.txt"})
+        ::unlink(file);
+    ::rmdir("maps");
+    ::close(deep);
+    for (int i = 0; i < Depth; ++i) {
+        ASSERT_EQ(::chdir(".."), 0);
+        ASSERT_EQ(::rmdir(step.c_str()), 0);
+    }
+}
+
+TEST_F(CommandLineTest, AnUnreadableMapsFolderIsAnErrorNotAnEmptyCollection)
+{
+    ::chmod(dir().c_str(), 0755);
+    ::chmod(path("maps").c_str(), 0311);
+    const int code = testing_support::runUnprivileged([&] {
+        const bool scanFails = run({"--dir", "maps", "scan"}) == 2 && out.str().empty();
+        const bool searchFails = run({"--dir", "maps", "search", "Harbour"}) == 2;
+        return scanFails && searchFails ? 0 : 1;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0);
 }

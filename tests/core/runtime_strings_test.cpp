@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace runtime;
 using namespace std::string_literals;
 
@@ -63,6 +65,23 @@ TEST(CheckIo, RaisesThePendingCodeOnceWithItsMessage)
     CheckIo();
 }
 
+TEST(PendingIoCode, IsPerThreadAndAGuardGivesTheEarlierCodeBack)
+{
+    RecordIoCode(5, "/maps/a.fcw");
+    {
+        const SavedIoCode saved;
+        RecordIoCode(3);
+        std::thread([] { EXPECT_EQ(PendingIoCode(), 0) << "another thread's code"; }).join();
+    }
+    try {
+        CheckIo();
+        FAIL() << "the saved code was lost";
+    } catch (const EInOutError &error) {
+        EXPECT_EQ(error.code(), 5);
+        EXPECT_EQ(error.path(), "/maps/a.fcw");
+    }
+}
+
 TEST(IoMessageTable, KnownCodesAndTheFallback)
 {
     EXPECT_EQ(IoMessageTable(2), "File not found");
@@ -87,6 +106,8 @@ TEST(WildcardMatches, IgnoresAsciiCaseAndHandlesStars)
     EXPECT_TRUE(WildcardMatches("a?c", "abc"));
     EXPECT_TRUE(WildcardMatches("*", ""));
     EXPECT_FALSE(WildcardMatches("*.fcw", std::string(5000, '*') + "x"));
+    for (const char *literal : {"*abc.fcw", "**.fcw", "*.b.fcw", "?.fcw"})
+        EXPECT_TRUE(WildcardMatches("*.fcw", literal)) << literal << ": a star in a name is an ordinary byte";
 }
 
 TEST(NameSortsBefore, UpperCasedBytesThenRawBytes)

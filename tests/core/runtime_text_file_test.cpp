@@ -120,6 +120,7 @@ TEST_F(TextFileTest, MisuseRecordsTheLayersOwnCodes)
     try {
         CloseIoFile(file);
         CheckIo();
+        FAIL() << "closing a closed file raised nothing";
     } catch (const EInOutError &error) {
         EXPECT_EQ(ReportText(error.what()), "I/O error 103.");
     }
@@ -196,4 +197,24 @@ TEST_F(TextFileTest, AFullDeviceReportsDiskFull)
     WriteTextLine(file, "x");
     CheckIo(); // still buffered
     EXPECT_EQ(codeOf([&] { CloseIoFile(file); }), 101);
+}
+
+TEST_F(TextFileTest, AnOverlongLineStopsTheReadAtOnce)
+{
+    // A sparse gigabyte of NULs: read in full it would cost a gigabyte.
+    writeFile(path("lister.txt"), "");
+    ASSERT_EQ(::truncate(path("lister.txt").c_str(), 1L << 30), 0);
+    writeFile(path("long.txt"), std::string(MaxTextLineLength, 'p') + "\r\n" + std::string(MaxTextLineLength + 1, 'q'));
+    for (const char *name : {"lister.txt", "long.txt"}) {
+        IoCheckedFile file;
+        BindPath(file, path(name));
+        OpenTextRead(file);
+        CheckIo();
+        const bool sparse = std::string(name) == "lister.txt";
+        if (!sparse) {
+            EXPECT_EQ(ReadTextLine(file).size(), MaxTextLineLength) << "a line of the greatest length reads whole";
+            CheckIo();
+        }
+        EXPECT_EQ(codeOf([&] { ReadTextLine(file); }), 206) << name;
+    }
 }

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testing_support {
@@ -63,6 +66,30 @@ std::vector<std::string> directoryEntries(const std::string &path)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int runUnprivileged(const std::function<int()> &body)
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    if (::geteuid() == 0 && !nobody)
+        return Skipped;
+    const uid_t uid = nobody ? nobody->pw_uid : 0;
+    const gid_t gid = nobody ? nobody->pw_gid : 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(Skipped);
+        int result = 1;
+        try {
+            result = body();
+        } catch (...) {
+        }
+        ::_exit(result); // never back into the test runner
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace testing_support

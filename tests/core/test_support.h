@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,11 @@ std::string mapBytes(std::size_t size, std::size_t offset = 0, const std::string
 
 // Entries of a directory, sorted, "." and ".." left out.
 std::vector<std::string> directoryEntries(const std::string &path);
+
+// Runs body in a child process, as the user "nobody" when we are root, so
+// permissions apply; returns body's result (0 for a pass), or Skipped when
+// there is no such user to switch to.
+inline constexpr int Skipped = 77;
+int runUnprivileged(const std::function<int()> &body);
 
 } // namespace testing_support

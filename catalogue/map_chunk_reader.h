@@ -1,0 +1,31 @@
+#pragma once
+
+#include "runtime/io_checked_file.h"
+#include "runtime/io_error.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace catalogue {
+
+// Reads one map file, opened with OpenBlockFile and a record size of 1, in
+// chunks as large as the buffer the caller owns. Map files are read, never
+// mapped: a file cut short while we read gives an error, not a crash.
+// The reader refers to both the file and the buffer: neither may end before it.
+class MapChunkReader final {
+public:
+    MapChunkReader(runtime::IoCheckedFile &file, std::span<char> buffer) : file_(file), buffer_(buffer) {}
+
+    // The next bytes of the file, nothing at its end. The view points into the
+    // buffer and is invalidated by the next call. A read that fails after some
+    // bytes came hands those bytes out first; the next call raises the error.
+    std::optional<std::string_view> next();
+
+private:
+    runtime::IoCheckedFile &file_;
+    std::span<char> buffer_;
+    std::optional<runtime::EInOutError> failure_;
+};
+
+} // namespace catalogue

@@ -1,0 +1,299 @@
+#include "output_file.h"
+
+#include "host_errors.h"
+#include "io_error.h"
+#include "temporary_cleanup.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <optional>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace runtime {
+namespace {
+
+constexpr int MaxLinkHops = 40;
+
+// The descriptor of ours that a name like /dev/stdout or /proc/self/fd/3 stands for.
+std::optional<int> ownDescriptorNamed(const std::string &path)
+{
+    if (path == "/dev/stdin")
+        return 0;
+    if (path == "/dev/stdout")
+        return 1;
+    if (path == "/dev/stderr")
+        return 2;
+    const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (const std::string &prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"), own}) {
+        if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        int fd = -1;
+        const char *first = path.data() + prefix.size();
+        const char *last = path.data() + path.size();
+        const auto [end, error] = std::from_chars(first, last, fd);
+        if (error == std::errc() && end == last)
+            return fd;
+    }
+    return std::nullopt;
+}
+
+std::string directoryPart(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string namePart(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+struct Followed {
+    std::string path;
+    std::optional<int> descriptor; // one of ours, named through /dev or /proc
+};
+
+// Follows symbolic links so that a write replaces the file a link names, not
+// the link; stops at a name that stands for one of our descriptors.
+std::optional<Followed> followLinks(int relativeTo, std::string path)
+{
+    for (int hops = 0; hops < MaxLinkHops; ++hops) {
+        if (const auto fd = ownDescriptorNamed(path))
+            return Followed{path, fd};
+        struct stat info {};
+        if (::fstatat(relativeTo, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(info.st_mode))
+            return Followed{path, std::nullopt};
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlinkat(relativeTo, path.c_str(), target.data(), target.size());
+        if (length < 0)
+            return Followed{path, std::nullopt};
+        target.resize(static_cast<std::size_t>(length));
+        if (!target.empty() && target[0] != '/' && path.find('/') != std::string::npos)
+            target = directoryPart(path) + "/" + target;
+        path = target;
+    }
+    return std::nullopt;
+}
+
+std::string randomTemporaryName()
+{
+    static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::string name = TemporaryPrefix;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    while (name.size() < TemporaryNameLength)
+        name += letters[pick(random)];
+    return name;
+}
+
+bool isPermissionError(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+} // namespace
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+void OutputFile::discard()
+{
+    if (!temporaryName_.empty())
+        ::unlinkat(folder_.fd(), temporaryName_.c_str(), 0);
+    UnregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
+    temporaryName_.clear();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    kind_ = Kind::None;
+}
+
+bool OutputFile::open(const std::string &path, int relativeTo)
+{
+    discard();
+    path_ = path;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        RecordIoCode(IoCode::PathNotFound, path);
+        return false;
+    }
+    const std::optional<Followed> followed = followLinks(relativeTo, path);
+    if (!followed) {
+        RecordHostError(ELOOP, path);
+        return false;
+    }
+    if (followed->descriptor)
+        return openStream(*followed->descriptor);
+    const std::string &target = followed->path;
+    struct stat existing {};
+    if (::fstatat(relativeTo, target.c_str(), &existing, 0) != 0) {
+        if (errno != ENOENT) {
+            RecordHostError(errno, path);
+            return false;
+        }
+        return openReplacement(relativeTo, target, nullptr);
+    }
+    if (S_ISDIR(existing.st_mode)) {
+        RecordIoCode(IoCode::AccessDenied, path);
+        return false;
+    }
+    if (!S_ISREG(existing.st_mode))
+        return openInPlace(relativeTo, target, O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    // The read-only attribute is the mode bits, whoever runs the program.
+    if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+        || ::faccessat(relativeTo, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        RecordIoCode(IoCode::AccessDenied, path);
+        return false;
+    }
+    if (existing.st_nlink > 1)
+        return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY);
+    return openReplacement(relativeTo, target, &existing);
+}
+
+bool OutputFile::openStream(int descriptor)
+{
+    // Written at the descriptor's own position and mode: ">>" keeps appending.
+    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (fd < 0) {
+        RecordHostError(errno, path_);
+        return false;
+    }
+    fd_ = fd;
+    kind_ = Kind::Stream;
+    return true;
+}
+
+bool OutputFile::openInPlace(int relativeTo, const std::string &target, int flags)
+{
+    const int fd = OpenAt(relativeTo, target, flags);
+    if (fd < 0) {
+        RecordHostError(errno, path_);
+        return false;
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    // Opened without blocking in case a pipe has no reader; written blocking.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    kind_ = regular ? Kind::InPlace : Kind::Stream;
+    return true;
+}
+
+bool OutputFile::openReplacement(int relativeTo, const std::string &target, const struct stat *existing)
+{
+    folder_ = DirectoryHandle::Open(directoryPart(target), relativeTo);
+    if (!folder_.valid()) {
+        // A missing folder is a missing directory on the target's path.
+        const std::int32_t code = PendingIoCode();
+        RecordIoCode(code == IoCode::FileNotFound ? IoCode::PathNotFound : code, path_);
+        return false;
+    }
+    targetName_ = namePart(target);
+    RemoveStaleTemporaries(folder_.fd());
+    if (!createTemporary()) {
+        const int error = errno;
+        if (existing && isPermissionError(error))
+            return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY); // a folder we cannot write
+        RecordHostError(error, path_);
+        return false;
+    }
+    kind_ = Kind::Replace;
+    if (!existing)
+        return true;
+    // The new version keeps the old one's owner, group and mode; where they
+    // cannot be kept, the old file is written in place instead.
+    if (::fchown(fd_, existing->st_uid, existing->st_gid) != 0 || ::fchmod(fd_, existing->st_mode & 07777) != 0) {
+        discard();
+        return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY);
+    }
+    return true;
+}
+
+// An unnamed file in the folder where the file system has them, else a named
+// one. Either way it holds a lock, so cleanup never takes it while we write.
+bool OutputFile::createTemporary()
+{
+    int fd = ::openat(folder_.fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            const std::string name = randomTemporaryName();
+            fd = ::openat(folder_.fd(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                temporaryName_ = name;
+                cleanupSlot_ = RegisterTemporary(folder_.fd(), temporaryName_.c_str());
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
+    }
+    if (fd < 0)
+        return false;
+    ::flock(fd, LOCK_EX);
+    fd_ = fd;
+    return true;
+}
+
+// Gives an unnamed temporary one of our names, so it can be renamed.
+bool OutputFile::nameTemporary()
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = randomTemporaryName();
+        if (::linkat(AT_FDCWD, self.c_str(), folder_.fd(), name.c_str(), AT_SYMLINK_FOLLOW) == 0
+            || ::linkat(fd_, "", folder_.fd(), name.c_str(), AT_EMPTY_PATH) == 0) {
+            temporaryName_ = name;
+            cleanupSlot_ = RegisterTemporary(folder_.fd(), temporaryName_.c_str());
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool OutputFile::commit()
+{
+    if (kind_ == Kind::None) {
+        RecordIoCode(IoCode::NotOpen, path_);
+        return false;
+    }
+    const bool regular = kind_ != Kind::Stream;
+    // Synced before the rename, so a late write error (a full disk, a network
+    // file system) never replaces the target.
+    if (::fsync(fd_) != 0 && (regular || (errno != EINVAL && errno != EROFS))) {
+        RecordHostError(errno, path_);
+        discard();
+        return false;
+    }
+    if (kind_ == Kind::Replace) {
+        if ((temporaryName_.empty() && !nameTemporary())
+            || ::renameat(folder_.fd(), temporaryName_.c_str(), folder_.fd(), targetName_.c_str()) != 0) {
+            RecordHostError(errno, path_);
+            discard();
+            return false;
+        }
+        temporaryName_.clear(); // it is the target now
+    }
+    UnregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
+    const int fd = fd_;
+    fd_ = -1;
+    kind_ = Kind::None;
+    if (::close(fd) != 0 && errno != EINTR) {
+        RecordHostError(errno, path_);
+        return false;
+    }
+    return true;
+}
+
+} // namespace runtime
