@@ -10,7 +10,12 @@ packages=(
     fonts-dejavu-core fonts-liberation fonts-comic-neue
     clang libclang-rt-14-dev clang-format clang-tidy
 )
-[ "${1:-}" = "--with-display" ] && packages+=(xvfb xauth)
+for option in "$@"; do
+    case $option in
+        --with-display) packages+=(xvfb xauth) ;;
+        --with-bench) packages+=(hyperfine ripgrep jq time) ;; # bench/run
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace runtime {
+
+// Finds a byte string inside byte buffers. Candidates are filtered with SIMD
+// compares on two well-separated bytes of the needle, 16 or 32 positions at a
+// time, and confirmed with memcmp. Needles whose candidates keep failing late
+// (long runs of one byte) hand the rest of the buffer to memmem, so no input
+// costs quadratic time. Immutable after construction: one searcher may serve
+// many threads.
+class LiteralSearcher {
+public:
+    // Instruction sets, best last. A level the CPU lacks is lowered to the
+    // best one it has, so Avx2 means "the fastest available".
+    enum class Level { Portable, Sse2, Avx2 };
+
+    explicit LiteralSearcher(std::string_view needle);
+    LiteralSearcher(std::string_view needle, Level level);
+
+    // The first occurrence of the needle in [begin, end), or nullptr.
+    // An empty needle never matches.
+    const char *find(const char *begin, const char *end) const;
+    bool containedIn(std::string_view bytes) const { return find(bytes.data(), bytes.data() + bytes.size()) != nullptr; }
+
+    std::string_view needle() const { return needle_; }
+    Level level() const { return level_; }
+    static Level BestLevel();
+
+private:
+    std::string needle_;
+    Level level_;
+    std::size_t firstProbe_ = 0; // offsets of the two filter bytes
+    std::size_t secondProbe_ = 0;
+};
+
+// Tells whether a needle occurs in a stream that arrives in consecutive
+// chunks, so a caller can read a file piece by piece with a buffer of any
+// size. Each chunk is searched in place; the last needle-length-less-one
+// bytes seen are kept, so an occurrence spanning two or more chunks is found.
+//
+// Buffer contract: feed() gets the stream's bytes in order, with no gap and
+// no repeat; chunks may be of any size (empty ones included) and need not
+// stay valid after feed() returns.
+class StreamSearcher {
+public:
+    explicit StreamSearcher(std::string_view needle);
+    StreamSearcher(std::string_view needle, LiteralSearcher::Level level);
+
+    // Returns true once the needle has occurred in the bytes fed since
+    // construction or the last reset(); further chunks are then ignored.
+    bool feed(const char *data, std::size_t size);
+    bool found() const { return found_; }
+    // Starts a new stream (the next file).
+    void reset();
+
+    // Bytes of one chunk that a text spanning into the next may occupy.
+    std::size_t overlap() const { return searcher_.needle().empty() ? 0 : searcher_.needle().size() - 1; }
+
+private:
+    LiteralSearcher searcher_;
+    std::string tail_; // the last overlap() bytes fed (fewer at the start)
+    std::string seam_; // scratch for tail_ joined to the next chunk's head
+    bool found_ = false;
+};
+
+} // namespace runtime

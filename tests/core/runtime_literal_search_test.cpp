@@ -1,0 +1,196 @@
+#include "runtime/literal_search.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sys/mman.h>
+#include <unistd.h>
+
+using runtime::LiteralSearcher;
+using runtime::StreamSearcher;
+using Level = LiteralSearcher::Level;
+using namespace std::string_literals;
+
+namespace {
+
+// Holds bytes flush against an unreadable page, so reading one byte past
+// the end crashes the test instead of passing unnoticed.
+class GuardedBytes {
+public:
+    explicit GuardedBytes(const std::string &bytes)
+    {
+        const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        length_ = (bytes.size() + page - 1) / page * page + page;
+        void *area = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (area == MAP_FAILED)
+            throw std::runtime_error("mmap failed");
+        area_ = static_cast<char *>(area);
+        ::mprotect(area_ + length_ - page, page, PROT_NONE);
+        begin_ = area_ + length_ - page - bytes.size();
+        bytes.copy(begin_, bytes.size());
+    }
+    ~GuardedBytes() { ::munmap(area_, length_); }
+    GuardedBytes(const GuardedBytes &) = delete;
+    GuardedBytes &operator=(const GuardedBytes &) = delete;
+
+    const char *begin() const { return begin_; }
+
+private:
+    char *area_ = nullptr;
+    char *begin_ = nullptr;
+    std::size_t length_ = 0;
+};
+
+// Two-letter texts make near misses common, so every confirm path runs.
+std::string randomText(std::mt19937 &random, std::size_t size, const char *alphabet = "ab")
+{
+    const std::size_t letters = std::char_traits<char>::length(alphabet);
+    std::string text(size, '\0');
+    for (char &c : text)
+        c = alphabet[random() % letters];
+    return text;
+}
+
+void plant(std::string &bytes, const std::string &needle, std::size_t at)
+{
+    if (at + needle.size() <= bytes.size())
+        bytes.replace(at, needle.size(), needle);
+}
+
+std::ptrdiff_t naiveFind(std::string_view hay, std::string_view needle)
+{
+    if (needle.empty())
+        return -1;
+    const auto at = hay.find(needle);
+    return at == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(at);
+}
+
+std::ptrdiff_t offsetOf(const LiteralSearcher &searcher, const char *begin, std::size_t size)
+{
+    const char *hit = searcher.find(begin, begin + size);
+    return hit == nullptr ? -1 : hit - begin;
+}
+
+const std::size_t NeedleSizes[] = {1, 2, 3, 4, 15, 16, 17, 31, 32, 33, 64, 2048, 2100};
+
+class LiteralSearch : public ::testing::TestWithParam<Level> {};
+
+TEST_P(LiteralSearch, AgreesWithANaiveSearchAtEveryAlignmentAndEnd)
+{
+    std::mt19937 random(7);
+    for (const std::size_t needleSize : NeedleSizes) {
+        for (int trial = 0; trial < 12; ++trial) {
+            const std::string needle = randomText(random, needleSize);
+            const LiteralSearcher searcher(needle, GetParam());
+            std::string bytes = randomText(random, random() % 6000);
+            // Across and near a block edge, somewhere, and flush with the end.
+            plant(bytes, needle, 2046 + random() % 5 - std::min<std::size_t>(needleSize / 2, 2046));
+            if (trial % 3 == 0 && bytes.size() >= needleSize)
+                plant(bytes, needle, bytes.size() - needleSize);
+            if (trial % 4 == 0)
+                plant(bytes, needle.substr(0, needleSize - 1), random() % (bytes.size() + 1));
+            const GuardedBytes guarded(bytes);
+            for (const std::size_t cut : {0ul, 1ul, 5ul, 31ul}) {
+                if (cut > bytes.size())
+                    continue;
+                const std::size_t size = bytes.size() - cut;
+                const char *begin = guarded.begin() + cut;
+                ASSERT_EQ(offsetOf(searcher, begin, size), naiveFind({begin, size}, needle))
+                    << "needle " << needleSize << ", trial " << trial << ", cut " << cut;
+            }
+        }
+    }
+}
+
+TEST_P(LiteralSearch, HandlesHighBytesNulsAndEdgeSizes)
+{
+    struct Case {
+        std::string needle, hay;
+        std::ptrdiff_t expected;
+    };
+    const Case cases[] = {
+        {"", "abc", -1},
+        {"a", "", -1},
+        {"abcd", "abc", -1},
+        {"abc", "abc", 0},
+        {"\xff\x80", "\x7f\xff\x80\xff", 1},
+        {"c\0d"s, "ab\0c\0d"s, 3},
+        {"\0\0"s, std::string(40, 'x') + "\0\0"s, 40},
+        {"xyx", std::string(100, 'x') + "yx", 99},
+    };
+    for (const Case &c : cases) {
+        const LiteralSearcher searcher(c.needle, GetParam());
+        const GuardedBytes guarded(c.hay);
+        EXPECT_EQ(offsetOf(searcher, guarded.begin(), c.hay.size()), c.expected) << c.hay.size() << " bytes";
+    }
+}
+
+// Candidates that fail only at their last byte: the result must stay exact
+// (the ctest timeout guards against a quadratic slide).
+TEST_P(LiteralSearch, LongRunsOfOneByteStayExact)
+{
+    const std::string needle = std::string(2047, 'a') + "b";
+    std::string bytes(1 << 20, 'a');
+    const LiteralSearcher searcher(needle, GetParam());
+    EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), -1);
+    plant(bytes, needle, 900001);
+    EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), 900001);
+    bytes.replace(bytes.size() - needle.size(), needle.size(), needle);
+    EXPECT_EQ(offsetOf(searcher, bytes.data() + 900002, bytes.size() - 900002),
+              static_cast<std::ptrdiff_t>(bytes.size() - needle.size() - 900002));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2));
+
+class StreamSearch : public ::testing::TestWithParam<Level> {};
+
+TEST_P(StreamSearch, FindsTextsAcrossChunkEdgesLikeAWholeBufferSearch)
+{
+    std::mt19937 random(11);
+    for (const std::size_t needleSize : NeedleSizes) {
+        for (int trial = 0; trial < 16; ++trial) {
+            const std::string needle = randomText(random, needleSize, "abc");
+            std::string bytes = randomText(random, random() % 9000, "abc");
+            const std::size_t chunk = trial % 2 == 0 ? 2048 : 1 + random() % 3000;
+            // Across a chunk edge, or only partly there; files shorter than a chunk too.
+            const std::size_t edge = chunk * (1 + random() % 3);
+            if (trial % 4 != 3)
+                plant(bytes, needle, edge - std::min(edge, 1 + random() % needleSize));
+            else
+                plant(bytes, needle.substr(1), edge - std::min(edge, needleSize / 2));
+
+            StreamSearcher stream(needle, GetParam());
+            for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+                const std::size_t size = std::min(chunk, bytes.size() - at);
+                // An odd empty or one-byte feed must change nothing.
+                if (trial % 5 == 0)
+                    stream.feed(bytes.data() + at, 0);
+                if (trial % 7 == 0 && size > 1) {
+                    stream.feed(bytes.data() + at, 1);
+                    stream.feed(bytes.data() + at + 1, size - 1);
+                } else {
+                    stream.feed(bytes.data() + at, size);
+                }
+            }
+            ASSERT_EQ(stream.found(), naiveFind(bytes, needle) >= 0)
+                << "needle " << needleSize << ", " << bytes.size() << " bytes in chunks of " << chunk;
+        }
+    }
+}
+
+TEST_P(StreamSearch, ResetForgetsThePreviousStream)
+{
+    StreamSearcher stream("bc", GetParam());
+    EXPECT_FALSE(stream.feed("ab", 2));
+    stream.reset();
+    EXPECT_FALSE(stream.feed("cd", 2)) << "the tail of the old stream joined the new one";
+    stream.feed("b", 1);
+    EXPECT_TRUE(stream.feed("c", 1));
+    EXPECT_TRUE(stream.feed("zz", 2)) << "a found stream stays found";
+    StreamSearcher empty("", GetParam());
+    EXPECT_FALSE(empty.feed("abc", 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2));
+
+} // namespace
