@@ -27,29 +27,41 @@ const char *referenceFind(const char *begin, const char *end, std::string_view n
     return hit == end ? nullptr : hit;
 }
 
-// Every occurrence, in order, as the searcher reports them one after another.
-void checkSearcher(std::string_view needle, const std::string &haystack)
+// Every occurrence, in order, as each instruction set reports them one
+// after another; and the same bytes as a stream cut where the fuzzer says.
+void checkSearchers(std::string_view needle, const std::string &haystack, FuzzedDataProvider &input)
 {
-    const runtime::LiteralSearcher searcher(needle);
+    using Level = runtime::LiteralSearcher::Level;
     const char *begin = haystack.data();
     const char *end = begin + haystack.size();
-    for (const char *from = begin; from <= end;) {
-        const char *want = referenceFind(from, end, needle);
-        const char *got = searcher.find(from, end);
-        if (got != want)
-            fuzz::Mismatch("literal search offset", want ? std::to_string(want - begin) : "none",
-                           got ? std::to_string(got - begin) : "none");
-        if (!want)
-            break;
-        from = want + 1;
+    for (const Level level : {Level::Portable, Level::Sse2, Level::Avx2}) {
+        const runtime::LiteralSearcher searcher(needle, level);
+        for (const char *from = begin; from <= end;) {
+            const char *want = referenceFind(from, end, needle);
+            const char *got = searcher.find(from, end);
+            if (got != want)
+                fuzz::Mismatch("literal search offset", want ? std::to_string(want - begin) : "none",
+                               got ? std::to_string(got - begin) : "none");
+            if (!want)
+                break;
+            from = want + 1;
+        }
     }
+    runtime::StreamSearcher stream(needle);
+    for (std::size_t at = 0; at < haystack.size();) {
+        const std::size_t rest = haystack.size() - at;
+        const std::size_t size = input.remaining_bytes() > 0 ? input.ConsumeIntegralInRange<std::size_t>(0, rest) : rest;
+        stream.feed(begin + at, size);
+        at += size;
+    }
+    fuzz::Expect(stream.found() == (referenceFind(begin, end, needle) != nullptr), "stream search");
 }
 
 // Puts the interesting bytes just before an edge a reader might have: a
-// 2048-byte block, a 64 KiB chunk, or none at all.
+// 2048-byte block, a 64 KiB read, or none at all.
 std::string placed(FuzzedDataProvider &input, const std::string &bytes)
 {
-    static constexpr std::size_t Edges[] = {0, 2048, 4096, 65536, 131072};
+    static constexpr std::size_t Edges[] = {0, 0, 2048, 4096, 65536};
     const std::size_t edge = input.PickValueInArray(Edges);
     const std::size_t before = input.ConsumeIntegralInRange<std::size_t>(0, std::min<std::size_t>(edge, 64));
     const char fill = input.ConsumeIntegral<char>();
@@ -81,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         const std::string contents = placed(input, input.ConsumeRandomLengthString(5000));
         folder.write(entry + ".fcw", contents);
-        checkSearcher(needle, contents);
+        checkSearchers(needle, contents, input);
         if (referenceFind(contents.data(), contents.data() + contents.size(), needle))
             expected.push_back(i);
     }

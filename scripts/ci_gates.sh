@@ -116,18 +116,31 @@ run_fuzz() {
 
 log_dir=$(mktemp -d)
 trap 'rm -rf "$log_dir"' EXIT
-steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(layout format tidy asan tsan fuzz)
-for name in "${steps[@]}"; do
-    step "$name"
-    case $name in
+
+# One step, in a process of its own so that set -e holds inside it.
+if [ "${1:-}" = --one ]; then
+    case $2 in
     layout) check_layout ;;
     format) check_format ;;
     tidy) check_tidy ;;
     asan) run_asan ;;
     tsan) run_tsan ;;
     fuzz) run_fuzz ;;
-    *) die "unknown step '$name'" ;;
+    *) die "unknown step '$2'" ;;
     esac
+    exit 0
+fi
+
+steps=("$@")
+[ ${#steps[@]} -gt 0 ] || steps=(layout format tidy asan tsan fuzz)
+# Every step runs, so one run reports every gate that fails.
+failed=()
+for name in "${steps[@]}"; do
+    step "$name"
+    "$0" --one "$name" || failed+=("$name")
 done
+if [ ${#failed[@]} -gt 0 ]; then
+    step "gates failed: ${failed[*]}"
+    exit 1
+fi
 step "gates passed"
