@@ -50,7 +50,8 @@ void checkSearchers(std::string_view needle, const std::string &haystack, Fuzzed
     runtime::StreamSearcher stream(needle);
     for (std::size_t at = 0; at < haystack.size();) {
         const std::size_t rest = haystack.size() - at;
-        const std::size_t size = input.remaining_bytes() > 0 ? input.ConsumeIntegralInRange<std::size_t>(0, rest) : rest;
+        const std::size_t size =
+            input.remaining_bytes() > 0 ? input.ConsumeIntegralInRange<std::size_t>(0, rest) : rest;
         stream.feed(begin + at, size);
         at += size;
     }
