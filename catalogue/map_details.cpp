@@ -76,17 +76,14 @@ void showFile(runtime::IoCheckedFile &file, DetailsView &view)
 
 void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view)
 {
-    view.clear();
-    runtime::IoCheckedFile file;
-    runtime::BindPath(file, MapPath(mapsText, entry));
-    showFile(file, view);
+    ShowMapDetailsAt(AT_FDCWD, mapsText, entry, view);
 }
 
-void ShowMapDetailsAt(int mapsDirFd, const std::string &entry, DetailsView &view)
+void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::string &entry, DetailsView &view)
 {
     view.clear();
     runtime::IoCheckedFile file;
-    runtime::BindPath(file, MapFileName(entry), mapsDirFd);
+    runtime::BindPath(file, MapPath(mapsText, entry), relativeTo);
     showFile(file, view);
 }
 

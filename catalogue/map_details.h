@@ -13,7 +13,7 @@ inline constexpr const char *NoDetailsText = "No details are contained within th
 // midway leaves the lines read before it shown, then raises.
 void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view);
 
-// The same for the map in the folder mapsDirFd.
-void ShowMapDetailsAt(int mapsDirFd, const std::string &entry, DetailsView &view);
+// The same with mapsText taken relative to the directory relativeTo.
+void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::string &entry, DetailsView &view);
 
 } // namespace catalogue

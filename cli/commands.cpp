@@ -145,9 +145,7 @@ int runScan(catalogue::ProgramState &state, const std::string &dir, Streams &str
 int runDetails(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &streams)
 {
     DetailLines lines;
-    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
-    runtime::CheckIo();
-    catalogue::ShowMapDetailsAt(maps.fd(), entry, lines);
+    catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines);
     lines.print(streams.out, streams.outIsTerminal);
     return ExitCode::Success;
 }
