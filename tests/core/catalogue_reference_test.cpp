@@ -120,8 +120,9 @@ TEST(DetailScannerReference, AnyChunkingGivesTheRulesLines)
             lines.push_back(std::move(line));
         const auto expected = referenceLines(bytes);
         ASSERT_EQ(scanner.anyKeyFound(), expected.has_value()) << "round " << round;
-        if (expected)
+        if (expected) {
             ASSERT_EQ(lines, *expected) << "round " << round;
+        }
     }
 }
 
