@@ -11,10 +11,12 @@ demo="$PWD/demo"
 build/tools/make-demo-maps "$demo/maps" >/dev/null
 cp tools/demo-viewer.sh "$demo/demo-viewer.sh"
 # The configuration: maps directory, then the viewer, each line ending in CR LF.
-printf '%s\r\n%s\r\n' "$demo/maps" "$demo/demo-viewer.sh" > "$demo/lister.txt"
+# Written once: a configuration saved in the demo is kept.
+[ -e "$demo/lister.txt" ] || printf '%s\r\n%s\r\n' "$demo/maps" "$demo/demo-viewer.sh" > "$demo/lister.txt"
 cd "$demo"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "The whole collection as a table: build/mapindex/map-index --dir demo/maps"
     exec ../build/ui/map-utility
 fi
 
@@ -28,3 +30,5 @@ echo "\$ map-catalogue details \"Sunken Temple\""
 echo
 echo "\$ map-catalogue search --content Dungeon"
 ../build/cli/map-catalogue search --content Dungeon
+echo
+echo "On a display, build/mapindex/map-index --dir demo/maps shows the whole collection as a table."

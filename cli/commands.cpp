@@ -5,8 +5,14 @@
 #include "catalogue/map_details.h"
 #include "catalogue/map_scan.h"
 #include "catalogue/map_search.h"
+#include "catalogue/text_encoding.h"
 #include "catalogue/vector_map_list.h"
 #include "catalogue/viewer_launch.h"
+#include "errors.h"
+#include "index_command.h"
+#include "options.h"
+#include "quoting.h"
+#include "runtime/byte_strings.h"
 #include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
@@ -21,68 +27,54 @@ constexpr const char *ProgramName = "map-catalogue";
 constexpr const char *Version = "3.0";
 
 constexpr const char *UsageText =
-    "usage: map-catalogue [--dir DIR] scan\n"
-    "       map-catalogue [--dir DIR] details ENTRY\n"
-    "       map-catalogue [--dir DIR] search [--content] TEXT\n"
-    "       map-catalogue [--dir DIR] export FILE\n"
-    "       map-catalogue [--dir DIR] view ENTRY\n"
+    "usage: map-catalogue [OPTIONS] scan\n"
+    "       map-catalogue [OPTIONS] details ENTRY\n"
+    "       map-catalogue [OPTIONS] search [--content] TEXT\n"
+    "       map-catalogue [OPTIONS] export FILE\n"
+    "       map-catalogue [OPTIONS] view ENTRY\n"
+    "       map-catalogue [OPTIONS] index [--format tsv|csv|json] [--output FILE]\n"
     "       map-catalogue --help | --version\n";
 
 constexpr const char *HelpText =
     "Lists, describes and searches a collection of *.fcw map files.\n"
     "\n"
+    "Commands:\n"
     "  scan              list the maps, one per line\n"
-    "  details ENTRY     show the descriptive lines of one map\n"
+    "  details ENTRY     show the descriptive lines of one map (a trailing .fcw is dropped)\n"
     "  search TEXT       list the maps whose names contain TEXT (case-sensitive)\n"
     "  search --content TEXT\n"
     "                    list the maps whose files contain TEXT\n"
     "  export FILE       write the list to FILE, one map per CR LF line\n"
     "  view ENTRY        open the map in the configured viewer\n"
+    "  index             list every map with its name, type, product and page number\n"
+    "    --format F      tsv (the default), csv or json\n"
+    "    --output FILE   write to FILE instead of standard output\n"
     "\n"
-    "DIR is the maps directory; without --dir it is line 1 of \"lister.txt\" in\n"
-    "the current directory, and line 2 names the viewer.\n"
+    "Options, anywhere before the command's first operand (\"--\" ends them):\n"
+    "  -d, --dir DIR     the maps directory; without it, line 1 of \"lister.txt\"\n"
+    "                    in the current directory (line 2 names the viewer)\n"
+    "  -0, --null        end each listed map with NUL instead of a line feed\n"
+    "  -j, --jobs N      read maps with N threads (default: the number of cores)\n"
+    "  -h, --help        show this help\n"
+    "      --version     show the version\n"
+    "\n"
+    "Examples:\n"
+    "  map-catalogue --dir ~/maps scan\n"
+    "  map-catalogue details \"Sunken Temple\"\n"
+    "  map-catalogue search --content Köln\n"
+    "  map-catalogue -0 search Harbour | xargs -0 -n1 map-catalogue details --\n"
+    "  map-catalogue index --format csv --output maps.csv\n"
+    "\n"
+    "The index as TSV (tab-separated, shown aligned):\n"
+    "    entry    map name      map type  product       page number\n"
+    "    Harbour  Harbour Town  City      Coastal Pack  12\n"
+    "\n"
     "Exit status: 0 done, 1 nothing matched, 2 error, 64 usage mistake.\n";
 
-struct Request {
-    std::optional<std::string> dir;
-    std::string command;
-    std::vector<std::string> operands;
-    bool content = false;
-};
-
-class UsageError final : public std::runtime_error {
+class NotConfigured final : public runtime::Exception {
 public:
-    explicit UsageError(const std::string &message) : std::runtime_error(message) {}
+    NotConfigured() : Exception("Program not configured") {}
 };
-
-Request parse(const std::vector<std::string> &arguments)
-{
-    Request request;
-    std::size_t i = 0;
-    if (i < arguments.size() && arguments[i] == "--dir") {
-        if (i + 1 >= arguments.size())
-            throw UsageError("--dir needs a directory");
-        request.dir = arguments[i + 1];
-        i += 2;
-    }
-    if (i >= arguments.size())
-        throw UsageError("no command given");
-    request.command = arguments[i++];
-    if (request.command == "search" && i < arguments.size() && arguments[i] == "--content") {
-        request.content = true;
-        ++i;
-    }
-    request.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
-
-    const bool known = request.command == "scan" || request.command == "details" || request.command == "search"
-        || request.command == "export" || request.command == "view";
-    if (!known)
-        throw UsageError("unknown command '" + request.command + "'");
-    const std::size_t wanted = request.command == "scan" ? 0 : 1;
-    if (request.operands.size() != wanted)
-        throw UsageError(request.command + (wanted == 0 ? " takes no operand" : " takes exactly one operand"));
-    return request;
-}
 
 // The start directory, held open since the start: relative names are taken
 // from it, never from the maps directory the program moves into.
@@ -98,10 +90,10 @@ void requireConfiguration(catalogue::ProgramState &state)
 {
     CapturedFields fields;
     if (!catalogue::LoadConfiguration(state, fields))
-        throw runtime::Exception("Program not configured");
+        throw NotConfigured();
 }
 
-std::string mapsDirectory(catalogue::ProgramState &state, const Request &request)
+std::string mapsDirectory(catalogue::ProgramState &state, const Options &request)
 {
     if (request.dir)
         return *request.dir;
@@ -122,22 +114,35 @@ runtime::DirectoryHandle enterMaps(catalogue::ProgramState &state, const std::st
 
 catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string &dir)
 {
-    const runtime::DirectoryHandle maps = enterMaps(state, dir);
-    catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
-    state.MapCount = static_cast<int>(list.count());
-    return list;
+    return Concerning(dir, [&] {
+        const runtime::DirectoryHandle maps = enterMaps(state, dir);
+        catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
+        state.MapCount = static_cast<int>(list.count());
+        return list;
+    });
 }
 
-void printList(const catalogue::VectorMapList &list, std::ostream &out)
+// Entries raw into a pipe, escaped on a terminal; NUL-ended when asked.
+void printList(const catalogue::VectorMapList &list, const Options &options, const Streams &streams)
 {
     for (const auto &entry : list.entries())
-        out << entry << '\n';
+        streams.out << ForStream(entry, streams.outIsTerminal) << (options.null ? '\0' : '\n');
 }
 
-int runScan(catalogue::ProgramState &state, const std::string &dir, Streams &streams)
+// An entry never holds a ".", so "Name.fcw" means the entry "Name".
+std::string entryOperand(const std::string &operand)
+{
+    const std::string_view extension = catalogue::MapExtension;
+    const std::size_t stem = operand.size() - std::min(operand.size(), extension.size());
+    if (runtime::EqualsIgnoringAsciiCase(std::string_view(operand).substr(stem), extension))
+        return operand.substr(0, stem);
+    return operand;
+}
+
+int runScan(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)
 {
     const auto list = scan(state, dir);
-    printList(list, streams.out);
+    printList(list, options, streams);
     streams.err << catalogue::MapsFoundText(static_cast<int>(list.count())) << '\n';
     return ExitCode::Success;
 }
@@ -145,12 +150,13 @@ int runScan(catalogue::ProgramState &state, const std::string &dir, Streams &str
 int runDetails(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &streams)
 {
     DetailLines lines;
-    catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines);
+    Concerning(catalogue::MapPath(dir, entry),
+               [&] { catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines); });
     lines.print(streams.out, streams.outIsTerminal);
     return ExitCode::Success;
 }
 
-int runSearch(catalogue::ProgramState &state, const std::string &dir, const Request &request, Streams &streams)
+int runSearch(catalogue::ProgramState &state, const std::string &dir, const Options &request, Streams &streams)
 {
     auto list = scan(state, dir);
     CapturedStatus status;
@@ -158,7 +164,9 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Requ
     int found;
     if (request.content) {
         TerminalProgress progress(streams.err, streams.errIsTerminal);
-        found = catalogue::fullSearch(state, list, text, ".", progress, status, {}); // scan entered the maps
+        // Map files hold Windows-1252, as the window searches them.
+        const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
+        found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}); // scan entered the maps
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
     }
@@ -166,7 +174,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Requ
         streams.err << catalogue::NoMapsFoundText << '\n';
         return ExitCode::NoMatch;
     }
-    printList(list, streams.out);
+    printList(list, request, streams);
     streams.err << status.text() << '\n';
     return ExitCode::Success;
 }
@@ -174,7 +182,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Requ
 int runExport(catalogue::ProgramState &state, const std::string &dir, const std::string &file, Streams &)
 {
     const auto list = scan(state, dir);
-    catalogue::WriteListFile(file, list, startDirectory(state));
+    Concerning(file, [&] { catalogue::WriteListFile(file, list, startDirectory(state)); });
     return ExitCode::Success;
 }
 
@@ -186,42 +194,64 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
     return ExitCode::Success;
 }
 
-int dispatch(const Request &request, Streams &streams)
+int runIndex(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)
+{
+    const auto list = scan(state, dir);
+    return RunIndex(startDirectory(state), dir, list.entries(), options, options.output.value_or(""), streams);
+}
+
+int dispatch(const Options &request, Streams &streams)
 {
     catalogue::ProgramState state;
     catalogue::CaptureStartDirectory(state);
     const std::string dir = mapsDirectory(state, request);
     if (request.command == "scan")
-        return runScan(state, dir, streams);
+        return runScan(state, dir, request, streams);
     if (request.command == "details")
-        return runDetails(state, dir, request.operands[0], streams);
+        return runDetails(state, dir, entryOperand(request.operands[0]), streams);
     if (request.command == "search")
         return runSearch(state, dir, request, streams);
     if (request.command == "export")
         return runExport(state, dir, request.operands[0], streams);
-    return runView(state, dir, request.operands[0], streams);
+    if (request.command == "index")
+        return runIndex(state, dir, request, streams);
+    const std::string entry = entryOperand(request.operands[0]);
+    return Concerning(catalogue::MapPath(dir, entry), [&] { return runView(state, dir, entry, streams); });
 }
 
 } // namespace
 
 int RunCommandLine(const std::vector<std::string> &arguments, Streams streams)
 {
-    if (arguments.size() == 1 && arguments[0] == "--help") {
-        streams.out << UsageText << '\n' << HelpText;
-        return ExitCode::Success;
-    }
-    if (arguments.size() == 1 && arguments[0] == "--version") {
-        streams.out << ProgramName << ' ' << Version << '\n';
-        return ExitCode::Success;
-    }
     try {
-        return dispatch(parse(arguments), streams);
+        const Options options = ParseOptions(arguments);
+        if (options.help) {
+            streams.out << UsageText << '\n' << HelpText;
+            return ExitCode::Success;
+        }
+        if (options.version) {
+            streams.out << ProgramName << ' ' << Version << '\n';
+            return ExitCode::Success;
+        }
+        return dispatch(options, streams);
     } catch (const UsageError &error) {
-        streams.err << ProgramName << ": " << error.what() << '\n' << UsageText;
+        streams.err << ProgramName << ": " << ForStream(error.what(), streams.errIsTerminal) << '\n' << UsageText;
         return ExitCode::Usage;
+    } catch (const NotConfigured &error) {
+        ReportError(streams, {}, error.what());
+        ReportError(streams, {}, "looked for \"lister.txt\" in the current folder; --dir DIR names the maps folder");
+        return ExitCode::Failure;
+    } catch (const PathError &error) {
+        streams.out.flush();
+        ReportError(streams, error.path(), error.what());
+        return ExitCode::Failure;
+    } catch (const runtime::EInOutError &error) {
+        streams.out.flush();
+        ReportError(streams, ErrorPath(error, {}), error.what());
+        return ExitCode::Failure;
     } catch (const std::exception &error) {
         streams.out.flush();
-        streams.err << ProgramName << ": " << runtime::ReportText(error.what()) << '\n';
+        ReportError(streams, {}, error.what());
         return ExitCode::Failure;
     }
 }

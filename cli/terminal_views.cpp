@@ -1,16 +1,20 @@
 #include "terminal_views.h"
 
+#include "catalogue/text_encoding.h"
+#include "quoting.h"
+
 namespace cli {
 
-void DetailLines::print(std::ostream &out, bool styled) const
+void DetailLines::print(std::ostream &out, bool terminal) const
 {
     for (const auto &line : lines_) {
         const bool red = line.colour == catalogue::TextColour::Red;
-        if (styled && (line.bold || red))
+        const std::string text = terminal ? TerminalText(catalogue::Windows1252ToUtf8(line.text)) : line.text;
+        if (terminal && (line.bold || red))
             out << "\x1b[" << (line.bold ? "1" : "") << (line.bold && red ? ";" : "") << (red ? "31" : "") << 'm'
-                << line.text << "\x1b[0m\n";
+                << text << "\x1b[0m\n";
         else
-            out << line.text << '\n';
+            out << text << '\n';
     }
 }
 
@@ -18,7 +22,7 @@ void TerminalProgress::setPosition(int position)
 {
     position_ = position;
     if (enabled_ && visible_)
-        out_ << "\rSearching map " << position_ << " of " << maximum_ << std::flush;
+        out_ << '\r' << verb_ << " map " << position_ << " of " << maximum_ << std::flush;
 }
 
 void TerminalProgress::setVisible(bool visible)

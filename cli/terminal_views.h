@@ -23,8 +23,9 @@ public:
     void appendLine(const std::string &line) override { lines_.push_back({line, bold_, colour_}); }
 
     const std::vector<Line> &lines() const { return lines_; }
-    // One line per LF; with styles as terminal escapes when asked.
-    void print(std::ostream &out, bool styled) const;
+    // One line per LF. For a terminal: decoded from Windows-1252 as the
+    // window shows it, controls escaped, styles as terminal escapes.
+    void print(std::ostream &out, bool terminal) const;
 
 private:
     std::vector<Line> lines_;
@@ -35,7 +36,10 @@ private:
 // Shows the content search's progress on a terminal, or nothing at all.
 class TerminalProgress final : public catalogue::ProgressView {
 public:
-    TerminalProgress(std::ostream &out, bool enabled) : out_(out), enabled_(enabled) {}
+    TerminalProgress(std::ostream &out, bool enabled, std::string verb = "Searching")
+        : out_(out), enabled_(enabled), verb_(std::move(verb))
+    {
+    }
     // A search that ends in an error leaves no half line behind.
     ~TerminalProgress() override { setVisible(false); }
     TerminalProgress(const TerminalProgress &) = delete;
@@ -49,6 +53,7 @@ public:
 private:
     std::ostream &out_;
     bool enabled_;
+    std::string verb_;
     int maximum_ = 0;
     int position_ = 0;
     bool visible_ = false;

@@ -36,7 +36,7 @@ DirectoryHandle DirectoryHandle::Open(const std::string &path, int relativeTo)
     // and listing it later reports the denial where it happens.
     const int fd = ::openat(relativeTo, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        RecordHostError(errno, path);
+        RecordHostError(errno, path, relativeTo);
         return {};
     }
     return DirectoryHandle(fd);

@@ -9,7 +9,7 @@ namespace runtime {
 namespace {
 
 // Whether the directory that would hold path's last component exists.
-bool parentDirectoryExists(std::string path)
+bool parentDirectoryExists(std::string path, int relativeTo)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back(); // "dir/missing/" names "missing" in "dir"
@@ -18,18 +18,18 @@ bool parentDirectoryExists(std::string path)
         return true; // relative to the current directory
     const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
     struct stat info {};
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::fstatat(relativeTo, parent.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
 
-std::int32_t CodeForHostError(int hostErrno, const std::string &path)
+std::int32_t CodeForHostError(int hostErrno, const std::string &path, int relativeTo)
 {
     switch (hostErrno) {
     case ENOENT:
         if (path.empty())
             return IoCode::PathNotFound;
-        return parentDirectoryExists(path) ? IoCode::FileNotFound : IoCode::PathNotFound;
+        return parentDirectoryExists(path, relativeTo) ? IoCode::FileNotFound : IoCode::PathNotFound;
     case ENOTDIR:
         return IoCode::PathNotFound;
     case EMFILE:
@@ -70,9 +70,9 @@ std::int32_t CodeForHostError(int hostErrno, const std::string &path)
     }
 }
 
-void RecordHostError(int hostErrno, const std::string &path)
+void RecordHostError(int hostErrno, const std::string &path, int relativeTo)
 {
-    RecordIoCode(CodeForHostError(hostErrno, path), path);
+    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path);
 }
 
 } // namespace runtime

@@ -85,7 +85,7 @@ void IoCheckedFile::openForReading(bool textMode)
     // is swapped for something else between the test and the open.
     struct stat before {};
     if (::fstatat(relativeTo_, resolved.c_str(), &before, 0) != 0) {
-        RecordHostError(errno, path_);
+        RecordHostError(errno, path_, relativeTo_);
         return;
     }
     if (!S_ISREG(before.st_mode)) {
@@ -94,7 +94,7 @@ void IoCheckedFile::openForReading(bool textMode)
     }
     const int fd = OpenAt(relativeTo_, resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        RecordHostError(errno, path_);
+        RecordHostError(errno, path_, relativeTo_);
         return;
     }
     struct stat info {};

@@ -137,7 +137,7 @@ bool OutputFile::open(const std::string &path, int relativeTo)
     struct stat existing {};
     if (::fstatat(relativeTo, target.c_str(), &existing, 0) != 0) {
         if (errno != ENOENT) {
-            RecordHostError(errno, path);
+            RecordHostError(errno, path, relativeTo);
             return false;
         }
         return openReplacement(relativeTo, target, nullptr);
@@ -176,7 +176,7 @@ bool OutputFile::openInPlace(int relativeTo, const std::string &target, int flag
 {
     const int fd = OpenAt(relativeTo, target, flags);
     if (fd < 0) {
-        RecordHostError(errno, path_);
+        RecordHostError(errno, path_, relativeTo);
         return false;
     }
     struct stat info {};

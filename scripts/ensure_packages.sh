@@ -5,9 +5,11 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libjpeg62-turbo-dev
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev nlohmann-json3-dev python3
     poppler-utils cups printer-driver-cups-pdf
     fonts-dejavu-core fonts-liberation fonts-comic-neue
+    dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
+    xvfb openbox x11-utils xdotool
     clang libclang-rt-14-dev clang-format clang-tidy
 )
 for option in "$@"; do

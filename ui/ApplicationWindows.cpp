@@ -32,7 +32,7 @@ void ConfigureApplication()
     // The title is the caption of every error box. Kept out of the display
     // name, which the window system would append to every window's caption.
     QApplication::setApplicationName(QStringLiteral("Map utility"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("map-utility"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.maputility.MapUtility"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/program.png")));
     InstallFontSubstitutes();
     QApplication::setFont(PixelFont(DialogFontFamily, 11));

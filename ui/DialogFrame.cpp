@@ -6,7 +6,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -17,14 +20,93 @@ void UseFixedDialogFrame(QDialog &dialog)
     dialog.setFont(PixelFont(DialogFontFamily, 11));
 }
 
+namespace {
+
+// The frame the window manager draws, as last seen around any window: a
+// window about to show for the first time has no frame yet, and placing it
+// by its bare size would put it elsewhere than its later showings.
+QMargins &lastFrame()
+{
+    static QMargins margins;
+    return margins;
+}
+
+QMargins frameOf(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+} // namespace
+
+void NoteWindowFrame(const QWidget &window)
+{
+    if (const QMargins margins = frameOf(window); !margins.isNull())
+        lastFrame() = margins;
+}
+
+QSize FrameSize(const QWidget &window)
+{
+    QMargins margins = frameOf(window);
+    if (margins.isNull())
+        margins = lastFrame();
+    return window.size().grownBy(margins);
+}
+
+void MoveFrameTo(QWidget &window, const QPoint &topLeft)
+{
+    // A window that exists but has no frame yet is moved by its client area.
+    const bool frameless = frameOf(window).isNull() && window.testAttribute(Qt::WA_WState_Created);
+    const QMargins margins = frameless ? lastFrame() : QMargins();
+    window.move(topLeft + QPoint(margins.left(), margins.top()));
+}
+
 void CentreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame = window.frameGeometry();
+    QRect frame(QPoint(0, 0), FrameSize(window));
     frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
+    MoveFrameTo(window, frame.topLeft());
+}
+
+namespace {
+
+class CommonDialogPlacement final : public QObject {
+public:
+    CommonDialogPlacement(QWidget &dialog, const QWidget *owner) : QObject(&dialog), owner_(owner) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            place(*static_cast<QWidget *>(watched));
+        return false;
+    }
+
+private:
+    void place(QWidget &dialog) const
+    {
+        const QScreen *screen = owner_ ? owner_->screen() : dialog.screen();
+        if (!screen)
+            return;
+        const QRect area = screen->availableGeometry();
+        const QSize size = FrameSize(dialog);
+        MoveFrameTo(dialog, QPoint(area.left() + (area.width() - size.width()) / 2,
+                                   area.top() + std::max(0, area.height() - size.height()) / 3));
+    }
+
+    QPointer<const QWidget> owner_;
+};
+
+} // namespace
+
+void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner)
+{
+    dialog.installEventFilter(new CommonDialogPlacement(dialog, owner)); // owned by the dialog
 }
 
 void SetTextColour(QWidget &widget, const QColor &colour)
@@ -34,8 +116,8 @@ void SetTextColour(QWidget &widget, const QColor &colour)
     widget.setPalette(palette);
 }
 
-ModalDialog::ModalDialog(QWidget *parent, bool escapeCancels, Placement placement)
-    : QDialog(parent), escapeCancels_(escapeCancels), placement_(placement)
+ModalDialog::ModalDialog(QWidget *parent, EscapeKey escape, Placement placement)
+    : QDialog(parent), escape_(escape), placement_(placement)
 {
 }
 
@@ -46,11 +128,18 @@ void ModalDialog::reject()
 
 void ModalDialog::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && !escapeCancels_) {
+    if (event->key() == Qt::Key_Escape && escape_ == EscapeKey::Ignored) {
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool ModalDialog::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        NoteWindowFrame(*this);
+    return QDialog::event(event);
 }
 
 void ModalDialog::showEvent(QShowEvent *event)

@@ -17,14 +17,30 @@ inline constexpr int ResultCancel = 2;
 // size the layout gives, in the dialog font.
 void UseFixedDialogFrame(QDialog &dialog);
 
+// The size of a window with the frame the window manager gives it (the last
+// frame seen on any window, when this one has none yet); NoteWindowFrame
+// records a window's frame once it has one.
+QSize FrameSize(const QWidget &window);
+void NoteWindowFrame(const QWidget &window);
+
+// Puts the top left corner of a window's frame at topLeft.
+void MoveFrameTo(QWidget &window, const QPoint &topLeft);
+
 // Places a window, frame included, in the middle of its screen.
 void CentreOnScreen(QWidget &window);
+
+// Where the print and file dialogs go: centred across the screen that shows
+// owner, the top at a third of the height the dialog leaves free. Placed as
+// each showing begins, when the dialog has taken its size.
+void PlaceLikeCommonDialog(QWidget &dialog, const QWidget *owner);
 
 // Text colour of a label-like widget.
 void SetTextColour(QWidget &widget, const QColor &colour);
 
-// Cancel, Esc and the close box all end with ResultCancel. A dialog without a
-// cancel button passes escapeCancels = false, and Esc then does nothing.
+// What Esc does in a dialog: a dialog without a cancel button ignores it.
+enum class EscapeKey { Cancels, Ignored };
+
+// Cancel, Esc (where it cancels) and the close box all end with ResultCancel.
 // Each showing is centred on the screen unless the dialog keeps its place.
 class ModalDialog : public QDialog {
     Q_OBJECT
@@ -32,16 +48,17 @@ class ModalDialog : public QDialog {
 public:
     enum class Placement { CentreOfScreen, KeepPlace };
 
-    ModalDialog(QWidget *parent, bool escapeCancels, Placement placement = Placement::CentreOfScreen);
+    ModalDialog(QWidget *parent, EscapeKey escape, Placement placement = Placement::CentreOfScreen);
 
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    bool escapeCancels_;
+    EscapeKey escape_;
     Placement placement_;
 };
 

@@ -1,6 +1,8 @@
 #include "ErrorReport.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QWidget>
 
 namespace ui {
@@ -41,9 +43,21 @@ void ShowMessage(QWidget *parent, const ShownMessage &message)
         recorder()(message);
         return;
     }
-    QMessageBox box(message.icon, message.caption, message.text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    MakeMessageBox(parent, message)->exec();
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget *parent, const ShownMessage &message)
+{
+    auto box = std::make_unique<QMessageBox>(message.icon, message.caption, message.text, QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("MessageBox"));
+    box->setTextFormat(Qt::PlainText);
+    // The box sizes itself to its layout's minimum: a full-width spacer row
+    // is the one minimum it keeps.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()); grid && message.icon == QMessageBox::Critical) {
+        grid->addItem(new QSpacerItem(StopBoxMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount()); // owned by the layout
+    }
+    return box;
 }
 
 void ReportError(const std::string &message)

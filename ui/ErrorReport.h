@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace ui {
@@ -23,6 +24,11 @@ struct ShownMessage {
 using MessageRecorder = std::function<void(const ShownMessage &)>;
 void SetMessageRecorder(MessageRecorder recorder);
 
+// The box as it is shown. A stop box is at least StopBoxMinimumWidth wide,
+// so that a window manager's title bar has room for the whole caption.
+inline constexpr int StopBoxMinimumWidth = 240;
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget *parent, const ShownMessage &message);
+
 // Shows the box, or hands it to the recorder.
 void ShowMessage(QWidget *parent, const ShownMessage &message);
 
@@ -37,9 +43,7 @@ void Guarded(F &&body) noexcept
     try {
         try {
             body();
-        } catch (const runtime::Exception &error) {
-            ReportError(error.what());
-        } catch (const std::exception &error) {
+        } catch (const std::exception &error) { // runtime::Exception included
             ReportError(error.what());
         } catch (...) {
             ReportError("Unknown error");

@@ -1,6 +1,7 @@
 #include "FileDialogs.h"
 
 #include "ByteText.h"
+#include "DialogFrame.h"
 
 #include <QFileDialog>
 
@@ -32,8 +33,9 @@ std::optional<std::optional<std::string>> takeAnswer(const FileDialogCall &call)
     return answer;
 }
 
-std::optional<std::string> runDialog(QFileDialog &dialog)
+std::optional<std::string> runDialog(QFileDialog &dialog, const QWidget *parent)
 {
+    PlaceLikeCommonDialog(dialog, parent);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return EncodeName(dialog.selectedFiles().constFirst());
@@ -66,11 +68,12 @@ std::optional<std::string> AskSaveFileName(QWidget *parent, const std::string &d
     if (auto answer = takeAnswer({QString(), directory, suggestedName}))
         return *answer;
     QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDirectory(DecodeName(directory));
     dialog.selectFile(DecodeName(suggestedName));
-    return runDialog(dialog);
+    return runDialog(dialog, parent);
 }
 
 std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title,
@@ -79,11 +82,12 @@ std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title
     if (auto answer = takeAnswer({title, std::string(), previousFileName}))
         return *answer;
     QFileDialog dialog(parent, title);
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!previousFileName.empty())
         dialog.selectFile(DecodeName(previousFileName));
-    return runDialog(dialog);
+    return runDialog(dialog, parent);
 }
 
 } // namespace ui

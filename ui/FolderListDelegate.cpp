@@ -11,8 +11,8 @@ namespace {
 constexpr int PictureWidth = 16;
 constexpr int TextGap = 4;
 
-static_assert(static_cast<int>(FolderRowKind::OpenAncestor) == 0 && static_cast<int>(FolderRowKind::OpenFolder) == 1
-              && static_cast<int>(FolderRowKind::ClosedSubfolder) == 2, "pictures are kept in kind order");
+static_assert(static_cast<int>(ui::FolderRowKind::OpenAncestor) == 0 && static_cast<int>(ui::FolderRowKind::OpenFolder) == 1
+              && static_cast<int>(ui::FolderRowKind::ClosedSubfolder) == 2, "pictures are kept in kind order");
 
 } // namespace
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 constexpr char Sep = runtime::PathSeparator;
@@ -78,3 +80,5 @@ int OpenFolderRow(const std::vector<FolderRow> &rows)
                                    [](const FolderRow &row) { return row.kind == FolderRowKind::OpenFolder; });
     return open == rows.end() ? -1 : static_cast<int>(std::distance(rows.begin(), open));
 }
+
+} // namespace ui

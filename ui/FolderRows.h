@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+
 // The rows of the chooser's folder list for the folder it has open.
 
 enum class FolderRowKind { OpenAncestor, OpenFolder, ClosedSubfolder };
@@ -20,3 +22,5 @@ std::vector<FolderRow> BuildFolderRows(const std::string &directory);
 
 // Index of the open folder's row; -1 when there are no rows.
 int OpenFolderRow(const std::vector<FolderRow> &rows);
+
+} // namespace ui

@@ -1,6 +1,7 @@
 #include "JpegPicture.h"
 
 #include <QFile>
+#include <QImageReader>
 
 #include <csetjmp>
 #include <cstdio>
@@ -45,9 +46,16 @@ bool decode(const QByteArray &data, QImage &image)
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&jpeg.info, TRUE);
     jpeg.info.out_color_space = JCS_RGB;
+    // A damaged header may claim any size: refuse what Qt's own readers
+    // would, and any image that could not be allocated.
+    const qint64 bytes = qint64(jpeg.info.image_width) * jpeg.info.image_height * 3;
+    if (bytes > qint64(QImageReader::allocationLimit()) * 1024 * 1024)
+        return false;
     jpeg_start_decompress(&jpeg.info);
     image = QImage(static_cast<int>(jpeg.info.output_width), static_cast<int>(jpeg.info.output_height),
                    QImage::Format_RGB888);
+    if (image.isNull())
+        return false;
     while (jpeg.info.output_scanline < jpeg.info.output_height) {
         JSAMPROW row = image.scanLine(static_cast<int>(jpeg.info.output_scanline));
         jpeg_read_scanlines(&jpeg.info, &row, 1);

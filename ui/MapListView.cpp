@@ -3,6 +3,8 @@
 #include "ByteText.h"
 
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
 
 #include <stdexcept>
 
@@ -16,10 +18,27 @@ QItemSelectionModel::SelectionFlags MapListBox::selectionCommand(const QModelInd
     return command;
 }
 
+void MapListBox::pressWithClick(QMouseEvent *event, const std::function<void()> &press)
+{
+    const bool onEntry = event->button() == Qt::LeftButton && itemAt(event->position().toPoint());
+    {
+        QScopedValueRollback inClick(handlingClick_, true);
+        press();
+    }
+    if (onEntry)
+        emit entryClicked();
+}
+
+void MapListBox::mousePressEvent(QMouseEvent *event)
+{
+    pressWithClick(event, [this, event] { QListWidget::mousePressEvent(event); });
+}
+
 void MapListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    QListWidget::mouseDoubleClickEvent(event);
-    emit listDoubleClicked();
+    pressWithClick(event, [this, event] { QListWidget::mouseDoubleClickEvent(event); });
+    if (event->button() == Qt::LeftButton)
+        emit listDoubleClicked();
 }
 
 std::size_t ListBoxMapList::count() const

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QStyledItemDelegate>
 
+#include <functional>
 #include <string>
 
 
@@ -29,20 +30,33 @@ private:
 
 // The list box: a click keeps one entry selected (clicking below the last
 // entry or Ctrl+clicking the selected one never leaves the list without a
-// selection), and a double click anywhere on it is reported.
+// selection). Every click on an entry is reported, the selected one
+// included, and so is a double click anywhere on the list, after the click
+// that its second press is.
 class MapListBox final : public QListWidget {
     Q_OBJECT
 
 public:
     using QListWidget::QListWidget;
 
+    // True while a mouse press is being handled: its selection change is
+    // reported as the click, not as a change of its own.
+    bool handlingClick() const { return handlingClick_; }
+
 signals:
+    void entryClicked();
     void listDoubleClicked();
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void pressWithClick(QMouseEvent *event, const std::function<void()> &press);
+
+    bool handlingClick_ = false;
 };
 
 // Rows of one fixed height, whatever the font says.

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <utility>
 
+namespace ui {
+
 namespace {
 
 // File systems that are views of the kernel or containers of other mounts,
@@ -243,3 +245,5 @@ int DriveHoldingPath(const std::vector<MountedDrive> &drives, const std::string 
     }
     return best;
 }
+
+} // namespace ui

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace ui {
+
 // The drive list of the folder chooser: the host's mounted file systems that
 // hold files, standing where drive letters stand elsewhere.
 
@@ -50,3 +52,5 @@ std::vector<MountedDrive> MountedDrives();
 
 // Index of the drive with the longest mount path holding path; -1 for none.
 int DriveHoldingPath(const std::vector<MountedDrive> &drives, const std::string &path);
+
+} // namespace ui

@@ -2,6 +2,8 @@
 
 #include "runtime/working_directory.h"
 
+namespace ui {
+
 namespace {
 
 constexpr char Sep = runtime::PathSeparator;
@@ -52,3 +54,5 @@ std::string FitPathToWidth(const std::string &path, int maxWidth, const TextWidt
     }
     return result;
 }
+
+} // namespace ui

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace ui {
+
 // Width of a text in pixels, in whatever font the caller displays it.
 using TextWidthMeasure = std::function<int(const std::string &)>;
 
@@ -13,3 +15,5 @@ std::string CutFirstFolder(const std::string &dir);
 // The path shortened folder by folder from the front until it fits
 // maxWidth; the last name is always kept, and a root is never shortened.
 std::string FitPathToWidth(const std::string &path, int maxWidth, const TextWidthMeasure &measure);
+
+} // namespace ui

@@ -1,10 +1,13 @@
 #include "PrintSetup.h"
 
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QScreen>
+#include "DialogFrame.h"
 
-#include <algorithm>
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QRadioButton>
+#include <QPrinter>
+
+namespace ui {
 
 namespace {
 
@@ -14,18 +17,43 @@ PrintSetup::Answer &testAnswer()
     return answer;
 }
 
-// Centred across the main window's screen, a third of the free height above.
-void placeDialog(QPrintDialog &dialog, const QWidget *parent)
-{
-    const QScreen *screen = parent ? parent->screen() : dialog.screen();
-    if (!screen)
-        return;
-    dialog.adjustSize();
-    const QRect area = screen->availableGeometry();
-    const QSize size = dialog.frameGeometry().size();
-    dialog.move(area.left() + (area.width() - size.width()) / 2,
-                area.top() + std::max(0, area.height() - size.height()) / 3);
-}
+// Qt offers a page range (and odd or even pages) for the print system to
+// pick out even when the dialog is told not to, and printing to a file then
+// ignores the choice. The whole document is printed, so the choice goes:
+// each time the dialog shows or another printer is picked, after Qt has
+// set its widgets up again.
+class WholeDocumentPrintDialog final : public QPrintDialog {
+public:
+    WholeDocumentPrintDialog(QPrinter *printer, QWidget *parent) : QPrintDialog(printer, parent)
+    {
+        if (auto *printers = findChild<QComboBox *>(QStringLiteral("printers"))) {
+            connect(printers, &QComboBox::currentIndexChanged, this, &WholeDocumentPrintDialog::removePageChoices,
+                    Qt::QueuedConnection);
+        }
+    }
+
+    void setVisible(bool visible) override
+    {
+        QPrintDialog::setVisible(visible);
+        if (visible)
+            removePageChoices();
+    }
+
+private:
+    void removePageChoices()
+    {
+        if (auto *all = findChild<QRadioButton *>(QStringLiteral("printAll")))
+            all->setChecked(true);
+        for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"}) {
+            if (auto *widget = findChild<QWidget *>(QLatin1String(name)))
+                widget->setEnabled(false);
+        }
+        for (const char *name : {"pageSetCombo", "pageSetLabel"}) {
+            if (auto *widget = findChild<QWidget *>(QLatin1String(name)))
+                widget->hide();
+        }
+    }
+};
 
 } // namespace
 
@@ -47,11 +75,11 @@ bool PrintSetup::Execute(QWidget *parent)
     printer.setPrintRange(QPrinter::AllPages);
     printer.setCollateCopies(collate_);
 
-    QPrintDialog dialog(&printer, parent);
+    WholeDocumentPrintDialog dialog(&printer, parent);
     // Whole document only; "Print to File (PDF)" stays for users without a printer.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintCollateCopies);
-    placeDialog(dialog, parent);
+    PlaceLikeCommonDialog(dialog, parent);
 
     // The dialog writes the chosen printer, copies and collation into the
     // printer only when confirmed; the job itself is produced once.
@@ -66,3 +94,5 @@ void PrintSetup::SetAnswerForTests(Answer answer)
 {
     testAnswer() = std::move(answer);
 }
+
+} // namespace ui

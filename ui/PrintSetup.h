@@ -7,6 +7,8 @@ class QPrintDialog;
 class QPrinter;
 class QWidget;
 
+namespace ui {
+
 // The run's current printer and the print setup dialog (PrintDialog1) on it.
 // Without any printer Qt prints to a PDF file, and the dialog keeps that
 // choice, so every user can print.
@@ -34,3 +36,5 @@ private:
     std::unique_ptr<QPrinter> printer_;
     bool collate_ = false; // unchecked until a confirmed dialog says otherwise
 };
+
+} // namespace ui

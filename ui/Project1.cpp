@@ -1,12 +1,27 @@
 #include "ApplicationWindows.h"
+#include "ConfigDirectory.h"
+#include "ErrorReport.h"
+#include "StartOptions.h"
 #include "Unit1.h"
 
 #include <QApplication>
 
+#include <iostream>
+
 int main(int argc, char *argv[])
 {
+    // Options first: --help and a usage mistake need no display and open no window.
+    const auto options = ui::ReadStartOptions(ui::ArgumentList(argc, argv), MAP_UTILITY_VERSION, std::cout, std::cerr);
+    if (const int *exitCode = std::get_if<int>(&options))
+        return *exitCode;
+
     QApplication application(argc, argv);
     ui::ConfigureApplication();
+    if (std::get<ui::StartOptions>(options).useConfigDirectory) {
+        // Started from the menu: settings live in the configuration folder, lists go to the documents.
+        ui::Guarded([] { ui::EnterConfigDirectory(ui::ConfigDirectoryPath()); });
+        ui::SaveListsInDocuments();
+    }
     const std::unique_ptr<TForm1> mainWindow = ui::CreateApplicationWindows();
     QObject::connect(mainWindow.get(), &TForm1::terminateRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);

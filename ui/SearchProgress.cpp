@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 constexpr qint64 EventIntervalMs = 100;
@@ -59,3 +61,5 @@ void SearchProgress::keepWindowPainted()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceEvents_.start();
 }
+
+} // namespace ui

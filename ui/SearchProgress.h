@@ -6,6 +6,8 @@
 
 class QProgressBar;
 
+namespace ui {
+
 // The content search's progress on the main window's bar. The search runs
 // inside its handler, so the bar paints itself at once when it changes (the
 // bar repaints only when its filled width moves, which keeps a fast search
@@ -32,3 +34,5 @@ private:
     int position_ = 0;
     QElapsedTimer sinceEvents_;
 };
+
+} // namespace ui

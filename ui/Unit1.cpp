@@ -54,20 +54,20 @@ QString mapsAreInText()
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), printDialog1_(std::make_unique<PrintSetup>())
+    : QMainWindow(parent), widgets_(std::make_unique<Ui::TForm1>()), printDialog1_(std::make_unique<ui::PrintSetup>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(ui::PixelFont(ui::DialogFontFamily, 11));
-    mapList_ = std::make_unique<ui::ListBoxMapList>(*ui->ListBox1);
-    details_ = std::make_unique<ui::RichEditDetailsView>(*ui->RichEdit1);
+    mapList_ = std::make_unique<ui::ListBoxMapList>(*widgets_->ListBox1);
+    details_ = std::make_unique<ui::RichEditDetailsView>(*widgets_->RichEdit1);
     nameSeparators();
     setUpToolBar();
     setUpPanes();
     setUpStatusBar();
     connectCommands();
-    setFixedSize(ClientWidth, ClientHeight + ui->MainMenu1->sizeHint().height());
+    setFixedSize(ClientWidth, ClientHeight + widgets_->MainMenu1->sizeHint().height());
     FormCreate();
 }
 
@@ -75,14 +75,14 @@ TForm1::~TForm1() = default;
 
 std::string TForm1::StartDirectoryText() const
 {
-    return ui::BytesText(*ui->Label1);
+    return ui::BytesText(*widgets_->Label1);
 }
 
 // The File menu's items are addressed by position, separators N1 to N6 included.
 void TForm1::nameSeparators()
 {
     int number = 0;
-    for (QAction *action : ui->File1->actions()) {
+    for (QAction *action : widgets_->File1->actions()) {
         if (action->isSeparator())
             action->setObjectName(QStringLiteral("N%1").arg(++number));
     }
@@ -90,24 +90,26 @@ void TForm1::nameSeparators()
 
 void TForm1::setUpToolBar()
 {
-    for (QToolButton *button : ui->ToolBar2->findChildren<QToolButton *>())
+    for (QToolButton *button : widgets_->ToolBar2->findChildren<QToolButton *>())
         button->setFocusPolicy(Qt::NoFocus);
 }
 
 void TForm1::setUpPanes()
 {
-    ui->ListBox1->setFont(ui::PixelFont(ui::DialogFontFamily, ListFontHeight));
-    ui->ListBox1->setItemDelegate(new ui::FixedRowHeightDelegate(ListRowHeight, ui->ListBox1));
-    ui->RichEdit1->setFont(ui::PixelFont(ui::DialogFontFamily, DetailsFontHeight));
-    ui->Splitter1->setStretchFactor(0, 0);
-    ui->Splitter1->setStretchFactor(1, 1);
-    ui->Splitter1->setSizes({ListPanelHeight, DetailsPanelHeight});
+    widgets_->ListBox1->setFont(ui::PixelFont(ui::DialogFontFamily, ListFontHeight));
+    widgets_->ListBox1->setItemDelegate(new ui::FixedRowHeightDelegate(ListRowHeight, widgets_->ListBox1));
+    widgets_->RichEdit1->setFont(ui::PixelFont(ui::DialogFontFamily, DetailsFontHeight));
+    // Tab moves on along the window's controls instead of typing a tab.
+    widgets_->RichEdit1->setTabChangesFocus(true);
+    widgets_->Splitter1->setStretchFactor(0, 0);
+    widgets_->Splitter1->setStretchFactor(1, 1);
+    widgets_->Splitter1->setSizes({ListPanelHeight, DetailsPanelHeight});
 }
 
 void TForm1::setUpStatusBar()
 {
     auto makePanel = [this](const char *name) {
-        auto *panel = new QLabel(ui->StatusBar1); // owned by the status bar
+        auto *panel = new QLabel(widgets_->StatusBar1); // owned by the status bar
         panel->setObjectName(QLatin1String(name));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
@@ -116,41 +118,44 @@ void TForm1::setUpStatusBar()
     statusPanel0_ = makePanel("StatusPanel0");
     statusPanel0_->setFixedWidth(StatusPanel0Width);
     statusPanel1_ = makePanel("StatusPanel1");
-    ui->StatusBar1->addWidget(statusPanel0_);
-    ui->StatusBar1->addWidget(statusPanel1_, 1);
+    widgets_->StatusBar1->addWidget(statusPanel0_);
+    widgets_->StatusBar1->addWidget(statusPanel1_, 1);
 }
 
 void TForm1::connectCommands()
 {
-    connect(ui->Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
-    connect(ui->Scan1, &QAction::triggered, this, &TForm1::Scan1Click);
-    connect(ui->Save1, &QAction::triggered, this, &TForm1::Save1Click);
-    connect(ui->Print1, &QAction::triggered, this, &TForm1::Print1Click);
-    connect(ui->View1, &QAction::triggered, this, &TForm1::View1Click);
-    connect(ui->Clear1, &QAction::triggered, this, &TForm1::Clear1Click);
-    connect(ui->Search1, &QAction::triggered, this, &TForm1::Search1Click);
-    connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
-    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(widgets_->Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
+    connect(widgets_->Scan1, &QAction::triggered, this, &TForm1::Scan1Click);
+    connect(widgets_->Save1, &QAction::triggered, this, &TForm1::Save1Click);
+    connect(widgets_->Print1, &QAction::triggered, this, &TForm1::Print1Click);
+    connect(widgets_->View1, &QAction::triggered, this, &TForm1::View1Click);
+    connect(widgets_->Clear1, &QAction::triggered, this, &TForm1::Clear1Click);
+    connect(widgets_->Search1, &QAction::triggered, this, &TForm1::Search1Click);
+    connect(widgets_->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(widgets_->About1, &QAction::triggered, this, &TForm1::About1Click);
 
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::Configure1Click);
-    connect(ui->SpeedButton2, &QToolButton::clicked, this, &TForm1::Scan1Click);
-    connect(ui->SpeedButton3, &QToolButton::clicked, this, &TForm1::Save1Click);
-    connect(ui->SpeedButton4, &QToolButton::clicked, this, &TForm1::Print1Click);
-    connect(ui->SpeedButton5, &QToolButton::clicked, this, &TForm1::View1Click);
-    connect(ui->SpeedButton6, &QToolButton::clicked, this, &TForm1::Clear1Click);
+    connect(widgets_->SpeedButton1, &QToolButton::clicked, this, &TForm1::Configure1Click);
+    connect(widgets_->SpeedButton2, &QToolButton::clicked, this, &TForm1::Scan1Click);
+    connect(widgets_->SpeedButton3, &QToolButton::clicked, this, &TForm1::Save1Click);
+    connect(widgets_->SpeedButton4, &QToolButton::clicked, this, &TForm1::Print1Click);
+    connect(widgets_->SpeedButton5, &QToolButton::clicked, this, &TForm1::View1Click);
+    connect(widgets_->SpeedButton6, &QToolButton::clicked, this, &TForm1::Clear1Click);
     // Clicks the menu item, which does nothing while the item is disabled.
-    connect(ui->SpeedButton9, &QToolButton::clicked, this, [this] {
-        if (ui->Search1->isEnabled())
-            ui->Search1->trigger();
+    connect(widgets_->SpeedButton9, &QToolButton::clicked, this, [this] {
+        if (widgets_->Search1->isEnabled())
+            widgets_->Search1->trigger();
     });
-    connect(ui->SpeedButton7, &QToolButton::clicked, this, &TForm1::About1Click);
-    connect(ui->SpeedButton8, &QToolButton::clicked, this, &TForm1::Exit1Click);
+    connect(widgets_->SpeedButton7, &QToolButton::clicked, this, &TForm1::About1Click);
+    connect(widgets_->SpeedButton8, &QToolButton::clicked, this, &TForm1::Exit1Click);
 
-    connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!selectingFromCode_)
+    // Keyboard moves report a changed selection; every click on an entry,
+    // the selected one included, reports itself.
+    connect(widgets_->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!selectingFromCode_ && !widgets_->ListBox1->handlingClick())
             ListBox1Click();
     });
-    connect(ui->ListBox1, &ui::MapListBox::listDoubleClicked, this, &TForm1::ListBox1DblClick);
+    connect(widgets_->ListBox1, &ui::MapListBox::entryClicked, this, &TForm1::ListBox1Click);
+    connect(widgets_->ListBox1, &ui::MapListBox::listDoubleClicked, this, &TForm1::ListBox1DblClick);
 }
 
 bool TForm1::event(QEvent *event)
@@ -163,6 +168,8 @@ bool TForm1::event(QEvent *event)
         activateWindow();
     }
     // After the activation itself is done: loading may show a modal notice.
+    if (event->type() == QEvent::WindowActivate)
+        ui::NoteWindowFrame(*this);
     if (event->type() == QEvent::WindowActivate && !configurationLoaded_)
         QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
     return handled;
@@ -170,16 +177,16 @@ bool TForm1::event(QEvent *event)
 
 void TForm1::setScanEnabled(bool enabled)
 {
-    ui->Scan1->setEnabled(enabled);
-    ui->SpeedButton2->setEnabled(enabled);
+    widgets_->Scan1->setEnabled(enabled);
+    widgets_->SpeedButton2->setEnabled(enabled);
 }
 
 void TForm1::setListCommandsEnabled(bool enabled)
 {
-    for (QAction *action : {ui->View1, ui->Save1, ui->Print1, ui->Clear1, ui->Search1})
+    for (QAction *action : {widgets_->View1, widgets_->Save1, widgets_->Print1, widgets_->Clear1, widgets_->Search1})
         action->setEnabled(enabled);
     for (QToolButton *button :
-         {ui->SpeedButton3, ui->SpeedButton4, ui->SpeedButton5, ui->SpeedButton6, ui->SpeedButton9})
+         {widgets_->SpeedButton3, widgets_->SpeedButton4, widgets_->SpeedButton5, widgets_->SpeedButton6, widgets_->SpeedButton9})
         button->setEnabled(enabled);
 }
 
@@ -187,12 +194,12 @@ void TForm1::setListCommandsEnabled(bool enabled)
 void TForm1::selectEntryQuietly(int row)
 {
     QScopedValueRollback quiet(selectingFromCode_, true);
-    ui->ListBox1->setCurrentRow(row);
+    widgets_->ListBox1->setCurrentRow(row);
 }
 
 std::optional<std::string> TForm1::selectedEntry() const
 {
-    const QList<QListWidgetItem *> selected = ui->ListBox1->selectedItems();
+    const QList<QListWidgetItem *> selected = widgets_->ListBox1->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
     return ui::ListBoxMapList::entryOf(*selected.constFirst());
@@ -202,7 +209,7 @@ void TForm1::FormCreate()
 {
     ui::Guarded([this] {
         catalogue::CaptureStartDirectory(catalogue::programState());
-        ui::SetBytesText(*ui->Label1, catalogue::programState().StartDirectory);
+        ui::SetBytesText(*widgets_->Label1, catalogue::programState().StartDirectory);
         details_->clear();
     });
 }
@@ -218,9 +225,9 @@ void TForm1::FormActivate()
             frmDoConfig->exec();
             return;
         }
-        ui->Scan1->setEnabled(true);
+        widgets_->Scan1->setEnabled(true);
         statusPanel0_->setText(mapsAreInText());
-        ui->SpeedButton2->setEnabled(true);
+        widgets_->SpeedButton2->setEnabled(true);
         runtime::SetWorkingDirectory(catalogue::programState().MapsDirectory);
         runtime::CheckIo();
     });
@@ -250,7 +257,7 @@ void TForm1::Scan1Click()
         }
         statusPanel1_->setText(ui::DecodeName(catalogue::MapsFoundText(found)));
         setListCommandsEnabled(true);
-        selectEntryQuietly(ui->ListBox1->count() > 0 ? 0 : -1);
+        selectEntryQuietly(widgets_->ListBox1->count() > 0 ? 0 : -1);
     });
 }
 
@@ -313,7 +320,7 @@ void TForm1::Search1Click()
 
 int TForm1::fullSearch(const std::string &text, const std::string &mapsText)
 {
-    SearchProgress progress(*ui->ProgressBar1);
+    ui::SearchProgress progress(*widgets_->ProgressBar1);
     ui::LabelStatusText status(*statusPanel1_);
     return catalogue::fullSearch(catalogue::programState(), *mapList_, text, mapsText, progress, status,
                                  [] { frmNotFound->exec(); });

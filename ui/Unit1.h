@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-class PrintSetup;
+
 class QLabel;
 
 namespace Ui {
@@ -15,6 +15,7 @@ class TForm1;
 
 namespace ui {
 class ListBoxMapList;
+class PrintSetup;
 class RichEditDetailsView;
 } // namespace ui
 
@@ -51,7 +52,7 @@ public:
     int fullSearch(const std::string &text, const std::string &mapsText);
 
     // The print setup dialog and the run's current printer.
-    PrintSetup &PrintDialog1() { return *printDialog1_; }
+    ui::PrintSetup &PrintDialog1() { return *printDialog1_; }
 
 signals:
     // Exit was confirmed: the application is to end its message loop.
@@ -71,12 +72,12 @@ private:
     void selectEntryQuietly(int row);
     std::optional<std::string> selectedEntry() const;
 
-    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<Ui::TForm1> widgets_;
     QLabel *statusPanel0_ = nullptr; // owned by the status bar
     QLabel *statusPanel1_ = nullptr;
     std::unique_ptr<ui::ListBoxMapList> mapList_;
     std::unique_ptr<ui::RichEditDetailsView> details_;
-    std::unique_ptr<PrintSetup> printDialog1_;
+    std::unique_ptr<ui::PrintSetup> printDialog1_;
     bool configurationLoaded_ = false;
     bool selectingFromCode_ = false;
 };

@@ -7,42 +7,42 @@
 
 TfrmFind *frmFind = nullptr;
 
-TfrmFind::TfrmFind(QWidget *parent) : ModalDialog(parent, true), ui(std::make_unique<Ui::TfrmFind>())
+TfrmFind::TfrmFind(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmFind>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    ui::SetTextColour(*ui->Label4, QColor(255, 0, 0));
-    ui->Edit1->setFocus(); // first in tab order at the first opening
+    ui::SetTextColour(*widgets_->Label4, QColor(255, 0, 0));
+    widgets_->Edit1->setFocus(); // first in tab order at the first opening
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
 }
 
 TfrmFind::~TfrmFind() = default;
 
 std::string TfrmFind::SearchText() const
 {
-    return QFile::encodeName(ui->Edit1->text()).toStdString();
+    return QFile::encodeName(widgets_->Edit1->text()).toStdString();
 }
 
 std::string TfrmFind::ContentSearchText() const
 {
-    return ui::EncodeWindows1252(ui->Edit1->text()).value_or(ui->Edit1->text().toUtf8().toStdString());
+    return ui::EncodeWindows1252(widgets_->Edit1->text()).value_or(widgets_->Edit1->text().toUtf8().toStdString());
 }
 
 void TfrmFind::SetSearchText(const std::string &text)
 {
-    ui->Edit1->setText(QFile::decodeName(QByteArray::fromStdString(text)));
+    widgets_->Edit1->setText(QFile::decodeName(QByteArray::fromStdString(text)));
 }
 
 bool TfrmFind::FullSearch() const
 {
-    return ui->RadioButton2->isChecked();
+    return widgets_->RadioButton2->isChecked();
 }
 
 void TfrmFind::SetFullSearch(bool full)
 {
-    (full ? ui->RadioButton2 : ui->RadioButton1)->setChecked(true);
+    (full ? widgets_->RadioButton2 : widgets_->RadioButton1)->setChecked(true);
 }
 
 void TfrmFind::setVisible(bool visible)
@@ -53,7 +53,7 @@ void TfrmFind::setVisible(bool visible)
     }
     // Showing a dialog hands its focus widget a Tab-like focus, which would
     // select the whole text; reopening keeps the caret and selection instead.
-    QLineEdit &edit = *ui->Edit1;
+    QLineEdit &edit = *widgets_->Edit1;
     const int caret = edit.cursorPosition();
     const int start = edit.selectionStart();
     const int length = edit.selectionLength();

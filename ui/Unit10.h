@@ -33,7 +33,7 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    std::unique_ptr<Ui::TfrmFind> ui;
+    std::unique_ptr<Ui::TfrmFind> widgets_;
 };
 
 extern TfrmFind *frmFind;

@@ -5,17 +5,17 @@ TfrmNotFound *frmNotFound = nullptr;
 
 // No Cancel button, so Esc has nothing to click.
 TfrmNotFound::TfrmNotFound(QWidget *parent)
-    : ModalDialog(parent, false), ui(std::make_unique<Ui::TfrmNotFound>())
+    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmNotFound>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    QFont headline = ui->Label2->font();
+    QFont headline = widgets_->Label2->font();
     headline.setPixelSize(13);
-    ui->Label2->setFont(headline);
-    ui::SetTextColour(*ui->Label2, QColor(255, 0, 0));
-    ui->BitBtn1->setFocus();
+    widgets_->Label2->setFont(headline);
+    ui::SetTextColour(*widgets_->Label2, QColor(255, 0, 0));
+    widgets_->BitBtn1->setFocus();
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
 }
 
 TfrmNotFound::~TfrmNotFound() = default;

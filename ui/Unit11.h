@@ -17,7 +17,7 @@ public:
     ~TfrmNotFound() override;
 
 private:
-    std::unique_ptr<Ui::TfrmNotFound> ui;
+    std::unique_ptr<Ui::TfrmNotFound> widgets_;
 };
 
 extern TfrmNotFound *frmNotFound;

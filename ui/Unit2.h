@@ -17,7 +17,7 @@ public:
     ~TfrmAbout() override;
 
 private:
-    std::unique_ptr<Ui::TfrmAbout> ui;
+    std::unique_ptr<Ui::TfrmAbout> widgets_;
 };
 
 extern TfrmAbout *frmAbout;

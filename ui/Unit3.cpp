@@ -23,18 +23,18 @@ QString displayName(const std::string &bytes)
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-QIcon drivePicture(DriveKind kind)
+QIcon drivePicture(ui::DriveKind kind)
 {
     switch (kind) {
-    case DriveKind::Removable:
+    case ui::DriveKind::Removable:
         return QIcon(QStringLiteral(":/pictures/drive_removable.png"));
-    case DriveKind::CdRom:
+    case ui::DriveKind::CdRom:
         return QIcon(QStringLiteral(":/pictures/drive_cdrom.png"));
-    case DriveKind::Ram:
+    case ui::DriveKind::Ram:
         return QIcon(QStringLiteral(":/pictures/drive_ram.png"));
-    case DriveKind::Network:
+    case ui::DriveKind::Network:
         return QIcon(QStringLiteral(":/pictures/drive_network.png"));
-    case DriveKind::Fixed:
+    case ui::DriveKind::Fixed:
         break;
     }
     return QIcon(QStringLiteral(":/pictures/drive_fixed.png"));
@@ -43,22 +43,22 @@ QIcon drivePicture(DriveKind kind)
 } // namespace
 
 TfrmStart::TfrmStart(QWidget *parent)
-    : ModalDialog(parent, true, Placement::KeepPlace), ui(std::make_unique<Ui::TfrmStart>()),
+    : ModalDialog(parent, ui::EscapeKey::Cancels, Placement::KeepPlace), widgets_(std::make_unique<Ui::TfrmStart>()),
       chooserDirectory_(runtime::GetWorkingDirectory())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    ui->DirectoryListBox1->setItemDelegate(new FolderListDelegate(ui->DirectoryListBox1));
+    widgets_->DirectoryListBox1->setItemDelegate(new FolderListDelegate(widgets_->DirectoryListBox1));
 
-    connect(ui->DriveComboBox1, &QComboBox::activated, this, &TfrmStart::DriveComboBox1Change);
-    connect(ui->DirectoryListBox1, &QListWidget::itemDoubleClicked, this, &TfrmStart::DirectoryListBox1DblClick);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
+    connect(widgets_->DriveComboBox1, &QComboBox::activated, this, &TfrmStart::DriveComboBox1Change);
+    connect(widgets_->DirectoryListBox1, &QListWidget::itemDoubleClicked, this, &TfrmStart::DirectoryListBox1DblClick);
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn2, &QPushButton::clicked, this, [this] { done(ui::ResultCancel); });
 
     FillDriveList();
     FillFolderRows();
     UpdatePathLabel();
-    ui->DriveComboBox1->setFocus();
+    widgets_->DriveComboBox1->setFocus();
 }
 
 TfrmStart::~TfrmStart() = default;
@@ -116,10 +116,10 @@ void TfrmStart::OpenFolder(const std::string &target)
 
 void TfrmStart::FillDriveList()
 {
-    drives_ = MountedDrives();
-    QComboBox &list = *ui->DriveComboBox1;
+    drives_ = ui::MountedDrives();
+    QComboBox &list = *widgets_->DriveComboBox1;
     list.clear();
-    for (const MountedDrive &drive : drives_)
+    for (const ui::MountedDrive &drive : drives_)
         list.addItem(drivePicture(drive.kind), displayName(drive.caption));
     // The closed list is narrow; let the open one show whole captions.
     list.view()->setMinimumWidth(list.view()->sizeHintForColumn(0) + 8);
@@ -128,29 +128,29 @@ void TfrmStart::FillDriveList()
 
 void TfrmStart::SelectChosenDrive()
 {
-    chosenDrive_ = DriveHoldingPath(drives_, chooserDirectory_);
-    ui->DriveComboBox1->setCurrentIndex(chosenDrive_);
+    chosenDrive_ = ui::DriveHoldingPath(drives_, chooserDirectory_);
+    widgets_->DriveComboBox1->setCurrentIndex(chosenDrive_);
 }
 
 void TfrmStart::FillFolderRows()
 {
-    QListWidget &list = *ui->DirectoryListBox1;
+    QListWidget &list = *widgets_->DirectoryListBox1;
     list.clear();
-    const std::vector<FolderRow> rows = BuildFolderRows(chooserDirectory_);
-    for (const FolderRow &row : rows) {
+    const std::vector<ui::FolderRow> rows = ui::BuildFolderRows(chooserDirectory_);
+    for (const ui::FolderRow &row : rows) {
         auto *item = new QListWidgetItem(displayName(row.text), &list); // owned by the list
         item->setData(FolderListDelegate::KindRole, static_cast<int>(row.kind));
         item->setData(FolderListDelegate::IndentRole, row.indent);
         item->setData(FolderListDelegate::PathRole, QByteArray::fromStdString(row.path));
     }
-    list.setCurrentRow(OpenFolderRow(rows));
+    list.setCurrentRow(ui::OpenFolderRow(rows));
 }
 
 void TfrmStart::UpdatePathLabel()
 {
-    const QFontMetrics metrics(ui->Label2->font());
+    const QFontMetrics metrics(widgets_->Label2->font());
     const auto measure = [&metrics](const std::string &text) { return metrics.horizontalAdvance(displayName(text)); };
-    ui->Label2->setText(displayName(FitPathToWidth(chooserDirectory_, ui->Label2->width(), measure)));
+    widgets_->Label2->setText(displayName(ui::FitPathToWidth(chooserDirectory_, widgets_->Label2->width(), measure)));
 }
 
 void TfrmStart::RestoreWorkingDirectory()

@@ -44,9 +44,9 @@ private:
     void UpdatePathLabel();
     void RestoreWorkingDirectory();
 
-    std::unique_ptr<Ui::TfrmStart> ui;
+    std::unique_ptr<Ui::TfrmStart> widgets_;
     std::string chooserDirectory_;
-    std::vector<MountedDrive> drives_;
+    std::vector<ui::MountedDrive> drives_;
     int chosenDrive_ = -1;
     std::string directoryAtOpen_;
     bool movedDirectory_ = false;

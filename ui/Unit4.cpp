@@ -3,12 +3,12 @@
 
 TfrmQuit *frmQuit = nullptr;
 
-TfrmQuit::TfrmQuit(QWidget *parent) : ModalDialog(parent, true), ui(std::make_unique<Ui::TfrmQuit>())
+TfrmQuit::TfrmQuit(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmQuit>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmQuit::reject);
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn2, &QPushButton::clicked, this, &TfrmQuit::reject);
 }
 
 TfrmQuit::~TfrmQuit() = default;

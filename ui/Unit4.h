@@ -17,7 +17,7 @@ public:
     ~TfrmQuit() override;
 
 private:
-    std::unique_ptr<Ui::TfrmQuit> ui;
+    std::unique_ptr<Ui::TfrmQuit> widgets_;
 };
 
 extern TfrmQuit *frmQuit;

@@ -21,20 +21,20 @@ constexpr int FrameTop = 211;
 } // namespace
 
 TfrmConfig::TfrmConfig(QWidget *parent)
-    : ModalDialog(parent, true, Placement::KeepPlace), ui(std::make_unique<Ui::TfrmConfig>())
+    : ModalDialog(parent, ui::EscapeKey::Cancels, Placement::KeepPlace), widgets_(std::make_unique<Ui::TfrmConfig>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(ui::PixelFont(ui::DialogFontFamily, 11));
     move(FrameLeft, FrameTop);
-    ui->Edit1->setFocus();
+    widgets_->Edit1->setFocus();
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmConfig::reject);
-    connect(ui->Button1, &QPushButton::clicked, this, &TfrmConfig::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TfrmConfig::Button2Click);
-    connect(ui->BitBtn3, &QPushButton::clicked, this, &TfrmConfig::BitBtn3Click);
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn2, &QPushButton::clicked, this, &TfrmConfig::reject);
+    connect(widgets_->Button1, &QPushButton::clicked, this, &TfrmConfig::Button1Click);
+    connect(widgets_->Button2, &QPushButton::clicked, this, &TfrmConfig::Button2Click);
+    connect(widgets_->BitBtn3, &QPushButton::clicked, this, &TfrmConfig::BitBtn3Click);
     FormCreate();
 }
 
@@ -42,28 +42,28 @@ TfrmConfig::~TfrmConfig() = default;
 
 QLineEdit &TfrmConfig::Edit1() const
 {
-    return *ui->Edit1;
+    return *widgets_->Edit1;
 }
 
 QLineEdit &TfrmConfig::Edit2() const
 {
-    return *ui->Edit2;
+    return *widgets_->Edit2;
 }
 
 std::string TfrmConfig::MapsText() const
 {
-    return ui::BytesText(*ui->Edit1);
+    return ui::BytesText(*widgets_->Edit1);
 }
 
 std::string TfrmConfig::ViewerText() const
 {
-    return ui::BytesText(*ui->Edit2);
+    return ui::BytesText(*widgets_->Edit2);
 }
 
 void TfrmConfig::FormCreate()
 {
-    ui->Edit1->clear();
-    ui->Edit2->clear();
+    widgets_->Edit1->clear();
+    widgets_->Edit2->clear();
 }
 
 void TfrmConfig::Button1Click()
@@ -72,7 +72,7 @@ void TfrmConfig::Button1Click()
         // The chooser walks the current directory; put it back afterwards.
         ui::WorkingDirectoryGuard keep;
         if (frmStart->exec() == ui::ResultOk)
-            ui::SetBytesText(*ui->Edit1, frmStart->ChooserDirectory());
+            ui::SetBytesText(*widgets_->Edit1, frmStart->ChooserDirectory());
         keep.restore();
     });
 }
@@ -85,7 +85,7 @@ void TfrmConfig::Button2Click()
                                                 openDialogFileName_);
         if (chosen) {
             openDialogFileName_ = *chosen;
-            ui::SetBytesText(*ui->Edit2, *chosen);
+            ui::SetBytesText(*widgets_->Edit2, *chosen);
         }
         keep.restore();
     });

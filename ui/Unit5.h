@@ -32,7 +32,7 @@ public:
     void BitBtn3Click();
 
 private:
-    std::unique_ptr<Ui::TfrmConfig> ui;
+    std::unique_ptr<Ui::TfrmConfig> widgets_;
     // OpenDialog1's file name: offered again at the next browse.
     std::string openDialogFileName_;
 };

@@ -3,11 +3,11 @@
 
 TfrmDoConfig *frmDoConfig = nullptr;
 
-TfrmDoConfig::TfrmDoConfig(QWidget *parent) : ModalDialog(parent, false), ui(std::make_unique<Ui::TfrmDoConfig>())
+TfrmDoConfig::TfrmDoConfig(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmDoConfig>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
 }
 
 TfrmDoConfig::~TfrmDoConfig() = default;

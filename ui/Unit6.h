@@ -17,7 +17,7 @@ public:
     ~TfrmDoConfig() override;
 
 private:
-    std::unique_ptr<Ui::TfrmDoConfig> ui;
+    std::unique_ptr<Ui::TfrmDoConfig> widgets_;
 };
 
 extern TfrmDoConfig *frmDoConfig;

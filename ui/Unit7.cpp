@@ -19,16 +19,16 @@
 TfrmPrint *frmPrint = nullptr;
 
 // No Cancel button: Esc has nothing to click.
-TfrmPrint::TfrmPrint(QWidget *parent) : ModalDialog(parent, false), ui(std::make_unique<Ui::TfrmPrint>())
+TfrmPrint::TfrmPrint(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmPrint>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
     // Points, not pixels: the pane is laid out again at the printer's resolution.
-    ui->RichEdit1->setFont(QFont(QString::fromLatin1(ui::DialogFontFamily), 12));
-    ui->RichEdit1->hide();
-    ui->BitBtn1->hide();
+    widgets_->RichEdit1->setFont(QFont(QString::fromLatin1(ui::DialogFontFamily), 12));
+    widgets_->RichEdit1->hide();
+    widgets_->BitBtn1->hide();
 
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
 }
 
 TfrmPrint::~TfrmPrint() = default;
@@ -72,43 +72,43 @@ void TfrmPrint::FormActivate()
     if (!isVisible())
         return;
 
-    ui->Label1->setText(QStringLiteral("Printing ..."));
-    ui->BitBtn1->hide();
+    widgets_->Label1->setText(QStringLiteral("Printing ..."));
+    widgets_->BitBtn1->hide();
     working_ = true;
     ui::Guarded([this] { CopyAndPrint(); });
     working_ = false;
     // Shown after a failure too: it is the only way out of the dialog.
-    ui->BitBtn1->show();
-    ui->BitBtn1->setFocus();
+    widgets_->BitBtn1->show();
+    widgets_->BitBtn1->setFocus();
 }
 
 void TfrmPrint::CopyAndPrint()
 {
     // Let the dialog draw itself before the work starts.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    ui->RichEdit1->clear();
+    widgets_->RichEdit1->clear();
 
     const std::size_t count = list_ ? list_->count() : 0;
     // A range of 0 to 0 would turn the bar into a busy indicator, so the bar
     // runs to at least 1; a position past the end shows as a full bar.
     const int maximum = static_cast<int>(std::clamp<std::size_t>(count, 2, INT_MAX) - 1);
-    ui->ProgressBar1->setRange(0, maximum);
-    ui->ProgressBar1->setValue(count == 0 ? maximum : 0);
+    widgets_->ProgressBar1->setRange(0, maximum);
+    widgets_->ProgressBar1->setValue(count == 0 ? maximum : 0);
 
     for (std::size_t index = 0; index < count; ++index) {
         AppendLine(list_->at(index), index > 0);
-        ui->ProgressBar1->setValue(std::min<std::size_t>(index + 1, maximum));
+        widgets_->ProgressBar1->setValue(std::min<std::size_t>(index + 1, maximum));
     }
     // An empty list prints nothing.
     if (count > 0 && printer_)
-        PrintDocument(*ui->RichEdit1->document(), *printer_);
-    ui->Label1->setText(QStringLiteral("Complete - select OK to return"));
+        PrintDocument(*widgets_->RichEdit1->document(), *printer_);
+    widgets_->Label1->setText(QStringLiteral("Complete - select OK to return"));
 }
 
 void TfrmPrint::AppendLine(const std::string &entry, bool newParagraph)
 {
     const QString text = QFile::decodeName(QByteArray::fromStdString(entry));
-    QTextDocument &doc = *ui->RichEdit1->document();
+    QTextDocument &doc = *widgets_->RichEdit1->document();
     QTextCursor cursor(&doc);
     cursor.movePosition(QTextCursor::End);
     // One paragraph per entry, without an empty one after the last.

@@ -40,7 +40,7 @@ private:
     void CopyAndPrint();
     void AppendLine(const std::string &entry, bool newParagraph);
 
-    std::unique_ptr<Ui::TfrmPrint> ui;
+    std::unique_ptr<Ui::TfrmPrint> widgets_;
     const catalogue::MapList *list_ = nullptr;
     QPrinter *printer_ = nullptr;
     bool activationPending_ = false;

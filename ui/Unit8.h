@@ -17,7 +17,7 @@ public:
     ~TfrmError() override;
 
 private:
-    std::unique_ptr<Ui::TfrmError> ui;
+    std::unique_ptr<Ui::TfrmError> widgets_;
 };
 
 extern TfrmError *frmError;

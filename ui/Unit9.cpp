@@ -4,12 +4,12 @@
 TfrmConfirmClear *frmConfirmClear = nullptr;
 
 TfrmConfirmClear::TfrmConfirmClear(QWidget *parent)
-    : ModalDialog(parent, true), ui(std::make_unique<Ui::TfrmConfirmClear>())
+    : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmConfirmClear>())
 {
-    ui->setupUi(this);
+    widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TfrmConfirmClear::reject);
+    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
+    connect(widgets_->BitBtn2, &QPushButton::clicked, this, &TfrmConfirmClear::reject);
 }
 
 TfrmConfirmClear::~TfrmConfirmClear() = default;

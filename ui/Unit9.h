@@ -17,7 +17,7 @@ public:
     ~TfrmConfirmClear() override;
 
 private:
-    std::unique_ptr<Ui::TfrmConfirmClear> ui;
+    std::unique_ptr<Ui::TfrmConfirmClear> widgets_;
 };
 
 extern TfrmConfirmClear *frmConfirmClear;

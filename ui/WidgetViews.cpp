@@ -1,6 +1,7 @@
 #include "WidgetViews.h"
 
 #include "ByteText.h"
+#include "ConfigDirectory.h"
 #include "FileDialogs.h"
 
 #include <QLabel>
@@ -27,7 +28,7 @@ void LineEditConfigurationFields::setViewerText(const std::string &text)
 std::optional<std::string> SaveDialogPrompt::askFileName(const std::string &initialDirectory,
                                                          const std::string &suggestedName)
 {
-    return AskSaveFileName(parent_, initialDirectory, suggestedName);
+    return AskSaveFileName(parent_, ListSaveDirectory(initialDirectory), suggestedName);
 }
 
 } // namespace ui

@@ -25,12 +25,12 @@ protected:
         writeFile(path("maps/harbour2.fcw"), "nothing here");
     }
 
-    int run(std::vector<std::string> arguments)
+    int run(std::vector<std::string> arguments, bool terminal = false)
     {
         out.str("");
         err.str("");
         std::filesystem::current_path(dir()); // each run starts where the program would
-        return cli::RunCommandLine(arguments, {out, err, false, false});
+        return cli::RunCommandLine(arguments, {out, err, terminal, terminal});
     }
 
     std::ostringstream out, err;
@@ -48,7 +48,8 @@ TEST_F(CommandLineTest, ScanListsEntriesAndCountsThemOnStderr)
 TEST_F(CommandLineTest, WithoutDirTheConfigurationFileDecides)
 {
     EXPECT_EQ(run({"scan"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\nmap-catalogue: looked for \"lister.txt\" in the "
+                         "current folder; --dir DIR names the maps folder.\n");
     writeFile(path("lister.txt"), "maps\n/bin/true\n"); // relative, LF line ends
     EXPECT_EQ(run({"scan"}), 0);
     EXPECT_EQ(err.str(), "Maps found: 3\n");
@@ -61,7 +62,9 @@ TEST_F(CommandLineTest, DetailsPrintTheLinesOrTheNotice)
     EXPECT_EQ(run({"--dir", "maps", "details", "harbour2"}), 0);
     EXPECT_EQ(out.str(), "\nNo details are contained within the selected file\n");
     EXPECT_EQ(run({"--dir", "maps", "details", "missing"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: File not found.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: maps/missing.fcw: File not found.\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "Harbour.FCW"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: Harbour Town\nMap Type: City\n");
 }
 
 TEST_F(CommandLineTest, SearchesByNameOrContent)
@@ -81,7 +84,7 @@ TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
     EXPECT_EQ(run({"--dir", "maps", "export", "out.txt"}), 0);
     EXPECT_EQ(readFile(path("out.txt")), "Harbour\r\nharbour2\r\nOld Harbour\r\n");
     EXPECT_EQ(run({"--dir", "maps", "export", "missing/out.txt"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: missing/out.txt: Invalid filename.\n");
 }
 
 TEST_F(CommandLineTest, AnEmptyDirectoryNameIsAnError)
@@ -107,10 +110,36 @@ TEST_F(CommandLineTest, UsageMistakesExit64)
 TEST_F(CommandLineTest, ViewNeedsAViewer)
 {
     EXPECT_EQ(run({"--dir", "maps", "view", "Harbour"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Program not configured.\n");
+    EXPECT_EQ(err.str().substr(0, 39), "map-catalogue: Program not configured.\n");
     writeFile(path("lister.txt"), "maps\r\n" + path("no-viewer") + "\r\n");
     EXPECT_EQ(run({"view", "Harbour"}), 2);
     EXPECT_NE(err.str().find("could not be started"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, NamesAreEscapedOnATerminalAndRawInPipes)
+{
+    writeFile(path("maps/t\x1b]0;T\a\nx\xff.fcw"), "Map Name: K\xf6ln \x81\x7f\r");
+    EXPECT_EQ(run({"--dir", "maps", "search", "t"}, true), 0);
+    EXPECT_EQ(out.str(), "t\\033]0;T\\007\\012x\\377\n");
+    EXPECT_EQ(run({"-0", "--dir", "maps", "search", "t"}), 0);
+    EXPECT_EQ(out.str(), "t\x1b]0;T\a\nx\xff"s + '\0');
+    // Details on a terminal: decoded as the window shows them, then escaped.
+    EXPECT_EQ(run({"--dir", "maps", "details", "t\x1b]0;T\a\nx\xff"}, true), 0);
+    EXPECT_EQ(out.str(), "\x1b[1mMap Name: Köln \\302\\201\\177\x1b[0m\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "t\x1b]0;T\a\nx\xff"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: K\xf6ln \x81\x7f\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "\x1b[2J"}, true), 2);
+    EXPECT_EQ(err.str(), "map-catalogue: maps/\\033[2J.fcw: File not found.\n");
+}
+
+TEST_F(CommandLineTest, ContentSearchLooksForTheWindows1252Bytes)
+{
+    writeFile(path("maps/Koeln.fcw"), "Map Name: K\xf6ln\r");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "Köln"}), 0);
+    EXPECT_EQ(out.str(), "Koeln\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xf6ln"}), 0); // not UTF-8: as given
+    EXPECT_EQ(out.str(), "Koeln\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xc3\xb6ln 日本"}), 1);
 }
 
 TEST_F(CommandLineTest, AStartDirectoryThatIsGoneNeverSendsAnExportIntoTheMaps)

@@ -71,6 +71,12 @@ std::ptrdiff_t offsetOf(const LiteralSearcher &searcher, const char *begin, std:
     return hit == nullptr ? -1 : hit - begin;
 }
 
+std::string levelName(const ::testing::TestParamInfo<Level> &info)
+{
+    const char *names[] = {"Portable", "Sse2", "Avx2"};
+    return names[static_cast<int>(info.param)];
+}
+
 const std::size_t NeedleSizes[] = {1, 2, 3, 4, 15, 16, 17, 31, 32, 33, 64, 2048, 2100};
 
 class LiteralSearch : public ::testing::TestWithParam<Level> {};
@@ -140,7 +146,7 @@ TEST_P(LiteralSearch, LongRunsOfOneByteStayExact)
               static_cast<std::ptrdiff_t>(bytes.size() - needle.size() - 900002));
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2));
+INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
 
 class StreamSearch : public ::testing::TestWithParam<Level> {};
 
@@ -191,6 +197,6 @@ TEST_P(StreamSearch, ResetForgetsThePreviousStream)
     EXPECT_FALSE(empty.feed("abc", 3));
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2));
+INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
 
 } // namespace

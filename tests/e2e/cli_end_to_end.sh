@@ -18,7 +18,8 @@ cd "$work"
 
 out=$("$catalogue" scan 2>err); code=$?
 check "unconfigured exit code" 2 "$code"
-check "unconfigured message" "map-catalogue: Program not configured." "$(cat err)"
+check "unconfigured message" "map-catalogue: Program not configured." "$(head -1 err)"
+check "unconfigured hint" 'map-catalogue: looked for "lister.txt" in the current folder; --dir DIR names the maps folder.' "$(tail -1 err)"
 
 printf 'maps\r\n%s\r\n' "$work/viewer.sh" > lister.txt
 out=$("$catalogue" scan 2>err); code=$?
@@ -28,6 +29,14 @@ check "scan first and last" "Blank Parchment|Sunken Temple" "$(echo "$out" | hea
 
 out=$("$catalogue" details "Misty Marsh"); code=$?
 check "details" $'Map Name: Misty Marsh\nMap Type: Wilderness\nProduct: Coastal Pack\nPage Number: 22' "$out"
+
+out=$("$catalogue" details --dir maps "Sunken Temple.fcw"); code=$?
+check "details of a file name, options after the command" "Map Name: Sunken Temple" "$(echo "$out" | head -1)"
+"$catalogue" details Nope 2>err; code=$?
+check "missing map names its path" "2|map-catalogue: maps/Nope.fcw: File not found." "$code|$(cat err)"
+out=$("$catalogue" index 2>err); code=$?
+check "index" $'0|entry\tmap name\tmap type\tproduct\tpage number|Blank Parchment\t\t\t\t|Maps indexed: 12' \
+    "$code|$(echo "$out" | head -2 | paste -sd'|')|$(cat err)"
 
 out=$("$catalogue" search Harbour 2>err); code=$?
 check "name search" $'Harbour\nOld Harbour' "$out"

@@ -1,5 +1,4 @@
-// The search dialog, the "Maps not found" notice and the search progress bar.
-#include "SearchProgress.h"
+// The search dialog and the "Maps not found" notice.
 #include "Unit10.h"
 #include "Unit11.h"
 #include "ui_test_support.h"
@@ -7,11 +6,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -67,10 +64,6 @@ private slots:
     void textAndOptionKeptAfterCancel();
     void focusAndSelectionAcrossShowings();
     void notFoundClosesWithEnterOnly();
-
-    void progressStaysWithinRange();
-    void progressRepaintsAreThrottled();
-    void progressBarExactWhenSearchStops();
 
 private:
     template <class T>
@@ -274,94 +267,6 @@ void TestFindDialog::notFoundClosesWithEnterOnly()
     QCOMPARE(result, 1);
     QCOMPARE(focused, child<QPushButton>(notice, "BitBtn1"));
     QVERIFY(openAfterEscape);
-}
-
-void TestFindDialog::progressStaysWithinRange()
-{
-    QProgressBar bar;
-    SearchProgress progress(bar);
-    progress.setMaximum(3);
-    progress.setPosition(0);
-    for (int step = 0; step < 5; ++step)
-        progress.setPosition(progress.position() + 1);
-    QCOMPARE(progress.position(), 3);
-    QCOMPARE(bar.value(), 3);
-    QCOMPARE(bar.maximum(), 3);
-
-    // An empty collection must not turn the bar into a busy indicator.
-    progress.setMaximum(0);
-    QCOMPARE(progress.position(), 0);
-    QVERIFY(bar.maximum() > bar.minimum());
-
-    progress.setVisible(false);
-    QVERIFY(bar.isHidden());
-    progress.setVisible(true);
-    QVERIFY(!bar.isHidden());
-}
-
-namespace {
-
-class PaintCounter final : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
-
-void TestFindDialog::progressRepaintsAreThrottled()
-{
-    QWidget window;
-    auto *layout = new QVBoxLayout(&window); // owned by window
-    auto *bar = new QProgressBar(&window);
-    layout->addWidget(bar);
-    bar->hide();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    SearchProgress progress(*bar);
-    PaintCounter counter;
-    bar->installEventFilter(&counter);
-
-    // No event loop runs while searching: the bar must paint on its own.
-    progress.setMaximum(20000);
-    progress.setPosition(0);
-    progress.setVisible(true);
-    QVERIFY(bar->isVisible());
-    QVERIFY(bar->width() > 0);
-    const int afterShow = counter.paints;
-    QVERIFY(afterShow > 0);
-
-    // A paint when the fill grows by a pixel or the percentage changes, not one per map.
-    for (int position = 1; position < 20000; ++position)
-        progress.setPosition(position);
-    QVERIFY2(counter.paints - afterShow <= bar->width() + 101 + 2,
-             qPrintable(QStringLiteral("%1 paints for a bar %2 pixels wide").arg(counter.paints - afterShow).arg(bar->width())));
-
-    // Reaching the end always shows.
-    progress.setPosition(20000);
-    QCOMPARE(bar->value(), 20000);
-}
-
-void TestFindDialog::progressBarExactWhenSearchStops()
-{
-    QProgressBar bar;
-    {
-        SearchProgress progress(bar);
-        progress.setMaximum(1000);
-        progress.setPosition(0);
-        for (int position = 1; position <= 417; ++position)
-            progress.setPosition(position);
-        // An error ends the search here: the bar stays where it stopped.
-    }
-    QCOMPARE(bar.value(), 417);
 }
 
 QTEST_MAIN(TestFindDialog)

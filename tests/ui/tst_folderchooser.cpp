@@ -19,6 +19,8 @@
 #include <memory>
 #include <vector>
 
+using namespace ui; // the chooser's parts: rows, drives, path fitting
+
 namespace {
 
 // Ten pixels a byte, so every width below is exact.

@@ -10,6 +10,8 @@
 #include "runtime/working_directory.h"
 
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTextBlock>
 
@@ -45,11 +47,11 @@ std::vector<PaneLine> paneLines(const QTextEdit &edit)
     return lines;
 }
 
-// A stand-in viewer that writes its arguments, one per line, to record.
+// A stand-in viewer that appends its arguments, one per line, to record.
 QString writeRecordingViewer(const QString &record)
 {
     const QString viewer = makeTempDir() + QStringLiteral("/viewer.sh");
-    writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+    writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(record) + "'\n");
     QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return viewer;
 }
@@ -66,16 +68,20 @@ private slots:
     void firstStartWithoutConfigurationShowsNoticeOnce();
     void firstStartWithConfigurationEnablesScan();
     void configureOkAppliesAndShowsNewDirectory();
-    void configureCancelKeepsStateButNotTypedText();
+    void configureCancelKeepsStateAndTypedText();
     void configureSaveWritesFileAndStaysOpen();
     void configureDirectoryWithoutMapsShowsConfigurationError();
     void browsingLeavesCurrentDirectoryWhereItWas();
     void viewerBrowseOffersPreviousFile();
     void scanListsDemoCollection();
     void selectionShowsDetails();
+    void clickOnTheSelectedEntryShowsItsDetails();
+    void tabLeavesTheDetailsPane();
+    void detailsAfterACancelledConfigure();
     void viewLaunchesViewerOnSelectedMap();
     void viewWithNothingSelectedDoesNothing();
     void saveWritesListAndReturnsToMaps();
+    void fileDialogsArePlacedLikeThePrintDialog();
     void clearAsksFirst();
     void exitAsksFirst();
     void unreadableMapShowsErrorBox();
@@ -137,11 +143,12 @@ void TestMainWindow::firstStartWithoutConfigurationShowsNoticeOnce()
     QCOMPARE(run_->panel(0), QString());
     QCOMPARE(currentDirectory(), run_->startDirectory);
 
-    // Activation later in the run loads nothing and shows nothing.
+    // Activation later in the run loads nothing and shows nothing: the
+    // window's own activation has run once its queued call is delivered.
     run_->form->FormActivate();
     run_->form->show();
-    QTest::qWait(50);
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(run_->form.get()));
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(shown, 1);
 }
 
@@ -183,7 +190,7 @@ void TestMainWindow::configureOkAppliesAndShowsNewDirectory()
     QVERIFY(!QFile::exists(run_->startDirectory + QStringLiteral("/lister.txt")));
 }
 
-void TestMainWindow::configureCancelKeepsStateButNotTypedText()
+void TestMainWindow::configureCancelKeepsStateAndTypedText()
 {
     run_ = std::make_unique<AppRun>();
     run_->createWindows();
@@ -386,6 +393,81 @@ void TestMainWindow::selectionShowsDetails()
     QVERIFY(run_->messages.empty());
 }
 
+void TestMainWindow::clickOnTheSelectedEntryShowsItsDetails()
+{
+    run_ = std::make_unique<AppRun>();
+    const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
+    startConfigured(*run_, QFile::encodeName(writeRecordingViewer(record)));
+    scan(*run_); // selects the first entry without showing it
+    run_->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(run_->form.get()));
+    QListWidget *list = run_->list();
+    const QString first = list->item(0)->text(); // a map without details
+    const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+
+    const auto firstShown = [this] {
+        return run_->details()->toPlainText() == QStringLiteral("\nNo details are contained within the selected file\n");
+    };
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onFirst);
+    QVERIFY(firstShown());
+
+    // Older details in the pane: a click on the selected entry replaces them.
+    run_->details()->setPlainText(QStringLiteral("older"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onFirst);
+    QVERIFY(firstShown());
+
+    // A double click is a click first: details, then the viewer.
+    run_->details()->setPlainText(QStringLiteral("older"));
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, onFirst, list->viewport()->mapToGlobal(onFirst),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &doubleClick);
+    QVERIFY(firstShown());
+    QTRY_COMPARE(readFile(record), QFile::encodeName(currentDirectory() + QLatin1Char('/') + first + QStringLiteral(".fcw\n")));
+
+    // Keyboard moves show the entry they reach, once each.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(paneLines(*run_->details()).at(0).text, QStringLiteral("Map Name: ") + list->item(1)->text());
+    QVERIFY(run_->messages.empty());
+}
+
+void TestMainWindow::tabLeavesTheDetailsPane()
+{
+    run_ = std::make_unique<AppRun>();
+    run_->createWindows();
+    run_->form->show();
+    QVERIFY(QTest::qWaitForWindowActive(run_->form.get()));
+    QTextEdit *pane = run_->details();
+    pane->setPlainText(QStringLiteral("details"));
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        pane->setFocus();
+        QTest::keyClick(pane, key);
+        QCOMPARE(QApplication::focusWidget(), run_->list());
+        QCOMPARE(pane->toPlainText(), QStringLiteral("details"));
+    }
+}
+
+// Cancel keeps what was typed in the maps box, and the details are read
+// from what the box says.
+void TestMainWindow::detailsAfterACancelledConfigure()
+{
+    run_ = std::make_unique<AppRun>();
+    startConfigured(*run_);
+    scan(*run_);
+    const QString elsewhere = makeTempDir();
+    writeFile(elsewhere + QStringLiteral("/Harbour.fcw"), "xx\rMap Name: Elsewhere\r\n");
+    whenModal(QStringLiteral("frmConfig"), [&](QWidget *dialog) {
+        frmConfig->Edit1().setText(elsewhere);
+        click(dialog, "BitBtn2");
+    });
+    run_->form->Configure1Click();
+    run_->list()->setCurrentRow(run_->entries().indexOf(QStringLiteral("Harbour")));
+    QCOMPARE(paneLines(*run_->details()).at(0).text, QStringLiteral("Map Name: Elsewhere"));
+    run_->list()->setCurrentRow(run_->entries().indexOf(QStringLiteral("Castle Keep")));
+    QCOMPARE(run_->messages.size(), std::size_t(1));
+    QCOMPARE(run_->messages[0].text, QStringLiteral("File not found."));
+}
+
 void TestMainWindow::viewLaunchesViewerOnSelectedMap()
 {
     run_ = std::make_unique<AppRun>();
@@ -437,12 +519,21 @@ void TestMainWindow::viewWithNothingSelectedDoesNothing()
     const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
     const QString viewer = writeRecordingViewer(record);
     startConfigured(*run_, QFile::encodeName(viewer));
+    const QString maps = currentDirectory();
+    // A later view of a selected map is recorded alone: nothing came before it.
+    const auto viewOnlyThisOneLater = [&] {
+        QDir::setCurrent(maps);
+        scan(*run_);
+        run_->list()->setCurrentRow(run_->entries().indexOf(QStringLiteral("Harbour")));
+        run_->form->View1Click();
+        QTRY_COMPARE(readFile(record), QFile::encodeName(maps + QStringLiteral("/Harbour.fcw\n")));
+        QFile::remove(record);
+    };
+
     scan(*run_);
     run_->list()->clearSelection();
     run_->form->View1Click();
-    QTest::qWait(200);
-    QVERIFY(!QFile::exists(record));
-    QVERIFY(run_->messages.empty());
+    viewOnlyThisOneLater();
 
     // An empty directory scanned: an empty list, still nothing to view.
     QDir::setCurrent(makeTempDir());
@@ -451,8 +542,7 @@ void TestMainWindow::viewWithNothingSelectedDoesNothing()
     QCOMPARE(run_->panel(1), QStringLiteral("Maps found: 0"));
     QVERIFY(run_->listCommandsEnabled());
     run_->form->View1Click();
-    QTest::qWait(200);
-    QVERIFY(!QFile::exists(record));
+    viewOnlyThisOneLater();
     QVERIFY(run_->messages.empty());
 }
 
@@ -485,6 +575,35 @@ void TestMainWindow::saveWritesListAndReturnsToMaps()
     run_->form->Save1Click();
     QCOMPARE(run_->messages.size(), std::size_t(1));
     QCOMPARE(run_->messages[0].text, QStringLiteral("Invalid filename."));
+}
+
+// The platform's file dialogs go where the print dialog goes: centred
+// across the screen, a third of the free height above them.
+void TestMainWindow::fileDialogsArePlacedLikeThePrintDialog()
+{
+    run_ = std::make_unique<AppRun>();
+    startConfigured(*run_);
+    scan(*run_);
+    run_->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(run_->form.get()));
+    const QRect area = run_->form->screen()->availableGeometry();
+    QStringList placed;
+    const auto checkPlace = [&](QWidget *dialog) {
+        const QRect frame = dialog->frameGeometry();
+        if (frame.left() - area.left() == (area.width() - frame.width()) / 2 &&
+            frame.top() - area.top() == (area.height() - frame.height()) / 3)
+            placed << dialog->objectName();
+        static_cast<QDialog *>(dialog)->reject();
+    };
+    whenModal(QStringLiteral("SaveDialog1"), checkPlace);
+    run_->form->Save1Click();
+    whenModal(QStringLiteral("frmConfig"), [&](QWidget *dialog) {
+        whenModal(QStringLiteral("OpenDialog1"), checkPlace);
+        click(dialog, "Button2");
+        click(dialog, "BitBtn2");
+    });
+    run_->form->Configure1Click();
+    QCOMPARE(placed, (QStringList{QStringLiteral("SaveDialog1"), QStringLiteral("OpenDialog1")}));
 }
 
 void TestMainWindow::clearAsksFirst()

@@ -1,5 +1,7 @@
 // Printing the map list: the print setup, the print progress dialog and the
 // pages that come out (read back from PDF files with poppler's tools).
+#include "app_fixture.h"
+
 #include "ErrorReport.h"
 #include "PrintSetup.h"
 #include "Unit7.h"
@@ -119,6 +121,7 @@ private slots:
 
     void printsEveryEntryInOrder();
     void longListContinuesOnNextPage();
+    void fileKeepsAPrintersMargin();
     void oneEntry();
     void emptyListPrintsNothing();
     void secondPrintStartsAgain();
@@ -126,6 +129,7 @@ private slots:
     void failureStillOffersOk();
     void setupDialogOffersWholeDocumentOnly();
     void cancelledSetupChangesNothing();
+    void printFromTheMainWindowChangesNothing();
 
     void printsToNamedQueue();
 
@@ -140,7 +144,7 @@ private:
     QProgressBar *bar() const { return frmPrint->findChild<QProgressBar *>(QStringLiteral("ProgressBar1")); }
 
     QString dir_;
-    std::unique_ptr<PrintSetup> setup_;
+    std::unique_ptr<ui::PrintSetup> setup_;
     std::unique_ptr<TfrmPrint> dialog_;
     std::vector<ui::ShownMessage> messages_;
 };
@@ -156,7 +160,7 @@ void TestPrinting::initTestCase()
 void TestPrinting::init()
 {
     dir_ = uitest::makeTempDir();
-    setup_ = std::make_unique<PrintSetup>();
+    setup_ = std::make_unique<ui::PrintSetup>();
     dialog_ = std::make_unique<TfrmPrint>();
     frmPrint = dialog_.get();
     messages_.clear();
@@ -167,7 +171,7 @@ void TestPrinting::cleanup()
 {
     uitest::closeAllModals();
     ui::SetMessageRecorder({});
-    PrintSetup::SetAnswerForTests({});
+    ui::PrintSetup::SetAnswerForTests({});
     frmPrint = nullptr;
     dialog_.reset();
     setup_.reset();
@@ -175,7 +179,7 @@ void TestPrinting::cleanup()
 
 bool TestPrinting::confirmSetupToPdf(const QString &file)
 {
-    PrintSetup::SetAnswerForTests([file](QPrintDialog &dialog) {
+    ui::PrintSetup::SetAnswerForTests([file](QPrintDialog &dialog) {
         dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog.printer()->setOutputFileName(file);
         dialog.printer()->setPageSize(QPageSize(QPageSize::A4));
@@ -224,6 +228,29 @@ void TestPrinting::printsEveryEntryInOrder()
     QCOMPARE(list.countReads, 1);
     QVERIFY(!setup_->Printer().fullPage());
     QCOMPARE(setup_->Printer().outputFileName(), pdf);
+}
+
+// A file has no hardware margin: the text keeps a quarter inch (18 points)
+// from every edge, as on a typical printer.
+void TestPrinting::fileKeepsAPrintersMargin()
+{
+    const QString pdf = dir_ + QStringLiteral("/margins.pdf");
+    QVERIFY(confirmSetupToPdf(pdf));
+    WatchedList list(numberedMaps(150));
+    QCOMPARE(printThroughDialog(list), 1);
+
+    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
+    const QSizeF paper = setup_->Printer().pageLayout().fullRect(QPageLayout::Point).size();
+    int words = 0;
+    for (const QRegularExpressionMatch &match : word.globalMatch(html)) {
+        ++words;
+        QVERIFY2(match.captured(1).toDouble() >= 17.5 && match.captured(2).toDouble() >= 17.5 &&
+                     match.captured(3).toDouble() <= paper.width() - 17.5 &&
+                     match.captured(4).toDouble() <= paper.height() - 17.5,
+                 qPrintable(match.captured(0)));
+    }
+    QCOMPARE(words, 300);
 }
 
 void TestPrinting::longListContinuesOnNextPage()
@@ -334,13 +361,23 @@ void TestPrinting::failureStillOffersOk()
 void TestPrinting::setupDialogOffersWholeDocumentOnly()
 {
     bool pageRange = true, selection = true, currentPage = true, toFile = false, collateFirst = true;
-    PrintSetup::SetAnswerForTests([&](QPrintDialog &dialog) {
+    ui::PrintSetup::SetAnswerForTests([&](QPrintDialog &dialog) {
         pageRange = dialog.testOption(QAbstractPrintDialog::PrintPageRange);
         selection = dialog.testOption(QAbstractPrintDialog::PrintSelection);
         currentPage = dialog.testOption(QAbstractPrintDialog::PrintCurrentPage);
         toFile = dialog.testOption(QAbstractPrintDialog::PrintToFile);
         collateFirst = dialog.printer()->collateCopies();
         dialog.printer()->setCollateCopies(true); // what the user confirms
+        // Qt offers a range for the print system to pick out all the same:
+        // as shown, no page choice is left to make.
+        dialog.show();
+        for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"}) {
+            if (auto *choice = dialog.findChild<QWidget *>(QLatin1String(name)))
+                pageRange = pageRange || choice->isEnabled();
+        }
+        if (auto *pageSet = dialog.findChild<QWidget *>(QStringLiteral("pageSetCombo")))
+            pageRange = pageRange || !pageSet->isHidden();
+        dialog.hide();
         return int(QDialog::Accepted);
     });
     QVERIFY(setup_->Execute(nullptr));
@@ -352,7 +389,7 @@ void TestPrinting::setupDialogOffersWholeDocumentOnly()
 
     // The confirmed collation is offered next time.
     bool collateSecond = false;
-    PrintSetup::SetAnswerForTests([&](QPrintDialog &dialog) {
+    ui::PrintSetup::SetAnswerForTests([&](QPrintDialog &dialog) {
         collateSecond = dialog.printer()->collateCopies();
         return int(QDialog::Rejected);
     });
@@ -365,11 +402,46 @@ void TestPrinting::cancelledSetupChangesNothing()
     const QString pdf = dir_ + QStringLiteral("/kept.pdf");
     QVERIFY(confirmSetupToPdf(pdf));
     QPrinter *printer = &setup_->Printer();
-    PrintSetup::SetAnswerForTests([](QPrintDialog &) { return int(QDialog::Rejected); });
+    ui::PrintSetup::SetAnswerForTests([](QPrintDialog &) { return int(QDialog::Rejected); });
     QVERIFY(!setup_->Execute(nullptr));
     // The same printer, still printing to the chosen file.
     QCOMPARE(&setup_->Printer(), printer);
     QCOMPARE(printer->outputFileName(), pdf);
+}
+
+// File > Print ... with a scanned list and a selected map.
+void TestPrinting::printFromTheMainWindowChangesNothing()
+{
+    uitest::AppRun run;
+    run.writeConfiguration(QFile::encodeName(uitest::makeDemoMaps()), QByteArray());
+    run.createWindows();
+    run.form->FormActivate();
+    run.form->Scan1Click();
+    run.list()->setCurrentRow(3);
+    const QString detailsBefore = run.details()->toPlainText();
+    const QString pdf = dir_ + QStringLiteral("/list.pdf");
+    ui::PrintSetup::SetAnswerForTests([pdf](QPrintDialog &dialog) {
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    // OK is pressed once offered; polled, never waited for inside a callback,
+    // since the dialog's own work may run the timer from within itself.
+    QTimer presser;
+    presser.setInterval(20);
+    connect(&presser, &QTimer::timeout, this, [] {
+        auto *ok = frmPrint->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+        if (QApplication::activeModalWidget() == frmPrint && ok->isVisible())
+            ok->click();
+    });
+    presser.start();
+    run.form->Print1Click();
+    presser.stop();
+
+    QCOMPARE(pdfLines(pdf), run.entries());
+    QCOMPARE(run.list()->currentRow(), 3);
+    QCOMPARE(run.details()->toPlainText(), detailsBefore);
+    QVERIFY(run.messages.empty());
 }
 
 // Used by cups_print_test.sh: prints a long list to the queue it names.
@@ -378,7 +450,7 @@ void TestPrinting::printsToNamedQueue()
     const QByteArray queue = qgetenv("MAP_UTILITY_TEST_QUEUE");
     if (queue.isEmpty())
         QSKIP("MAP_UTILITY_TEST_QUEUE names no printer queue");
-    PrintSetup::SetAnswerForTests([&queue](QPrintDialog &dialog) {
+    ui::PrintSetup::SetAnswerForTests([&queue](QPrintDialog &dialog) {
         dialog.printer()->setOutputFormat(QPrinter::NativeFormat);
         dialog.printer()->setPrinterName(QString::fromLocal8Bit(queue));
         return int(QDialog::Accepted);

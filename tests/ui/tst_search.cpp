@@ -1,22 +1,15 @@
-// Searching and printing from the main window: the search dialog, the
-// "Maps not found" notice, the progress bar and the print command.
+// Searching from the main window: the search dialog, the "Maps not found"
+// notice and the progress bar.
 
 #include "app_fixture.h"
 
-#include "PrintSetup.h"
 #include "Unit10.h"
-#include "Unit7.h"
 
 #include "catalogue/program_state.h"
 
 #include <QLineEdit>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
-#include <QTimer>
 
 using namespace uitest;
 
@@ -50,7 +43,6 @@ private slots:
     void narrowingTwiceThenScanRestoresTheList();
     void cancelChangesNothing();
     void searchButtonDoesNothingWhileSearchIsDisabled();
-    void printWritesTheListAndChangesNothing();
 
 private:
     void start(AppRun &run);
@@ -66,7 +58,6 @@ void TestSearch::initTestCase()
 void TestSearch::cleanup()
 {
     closeAllModals();
-    PrintSetup::SetAnswerForTests({});
 }
 
 void TestSearch::start(AppRun &run)
@@ -211,57 +202,18 @@ void TestSearch::searchButtonDoesNothingWhileSearchIsDisabled()
 {
     AppRun run;
     run.createWindows();
+    // The click runs its handler to the end before returning: a dialog it
+    // opened would have been answered by then.
     bool dialogShown = false;
     whenModal(QStringLiteral("frmFind"), [&dialogShown](QWidget *dialog) {
         dialogShown = true;
         click(dialog, "BitBtn2");
-    }, 300);
-    run.child<QAbstractButton>("SpeedButton9")->click();
-    QTest::qWait(400);
+    });
+    auto *button = run.child<QAbstractButton>("SpeedButton9");
+    button->setEnabled(true); // a button out of step with its menu item
+    button->click();
     QVERIFY(!dialogShown);
-}
-
-void TestSearch::printWritesTheListAndChangesNothing()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed");
-    AppRun run;
-    start(run);
-    run.list()->setCurrentRow(3);
-    const QString detailsBefore = run.details()->toPlainText();
-    const QString pdf = run.startDirectory + QStringLiteral("/list.pdf");
-    PrintSetup::SetAnswerForTests([pdf](QPrintDialog &dialog) {
-        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
-        dialog.printer()->setOutputFileName(pdf);
-        return int(QDialog::Accepted);
-    });
-    // OK is pressed once offered; polled, never waited for inside a callback,
-    // since the dialog's own work may run the timer from within itself.
-    QTimer presser;
-    presser.setInterval(20);
-    connect(&presser, &QTimer::timeout, this, [] {
-        auto *ok = frmPrint->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
-        if (QApplication::activeModalWidget() == frmPrint && ok->isVisible())
-            ok->click();
-    });
-    presser.start();
-    run.form->Print1Click();
-    presser.stop();
-
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    QVERIFY(pdftotext.waitForFinished(30000));
-    const QStringList printed =
-        QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QStringList trimmed;
-    for (const QString &line : printed) {
-        if (!line.trimmed().remove(QLatin1Char('\f')).isEmpty())
-            trimmed << line.trimmed().remove(QLatin1Char('\f'));
-    }
-    QCOMPARE(trimmed, run.entries());
-    QCOMPARE(run.list()->currentRow(), 3);
-    QCOMPARE(run.details()->toPlainText(), detailsBefore);
-    QVERIFY(run.messages.empty());
+    closeAllModals();
 }
 
 QTEST_MAIN(TestSearch)

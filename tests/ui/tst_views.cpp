@@ -4,10 +4,13 @@
 #include "ByteText.h"
 #include "DetailsPane.h"
 #include "ErrorReport.h"
+#include "JpegPicture.h"
 #include "MapListView.h"
 #include "Windows1252.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -43,6 +46,9 @@ private slots:
     void reportAddsPeriodByLastCharacter_data();
     void reportAddsPeriodByLastCharacter();
     void guardReportsEveryKindOfError();
+    void stopBoxHasRoomForItsCaption();
+    void damagedJpegGivesNoPicture_data();
+    void damagedJpegGivesNoPicture();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -181,19 +187,55 @@ void TestViews::reportAddsPeriodByLastCharacter()
 
 void TestViews::guardReportsEveryKindOfError()
 {
-    bool after = false;
-    ui::Guarded([&] {
-        throw runtime::EInOutError("File access denied", 5);
-        after = true;
-    });
+    // Reaching the end of this test shows that nothing escaped a guard.
+    ui::Guarded([] { throw runtime::EInOutError("File access denied", 5); });
     ui::Guarded([] { throw std::runtime_error("RichEdit line insertion error"); });
     ui::Guarded([] { throw 42; });
     ui::Guarded([] {});
-    QVERIFY(!after);
     QCOMPARE(messages_.size(), std::size_t(3));
     QCOMPARE(messages_[0].text, QStringLiteral("File access denied."));
     QCOMPARE(messages_[1].text, QStringLiteral("RichEdit line insertion error."));
     QCOMPARE(messages_[2].caption, QStringLiteral("Map utility"));
+}
+
+void TestViews::stopBoxHasRoomForItsCaption()
+{
+    const auto box = ui::MakeMessageBox(nullptr, {QMessageBox::Critical, QStringLiteral("Map utility"),
+                                                  QStringLiteral("File not found.")});
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QVERIFY2(box->width() >= ui::StopBoxMinimumWidth, qPrintable(QString::number(box->width())));
+}
+
+void TestViews::damagedJpegGivesNoPicture_data()
+{
+    Q_INIT_RESOURCE(resources);
+    QFile about(QStringLiteral(":/about.jpg"));
+    QVERIFY(about.open(QIODevice::ReadOnly));
+    const QByteArray good = about.readAll();
+    // The frame header: marker, length, precision, then height and width.
+    qsizetype frame = good.indexOf(QByteArray("\xff\xc0", 2));
+    if (frame < 0)
+        frame = good.indexOf(QByteArray("\xff\xc2", 2));
+    QVERIFY(frame > 0);
+    QByteArray huge = good;
+    huge.replace(frame + 5, 4, QByteArray("\xff\xff\xff\xff", 4));
+
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("header cut short") << good.left(frame + 4);
+    QTest::newRow("size beyond memory") << huge;
+    QTest::newRow("not a JPEG") << QByteArray("GIF89a");
+}
+
+void TestViews::damagedJpegGivesNoPicture()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.jpg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    QVERIFY(ui::LoadJpeg(path).isNull());
 }
 
 QTEST_MAIN(TestViews)

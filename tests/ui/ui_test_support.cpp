@@ -13,6 +13,7 @@ namespace uitest {
 void whenModal(const QString &name, std::function<void(QWidget *)> action, int timeoutMs)
 {
     auto timer = new QTimer(qApp); // owned by the application, deleted when done
+    timer->setObjectName(QStringLiteral("uitest-whenModal"));
     auto elapsed = std::make_shared<int>(0);
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, elapsed, name, action, timeoutMs] {
@@ -35,6 +36,11 @@ void whenModal(const QString &name, std::function<void(QWidget *)> action, int t
 
 void closeAllModals()
 {
+    // A wait that never saw its dialog must not answer a later test's.
+    for (QTimer *timer : qApp->findChildren<QTimer *>(QStringLiteral("uitest-whenModal"), Qt::FindDirectChildrenOnly)) {
+        timer->stop();
+        timer->deleteLater();
+    }
     for (int i = 0; i < 20; ++i) {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal)

@@ -11,7 +11,8 @@ namespace uitest {
 // `action` on it. Polling, not a single shot: the dialog may not be up yet.
 void whenModal(const QString &name, std::function<void(QWidget *)> action, int timeoutMs = 5000);
 
-// Closes every modal widget left open, so a failing test cannot hang the next.
+// Closes every modal widget left open and drops waits still pending, so a
+// failing test cannot hang or answer the next.
 void closeAllModals();
 
 // A fresh empty directory under the system temp dir, removed at exit.

@@ -1,0 +1,90 @@
+#include "index_format.h"
+
+#include "text_encoding.h"
+
+namespace catalogue {
+
+std::string EntryText(std::string_view entry)
+{
+    return IsValidUtf8(entry) ? std::string(entry) : Windows1252ToUtf8(entry);
+}
+
+std::optional<std::string> ValueText(const std::optional<std::string> &value)
+{
+    if (!value)
+        return std::nullopt;
+    return Windows1252ToUtf8(*value);
+}
+
+IndexFields RecordFields(const IndexRecord &record)
+{
+    IndexFields fields;
+    fields[0] = EntryText(record.entry);
+    for (std::size_t k = 0; k < record.values.size(); ++k)
+        fields[k + 1] = ValueText(record.values[k]).value_or("");
+    return fields;
+}
+
+std::string TsvField(std::string_view field)
+{
+    std::string out;
+    out.reserve(field.size());
+    for (const char c : field) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string TsvRow(const IndexFields &fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i > 0 ? "\t" : "") + TsvField(fields[i]);
+    return row;
+}
+
+std::string CsvRow(const IndexFields &fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += ',';
+        const std::string &field = fields[i];
+        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+            row += field;
+            continue;
+        }
+        row += '"';
+        for (const char c : field) {
+            if (c == '"')
+                row += '"';
+            row += c;
+        }
+        row += '"';
+    }
+    return row;
+}
+
+std::string Base64(std::string_view bytes)
+{
+    static constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = 0;
+        for (std::size_t j = 0; j < 3; ++j)
+            group = (group << 8) | (j < n ? static_cast<unsigned char>(bytes[i + j]) : 0u);
+        for (std::size_t j = 0; j < 4; ++j)
+            out += j <= n ? Digits[(group >> (18 - 6 * j)) & 0x3F] : '=';
+    }
+    return out;
+}
+
+} // namespace catalogue

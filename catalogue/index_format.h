@@ -1,0 +1,39 @@
+#pragma once
+
+#include "map_index.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The index as text: every field UTF-8, one row per map.
+namespace catalogue {
+
+using IndexFields = std::array<std::string, 5>;
+
+inline constexpr std::array<std::string_view, 5> IndexHeader = {"entry", "map name", "map type", "product",
+                                                                 "page number"};
+
+// An entry as text: as it is when valid UTF-8, else decoded from Windows-1252.
+std::string EntryText(std::string_view entry);
+
+// The value as text, decoded from Windows-1252; nothing stays nothing.
+std::optional<std::string> ValueText(const std::optional<std::string> &value);
+
+// The entry and the four values as text; an absent value is empty.
+IndexFields RecordFields(const IndexRecord &record);
+
+// A field with tab, LF, CR and backslash written \t \n \r \\.
+std::string TsvField(std::string_view field);
+
+// Fields joined by tabs, each as TsvField writes it.
+std::string TsvRow(const IndexFields &fields);
+
+// Fields joined by commas, quoted (quotes doubled) where they need it.
+std::string CsvRow(const IndexFields &fields);
+
+// Standard base64 with padding.
+std::string Base64(std::string_view bytes);
+
+} // namespace catalogue

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <exception>
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace catalogue {
+
+// One map's row of the index: its entry and the values of the four detail
+// keys, in key order. A value is Windows-1252 bytes, as read; it is empty
+// (nothing) when the details would show no line for that key.
+struct IndexRecord {
+    std::string entry;
+    std::array<std::optional<std::string>, 4> values;
+};
+
+// The value of a shown detail line: the line less the key and then less
+// any leading ":" and blanks; nothing when the line is not the key's.
+std::optional<std::string> DetailValue(std::string_view shownLine, std::string_view key);
+
+// Reads the record of entry's map in mapsDir (relative to the folder
+// relativeTo), with the lines the details would show. Raises EInOutError
+// when the map cannot be read.
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo = AT_FDCWD);
+
+// One map's outcome: its record, or the error that stopped its reading.
+struct IndexResult {
+    std::optional<IndexRecord> record;
+    std::exception_ptr error;
+};
+
+// Reads the records of entries with up to jobs threads at once and hands
+// each outcome to done, in list order, on the calling thread. Should done
+// raise, the reading stops and the error comes out of here.
+void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
+                      const std::function<void(std::size_t index, IndexResult &result)> &done);
+// The same with mapsDir taken relative to the folder relativeTo.
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
+                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done);
+
+} // namespace catalogue

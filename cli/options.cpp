@@ -1,0 +1,121 @@
+#include "options.h"
+
+#include <array>
+#include <charconv>
+#include <getopt.h>
+
+namespace cli {
+namespace {
+
+enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption };
+
+constexpr const char *ShortOptions = "+:d:0j:h";
+constexpr std::array<option, 9> LongOptions = {{
+    {"dir", required_argument, nullptr, 'd'},
+    {"null", no_argument, nullptr, '0'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, VersionOption},
+    {"content", no_argument, nullptr, ContentOption},
+    {"format", required_argument, nullptr, FormatOption},
+    {"output", required_argument, nullptr, OutputOption},
+    {nullptr, 0, nullptr, 0},
+}};
+
+unsigned parseJobs(const std::string &text)
+{
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc{} || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
+        throw UsageError("--jobs needs a number from 1 to 1024, not '" + text + "'");
+    return jobs;
+}
+
+IndexFormat parseFormat(const std::string &text)
+{
+    if (text == "tsv")
+        return IndexFormat::Tsv;
+    if (text == "csv")
+        return IndexFormat::Csv;
+    if (text == "json")
+        return IndexFormat::Json;
+    throw UsageError("--format is tsv, csv or json, not '" + text + "'");
+}
+
+// Reads options from arguments[first] on; returns the index of the first
+// argument that is not one (past a "--").
+std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t first, Options &options,
+                        std::vector<std::string> &given)
+{
+    // getopt wants writable C strings and a program name before them.
+    std::vector<std::string> copies{"map-catalogue"};
+    copies.insert(copies.end(), arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end());
+    std::vector<char *> argv;
+    for (auto &argument : copies)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    opterr = 0;
+    optind = 0; // start afresh: getopt keeps its place between calls
+    const int argc = static_cast<int>(argv.size() - 1);
+    for (int c; (c = getopt_long(argc, argv.data(), ShortOptions, LongOptions.data(), nullptr)) != -1;) {
+        switch (c) {
+        case 'd': options.dir = optarg; break;
+        case '0': options.null = true; given.push_back("--null"); break;
+        case 'j': options.jobs = parseJobs(optarg); break;
+        case 'h': options.help = true; break;
+        case VersionOption: options.version = true; break;
+        case ContentOption: options.content = true; given.push_back("--content"); break;
+        case FormatOption: options.format = parseFormat(optarg); given.push_back("--format"); break;
+        case OutputOption: options.output = optarg; given.push_back("--output"); break;
+        case ':': throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
+        default:
+            throw UsageError("unknown option '"
+                             + (optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1]) + "'");
+        }
+    }
+    return first + static_cast<std::size_t>(optind - 1);
+}
+
+// Which command each command-specific option belongs to.
+bool optionFits(const std::string &option, const std::string &command)
+{
+    if (option == "--content")
+        return command == "search";
+    if (option == "--null")
+        return command == "scan" || command == "search";
+    return command == "index"; // --format, --output
+}
+
+} // namespace
+
+Options ParseOptions(const std::vector<std::string> &arguments)
+{
+    Options options;
+    std::vector<std::string> given;
+    std::size_t next = readOptions(arguments, 0, options, given);
+    if (options.help || options.version)
+        return options;
+    if (next >= arguments.size())
+        throw UsageError("no command given");
+    options.command = arguments[next];
+    const bool known = options.command == "scan" || options.command == "details" || options.command == "search"
+        || options.command == "export" || options.command == "view" || options.command == "index";
+    if (!known)
+        throw UsageError("unknown command '" + options.command + "'");
+
+    next = readOptions(arguments, next + 1, options, given);
+    if (options.help || options.version)
+        return options;
+    options.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
+    for (const auto &option : given) {
+        if (!optionFits(option, options.command))
+            throw UsageError(option + " does not apply to " + options.command);
+    }
+    const std::size_t wanted = options.command == "scan" || options.command == "index" ? 0 : 1;
+    if (options.operands.size() != wanted)
+        throw UsageError(options.command + (wanted == 0 ? " takes no operand" : " takes exactly one operand"));
+    return options;
+}
+
+} // namespace cli

@@ -1,0 +1,110 @@
+#include "collection_loader.h"
+
+#include "changes.h"
+#include "index_cache.h"
+
+#include <QPromise>
+#include <QThread>
+#include <QtConcurrent>
+
+#include <mutex>
+
+namespace mapindex {
+namespace {
+
+LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
+                std::optional<std::vector<IndexRow>> previous, const RecordReader &reader)
+{
+    LoadResult result;
+    const QString cachePath = CacheFilePath(mapsDir);
+    if (!previous)
+        previous = LoadCache(cachePath, mapsDir);
+    result.compared = previous.has_value();
+
+    ReadRequest request;
+    request.mapsDir = mapsDir;
+    if (previous)
+        request.previous = &*previous;
+    request.reader = reader;
+    request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
+    request.stop = [&promise] { return promise.isCanceled(); };
+    std::once_flag range;
+    request.progress = [&promise, &range](std::size_t done, std::size_t total) {
+        std::call_once(range, [&] { promise.setProgressRange(0, static_cast<int>(total)); });
+        promise.setProgressValue(static_cast<int>(done)); // Qt passes on a few per second
+    };
+    try {
+        ReadOutcome outcome = ReadCollection(request);
+        if (outcome.cancelled)
+            return result;
+        result.rows = std::move(outcome.rows);
+        result.mapsRead = outcome.mapsRead;
+    } catch (const std::exception &error) {
+        result.error = mapsDir + ": " + error.what();
+        return result;
+    }
+    if (previous)
+        result.changes = MarkChanges(result.rows, *previous);
+    // A cache that already holds exactly these rows is left alone.
+    const bool unchanged = previous && result.mapsRead == 0 && result.changes.empty()
+                        && previous->size() == result.rows.size();
+    previous.reset(); // done with: a lower peak of memory
+    if (!unchanged)
+        SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed
+    result.texts.reserve(result.rows.size());
+    for (const IndexRow &row : result.rows)
+        result.texts.push_back(MakeRowText(row));
+    return result;
+}
+
+} // namespace
+
+CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
+{
+    connect(&watcher_, &QFutureWatcher<LoadResult>::progressValueChanged, this,
+            [this](int value) { emit progress(value, watcher_.progressMaximum()); });
+    connect(&watcher_, &QFutureWatcher<LoadResult>::finished, this, &CollectionLoader::onFinished);
+}
+
+CollectionLoader::~CollectionLoader()
+{
+    // A taken result leaves the future invalid, and waiting on it would never end.
+    if (watcher_.isRunning()) {
+        watcher_.cancel();
+        watcher_.waitForFinished();
+    }
+}
+
+void CollectionLoader::start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous)
+{
+    if (watcher_.isRunning())
+        return;
+    watcher_.setFuture(QtConcurrent::run(
+        [mapsDir, reader = reader_](QPromise<LoadResult> &promise, std::optional<std::vector<IndexRow>> before) {
+            LoadResult result = load(promise, mapsDir, std::move(before), reader);
+            if (!promise.isCanceled())
+                promise.addResult(std::move(result));
+        },
+        std::move(previous)));
+}
+
+void CollectionLoader::cancel()
+{
+    watcher_.cancel();
+}
+
+void CollectionLoader::onFinished()
+{
+    if (watcher_.isCanceled() || watcher_.future().resultCount() == 0) {
+        emit cancelled();
+        return;
+    }
+    emit finished();
+}
+
+LoadResult CollectionLoader::takeResult()
+{
+    return watcher_.future().takeResult();
+}
+
+} // namespace mapindex

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "collection_reader.h"
+#include "index_row.h"
+#include "row_text.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mapindex {
+
+// What one reading of the collection gives the window.
+struct LoadResult {
+    std::vector<IndexRow> rows;
+    std::vector<RowText> texts; // one per row
+    std::vector<ChangeNote> changes;
+    bool compared = false;     // there was a previous reading to compare with
+    std::size_t mapsRead = 0;  // maps whose details were read, not taken from the cache
+    std::optional<std::string> error; // the folder could not be listed
+};
+
+// Reads the collection on a worker thread; the window only hears signals.
+class CollectionLoader final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CollectionLoader(QObject *parent = nullptr);
+    ~CollectionLoader() override;
+
+    // previous: the rows the window shows; nothing at the start, when the
+    // cache stands for the previous reading.
+    void start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous);
+    void cancel();
+    LoadResult takeResult();
+    bool isRunning() const { return watcher_.isRunning(); }
+
+    // Tests count map reads through this.
+    void setRecordReader(RecordReader reader) { reader_ = std::move(reader); }
+
+signals:
+    void progress(int done, int total);
+    void finished(); // the result waits in takeResult()
+    void cancelled();
+
+private:
+    void onFinished();
+
+    QFutureWatcher<LoadResult> watcher_;
+    RecordReader reader_;
+};
+
+} // namespace mapindex

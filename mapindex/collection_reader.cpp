@@ -1,0 +1,119 @@
+#include "collection_reader.h"
+
+#include "catalogue/map_scan.h"
+#include "runtime/directory_match.h"
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <thread>
+#include <unordered_map>
+
+namespace mapindex {
+namespace {
+
+using PreviousRows = std::unordered_map<std::string_view, const IndexRow *>;
+
+bool reusable(const IndexRow *old, const IndexRow &row)
+{
+    return old && !old->error && old->entry == row.entry && old->size == row.size && old->writeTime == row.writeTime;
+}
+
+void fill(IndexRow &row, const ReadRequest &request)
+{
+    try {
+        catalogue::IndexRecord record = request.reader ? request.reader(request.mapsDir, row.entry)
+                                                       : catalogue::ReadIndexRecord(request.mapsDir, row.entry);
+        row.values = std::move(record.values);
+        row.error.reset();
+    } catch (const std::exception &error) {
+        row.values = {};
+        row.error = error.what();
+    }
+}
+
+bool isFolder(const std::string &path)
+{
+    return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).isDir();
+}
+
+} // namespace
+
+std::vector<IndexRow> ListMaps(const std::string &mapsDir)
+{
+    std::vector<IndexRow> rows;
+    runtime::MatchRecord record;
+    const std::string pattern = mapsDir + runtime::PathSeparator + catalogue::MapPattern;
+    std::int32_t code = runtime::FindFirstMatch(pattern, runtime::FileAttribute::Any, record);
+    for (; code == 0; code = runtime::FindNextMatch(record)) {
+        IndexRow row;
+        row.fileName = record.Name;
+        row.entry = catalogue::MapListEntry(record.Name);
+        row.size = record.Size;
+        row.writeTime = record.WriteTime;
+        rows.push_back(std::move(row));
+    }
+    runtime::EndMatchSearch(record);
+    // The end of the listing is no error, nor is "no match" in a folder that
+    // is there; the listing alone cannot tell an empty folder from a missing one.
+    const bool listed = code == runtime::NoMoreFiles || (code == runtime::IoCode::FileNotFound && isFolder(mapsDir));
+    if (!listed) {
+        runtime::RecordIoCode(code);
+        runtime::CheckIo();
+    }
+    return rows;
+}
+
+ReadOutcome ReadCollection(const ReadRequest &request)
+{
+    ReadOutcome outcome;
+    outcome.rows = ListMaps(request.mapsDir);
+
+    PreviousRows previous;
+    if (request.previous) {
+        previous.reserve(request.previous->size());
+        for (const IndexRow &row : *request.previous)
+            previous.emplace(row.fileName, &row);
+    }
+
+    std::vector<std::size_t> toRead;
+    for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
+        IndexRow &row = outcome.rows[i];
+        const auto found = previous.find(row.fileName);
+        const IndexRow *old = found == previous.end() ? nullptr : found->second;
+        if (reusable(old, row))
+            row.values = old->values;
+        else
+            toRead.push_back(i);
+    }
+
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> read{0};
+    std::atomic<std::size_t> done{outcome.rows.size() - toRead.size()};
+    const std::size_t total = outcome.rows.size();
+    auto work = [&] {
+        for (std::size_t k = next++; k < toRead.size(); k = next++) {
+            if (request.stop && request.stop())
+                return;
+            fill(outcome.rows[toRead[k]], request);
+            ++read;
+            const std::size_t finished = ++done;
+            if (request.progress)
+                request.progress(finished, total);
+        }
+    };
+    {
+        const unsigned jobs = std::clamp<unsigned>(request.jobs, 1, 64);
+        std::vector<std::jthread> helpers;
+        for (unsigned j = 1; j < jobs && j < toRead.size(); ++j)
+            helpers.emplace_back(work);
+        work();
+    }
+    outcome.mapsRead = read.load();
+    outcome.cancelled = request.stop && request.stop();
+    return outcome;
+}
+
+} // namespace mapindex

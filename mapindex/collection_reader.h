@@ -1,0 +1,41 @@
+#pragma once
+
+#include "index_row.h"
+
+#include "catalogue/map_index.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mapindex {
+
+// The maps of mapsDir as the scan lists them, in listing order, with sizes
+// and times but no details. Raises EInOutError when the folder cannot be listed.
+std::vector<IndexRow> ListMaps(const std::string &mapsDir);
+
+// Reads one map's details; the seam through which tests count the opens.
+using RecordReader = std::function<catalogue::IndexRecord(const std::string &mapsDir, const std::string &entry)>;
+
+struct ReadRequest {
+    std::string mapsDir;
+    const std::vector<IndexRow> *previous = nullptr; // the last reading (the cache), if any
+    RecordReader reader;            // catalogue::ReadIndexRecord when empty
+    unsigned jobs = 1;
+    std::function<bool()> stop;     // true once the reading should end
+    std::function<void(std::size_t done, std::size_t total)> progress; // any thread
+};
+
+struct ReadOutcome {
+    std::vector<IndexRow> rows; // listing order
+    std::size_t mapsRead = 0;   // details actually read, not taken from the cache
+    bool cancelled = false;
+};
+
+// Lists the folder and fills every row, taking a previous row as it is when
+// its file kept its size and time; an unreadable map keeps its row with the error.
+ReadOutcome ReadCollection(const ReadRequest &request);
+
+} // namespace mapindex

@@ -1,0 +1,167 @@
+#include "index_cache.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace mapindex {
+namespace {
+
+constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
+constexpr std::uint32_t Version = 2;
+constexpr qint64 DigestSize = 32;
+constexpr qint64 LargestCache = qint64(1) << 30;
+constexpr std::uint8_t HasError = 1 << 4;
+
+// Fixed-size numbers in host order, then length-prefixed byte strings: the
+// cache never leaves this machine, and the digest catches any damage.
+class Writer {
+public:
+    template <class T>
+    void number(T value)
+    {
+        bytes.append(reinterpret_cast<const char *>(&value), sizeof value);
+    }
+    void text(const std::string &value)
+    {
+        number(static_cast<std::uint32_t>(value.size()));
+        bytes += value;
+    }
+    std::string bytes;
+};
+
+class Reader {
+public:
+    explicit Reader(std::string_view data) : data_(data) {}
+    template <class T>
+    T number()
+    {
+        T value{};
+        if (!take(sizeof value))
+            return value;
+        std::memcpy(&value, data_.data() + pos_ - sizeof value, sizeof value);
+        return value;
+    }
+    std::string text()
+    {
+        const auto size = number<std::uint32_t>();
+        return take(size) ? std::string(data_.substr(pos_ - size, size)) : std::string();
+    }
+    bool ok() const { return ok_; }
+    bool atEnd() const { return pos_ == data_.size(); }
+
+private:
+    bool take(std::size_t size)
+    {
+        ok_ = ok_ && size <= data_.size() - pos_;
+        if (ok_)
+            pos_ += size;
+        return ok_;
+    }
+    std::string_view data_;
+    std::size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+QByteArrayView view(const std::string &text)
+{
+    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QByteArray digest(QByteArrayView body)
+{
+    return QCryptographicHash::hash(body, QCryptographicHash::Sha256);
+}
+
+void writeRow(Writer &out, const IndexRow &row)
+{
+    std::uint8_t flags = row.error ? HasError : 0;
+    for (std::size_t k = 0; k < row.values.size(); ++k)
+        flags |= row.values[k] ? std::uint8_t(1u << k) : 0;
+    out.text(row.fileName);
+    out.text(row.entry);
+    out.number<std::uint64_t>(row.size);
+    out.number<std::int64_t>(row.writeTime);
+    out.number(flags);
+    for (const auto &value : row.values)
+        if (value)
+            out.text(*value);
+    if (row.error)
+        out.text(*row.error);
+}
+
+IndexRow readRow(Reader &in)
+{
+    IndexRow row;
+    row.fileName = in.text();
+    row.entry = in.text();
+    row.size = in.number<std::uint64_t>();
+    row.writeTime = in.number<std::int64_t>();
+    const auto flags = in.number<std::uint8_t>();
+    for (std::size_t k = 0; k < row.values.size(); ++k)
+        if (flags & (1u << k))
+            row.values[k] = in.text();
+    if (flags & HasError)
+        row.error = in.text();
+    return row;
+}
+
+} // namespace
+
+QString CacheFilePath(const std::string &mapsDir)
+{
+    const QByteArray name = QCryptographicHash::hash(view(mapsDir), QCryptographicHash::Sha1).toHex();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/map-utility/")
+         + QString::fromLatin1(name) + QStringLiteral(".cache");
+}
+
+std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > LargestCache || file.size() < DigestSize)
+        return std::nullopt;
+    const QByteArray all = file.readAll();
+    const QByteArrayView body = QByteArrayView(all).first(all.size() - DigestSize);
+    if (digest(body) != QByteArrayView(all).last(DigestSize))
+        return std::nullopt;
+
+    Reader in(std::string_view(body.data(), static_cast<std::size_t>(body.size())));
+    const auto magic = in.number<std::uint32_t>();
+    const auto version = in.number<std::uint32_t>();
+    const std::string dir = in.text();
+    const auto count = in.number<std::uint32_t>();
+    if (!in.ok() || magic != Magic || version != Version || dir != mapsDir)
+        return std::nullopt;
+    std::vector<IndexRow> rows;
+    rows.reserve(std::min<std::size_t>(count, static_cast<std::size_t>(body.size()) / 8));
+    for (std::uint32_t i = 0; i < count && in.ok(); ++i)
+        rows.push_back(readRow(in));
+    if (!in.ok() || !in.atEnd())
+        return std::nullopt;
+    return rows;
+}
+
+bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows)
+{
+    Writer out;
+    out.number(Magic);
+    out.number(Version);
+    out.text(mapsDir);
+    out.number(static_cast<std::uint32_t>(rows.size()));
+    for (const IndexRow &row : rows)
+        writeRow(out, row);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    const QByteArrayView body = view(out.bytes);
+    return file.open(QIODevice::WriteOnly) && file.write(body.data(), body.size()) == body.size()
+        && file.write(digest(body)) == DigestSize && file.commit();
+}
+
+} // namespace mapindex

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "index_row.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mapindex {
+
+// The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache.
+QString CacheFilePath(const std::string &mapsDir);
+
+// The rows saved for mapsDir; nothing when the file is missing, corrupt or
+// belongs to another folder or version.
+std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir);
+
+// Replaces the cache atomically; false when it could not be written.
+bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows);
+
+} // namespace mapindex

@@ -1,0 +1,156 @@
+#include "index_model.h"
+
+#include "row_filter.h"
+
+#include "runtime/io_error.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QStyle>
+
+#include <algorithm>
+#include <numeric>
+
+namespace mapindex {
+namespace {
+
+const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Product", "Page Number"};
+
+QString changeText(Change change)
+{
+    switch (change) {
+    case Change::New: return QStringLiteral("New since the last reading");
+    case Change::Changed: return QStringLiteral("Changed since the last reading");
+    default: return {};
+    }
+}
+
+} // namespace
+
+IndexModel::IndexModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void IndexModel::setRows(std::vector<IndexRow> rows)
+{
+    std::vector<RowText> texts;
+    texts.reserve(rows.size());
+    for (const IndexRow &row : rows)
+        texts.push_back(MakeRowText(row));
+    setRows(std::move(rows), std::move(texts));
+}
+
+void IndexModel::setRows(std::vector<IndexRow> rows, std::vector<RowText> texts)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    texts_ = std::move(texts);
+    orderRows();
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
+void IndexModel::setFilterText(const QString &typed)
+{
+    QStringList words = FilterWords(typed);
+    if (words == words_)
+        return;
+    beginResetModel();
+    words_ = std::move(words);
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
+void IndexModel::sort(int column, Qt::SortOrder order)
+{
+    if (column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> rowsBefore;
+    for (const QModelIndex &index : before)
+        rowsBefore.push_back(shown_[static_cast<std::size_t>(index.row())]);
+    sortColumn_ = std::max(column, -1);
+    sortOrder_ = order;
+    orderRows();
+    applyFilter();
+    // Keep the selection and the current row on the same maps.
+    std::vector<int> position(rows_.size());
+    for (std::size_t i = 0; i < shown_.size(); ++i)
+        position[shown_[i]] = static_cast<int>(i);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.push_back(index(position[rowsBefore[static_cast<std::size_t>(i)]], before[i].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void IndexModel::orderRows()
+{
+    sorted_.resize(rows_.size());
+    std::iota(sorted_.begin(), sorted_.end(), std::size_t{0});
+    if (sortColumn_ < 0)
+        return;
+    const auto column = static_cast<Column>(sortColumn_);
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    std::stable_sort(sorted_.begin(), sorted_.end(), [&](std::size_t a, std::size_t b) {
+        const int order = CompareRows(rows_[a], rows_[b], column);
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+void IndexModel::applyFilter()
+{
+    shown_.clear();
+    for (const std::size_t i : sorted_) {
+        if (RowMatches(texts_[i].folded, words_))
+            shown_.push_back(i);
+    }
+}
+
+int IndexModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+}
+
+int IndexModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant IndexModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const std::size_t i = shown_[static_cast<std::size_t>(index.row())];
+    const IndexRow &row = rows_[i];
+    switch (role) {
+    case Qt::DisplayRole:
+        return texts_[i].columns[static_cast<std::size_t>(index.column())];
+    case Qt::ToolTipRole:
+        if (row.error)
+            return QString::fromStdString(runtime::ReportText(*row.error));
+        return row.change == Change::None ? QVariant() : QVariant(changeText(row.change));
+    case Qt::DecorationRole:
+        if (row.error && index.column() == MapColumn)
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
+    case Qt::BackgroundRole:
+        if (row.change == Change::New)
+            return QColor(0xd8, 0xf5, 0xd0);
+        if (row.change == Change::Changed)
+            return QColor(0xfc, 0xf0, 0xc0);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant IndexModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromLatin1(Headers[section]);
+}
+
+} // namespace mapindex

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace mapindex {
+
+enum class Change : std::uint8_t { None, New, Changed, Removed };
+
+// One listed map: what the listing said about its file and what its details say.
+struct IndexRow {
+    std::string fileName; // as listed; the cache's key, unique in the folder
+    std::string entry;
+    std::uint64_t size = 0;
+    std::int64_t writeTime = 0;
+    std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
+    std::optional<std::string> error;                 // why the map could not be read
+    Change change = Change::None;                     // since the previous reading
+};
+
+// A difference from the previous reading, for the Changes view.
+struct ChangeNote {
+    Change kind = Change::None;
+    std::string entry;
+    std::string fileName;
+};
+
+} // namespace mapindex

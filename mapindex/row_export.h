@@ -1,0 +1,25 @@
+#pragma once
+
+#include "index_row.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace mapindex {
+
+enum class ExportFormat { Csv, Tsv };
+
+// TSV for a name ending in ".tsv" or ".tab", CSV otherwise.
+ExportFormat FormatForFileName(const QString &fileName);
+
+// Writes the rows to path as the index command writes its --output file,
+// header first. Unreadable maps have no values to write and are left out, as
+// the index command leaves them out. Raises EInOutError on failure.
+void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format);
+
+// The rows as TSV lines without the header, for the clipboard.
+std::string TsvLines(const std::vector<const IndexRow *> &rows);
+
+} // namespace mapindex

@@ -1,0 +1,128 @@
+#include "catalogue/map_details.h"
+#include "catalogue/map_index.h"
+#include "catalogue/text_encoding.h"
+#include "fake_views.h"
+#include "runtime/io_error.h"
+#include "test_support.h"
+
+#include <random>
+
+using namespace catalogue;
+using namespace std::string_literals;
+using testing_support::writeFile;
+
+TEST(TextEncoding, Windows1252DecodesEveryByte)
+{
+    EXPECT_EQ(Windows1252ToUtf8("K\xF6ln \x80 \x9F"), "Köln € Ÿ");
+    // The undefined bytes become the C1 controls of the same value.
+    EXPECT_EQ(Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
+    EXPECT_EQ(Windows1252ToUtf8("a\0b"s), "a\0b"s);
+}
+
+TEST(TextEncoding, EncodingRoundTripsAllBytesAndRefusesTheRest)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
+    EXPECT_EQ(Utf8ToWindows1252("Köln"), "K\xF6ln");
+    for (const char *text : {"日本", "\u0080", "K\xF6ln", "\xC3"})
+        EXPECT_EQ(Utf8ToWindows1252(text), std::nullopt) << text;
+}
+
+TEST(TextEncoding, Utf8ValidityIsStrict)
+{
+    for (const char *valid : {"", "plain", "é€𝄞", "\x7F", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+    // Cut short, stray continuation, overlong, surrogate, beyond U+10FFFF, bad lead.
+    for (const char *invalid : {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                "\xFF", "a\xE2\x82"})
+        EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(std::string(invalid));
+}
+
+TEST(DetailValueTest, DropsKeyAndSeparator)
+{
+    EXPECT_EQ(DetailValue("Map Name: Harbour Town", "Map Name"), "Harbour Town");
+    EXPECT_EQ(DetailValue("Page Number:  : 12", "Page Number"), "12");
+    EXPECT_EQ(DetailValue("Page Number", "Page Number"), "");
+    EXPECT_EQ(DetailValue("Product:x:y", "Product"), "x:y");
+    EXPECT_EQ(DetailValue("Map Type: City", "Map Name"), std::nullopt);
+    EXPECT_EQ(DetailValue("", "Map Name"), std::nullopt);
+}
+
+namespace {
+
+class IndexRecordTest : public testing_support::TempDirTest {};
+
+// Keys near and across block edges, long lines, Windows-1252 bytes and controls.
+std::string randomMap(std::mt19937 &random)
+{
+    static const std::vector<std::string> pieces = {
+        "Map Name: K\xE9" "ep\r", "Map Type:\t City", "Product: \x80 Atlas\r", "Page Number: 9\r\n", "\r",
+        "Map Name: " + std::string(300, 'x') + "\r", std::string(1, '\0'), "Product"};
+    std::string bytes(random() % 7000, 'a');
+    for (char &c : bytes)
+        c = "ab \t\x01\xfe"[random() % 6];
+    for (int i = static_cast<int>(random() % 8); i > 0 && !bytes.empty(); --i) {
+        const std::string &piece = pieces[random() % pieces.size()];
+        std::size_t at = random() % 2 ? (random() % 3 + 1) * 2048 - random() % 16 : random() % bytes.size();
+        at = std::min(at, bytes.size());
+        bytes.replace(at, std::min(piece.size(), bytes.size() - at), piece);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(IndexRecordTest, ValuesEqualTheShownDetailsLessKeyAndSeparator)
+{
+    std::mt19937 random(1252);
+    for (int round = 0; round < 200; ++round) {
+        writeFile(path("m.fcw"), randomMap(random));
+        testing_support::RecordingDetails shown;
+        ShowMapDetails(dir(), "m", shown);
+        std::array<std::optional<std::string>, 4> expected;
+        for (const auto &line : shown.lines)
+            for (std::size_t k = 0; k < DetailKeys.size(); ++k)
+                if (line.text.starts_with(DetailKeys[k])) {
+                    std::string rest = line.text.substr(DetailKeys[k].size());
+                    expected[k] = rest.erase(0, rest.find_first_not_of(": "));
+                }
+        const IndexRecord record = ReadIndexRecord(dir(), "m");
+        ASSERT_EQ(record.entry, "m");
+        ASSERT_EQ(record.values, expected) << "round " << round;
+    }
+}
+
+TEST_F(IndexRecordTest, MissingKeysAreEmptyAndMissingMapsRaise)
+{
+    writeFile(path("a.fcw"), "Product: Atlas\rMap Name: " + std::string(300, 'n') + "\r");
+    const IndexRecord record = ReadIndexRecord(dir(), "a");
+    EXPECT_EQ(record.values, (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
+    EXPECT_THROW(ReadIndexRecord(dir(), "missing"), runtime::EInOutError);
+}
+
+TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFails)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < 40; ++i) {
+        entries.push_back("m" + std::to_string(i));
+        if (i != 7)
+            writeFile(path(entries.back() + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
+    }
+    std::vector<std::string> seen;
+    ReadIndexRecords(dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
+        ASSERT_EQ(i, seen.size());
+        ASSERT_EQ(result.record.has_value(), i != 7);
+        seen.push_back(result.record ? *result.record->values[3] : "error");
+    });
+    EXPECT_EQ(seen[6], "6");
+    EXPECT_EQ(seen[7], "error");
+    EXPECT_EQ(seen[39], "39");
+
+    const auto failing = [](std::size_t i, IndexResult &) {
+        if (i == 3)
+            throw std::runtime_error("output failed");
+    };
+    EXPECT_THROW(ReadIndexRecords(dir(), entries, 4, failing), std::runtime_error);
+}

@@ -1,0 +1,114 @@
+#include "cli/commands.h"
+#include "test_support.h"
+
+#include <filesystem>
+#include <sstream>
+
+using testing_support::mapBytes;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+// Keys in a later block, a line too long to show, no keys, controls,
+// Windows-1252 bytes, awkward names and an entry without a file of its own.
+class IndexTest : public testing_support::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        testing_support::makeDirectory(path("maps"));
+        writeFile(path("maps/Harbour.fcw"),
+                  "Map Name: Harbour Town\r\nMap Type: City\r\nProduct: Coastal, \"Pack\"\rPage Number:\t 12\r");
+        writeFile(path("maps/Late.fcw"), mapBytes(5000, 4100, "Map Name: Late\r"));
+        writeFile(path("maps/Long.fcw"), "Map Name: " + std::string(300, 'x') + "\rProduct: P\r");
+        writeFile(path("maps/None.fcw"), "nothing");
+        writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
+        writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
+        writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
+        writeFile(path("maps/gone.x.fcw"), "Map Name: never read\r"); // its entry "gone" opens gone.fcw
+    }
+
+    int run(std::vector<std::string> arguments, bool terminal = false)
+    {
+        out.str("");
+        err.str("");
+        std::filesystem::current_path(dir());
+        arguments.insert(arguments.begin(), {"--dir", "maps", "index"});
+        return cli::RunCommandLine(arguments, {out, err, terminal, false});
+    }
+
+    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File not found.\n"; }
+
+    std::ostringstream out, err;
+};
+
+} // namespace
+
+TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
+{
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(out.str(), "entry\tmap name\tmap type\tproduct\tpage number\n"
+                         "Bad\xc3\xbf\t\t\tX\t\n"
+                         "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
+                         "Late\tLate\t\t\t\n"
+                         "Long\t\t\tP\t\n"
+                         "None\t\t\t\t\n"
+                         "Odd\ta b\\\\c\tCafé €\t\t\n"
+                         "Tab\\tName\t\t\t\t7\n");
+    EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
+}
+
+TEST_F(IndexTest, CsvQuotesWhereNeeded)
+{
+    std::filesystem::remove(path("maps/gone.x.fcw"));
+    EXPECT_EQ(run({"--format", "csv"}), 0);
+    const std::string csv = out.str();
+    EXPECT_TRUE(csv.starts_with("entry,map name,map type,product,page number\r\nBad\xc3\xbf,,,X,\r\n"));
+    EXPECT_NE(csv.find("\r\nHarbour,Harbour Town,City,\"Coastal, \"\"Pack\"\"\",12\r\n"), std::string::npos);
+    EXPECT_TRUE(csv.ends_with("\r\nTab\tName,,,,7\r\n"));
+    EXPECT_EQ(err.str(), "Maps indexed: 7\n");
+}
+
+TEST_F(IndexTest, JsonGivesNullsAndTheBytesOfNamesThatAreNotUtf8)
+{
+    EXPECT_EQ(run({"--format=json"}), 2);
+    const std::string json = out.str();
+    EXPECT_TRUE(json.starts_with("[{\"entry\":\"Bad\xc3\xbf\",\"map_name\":null,\"map_type\":null,\"product\":\"X\","
+                                 "\"page_number\":null,\"entry_bytes\":\"QmFk/w==\"},"));
+    EXPECT_NE(json.find("{\"entry\":\"Tab\\tName\",\"map_name\":null,\"map_type\":null,\"product\":null,"
+                        "\"page_number\":\"7\"}]\n"),
+              std::string::npos);
+    EXPECT_EQ(json.find("gone"), std::string::npos);
+}
+
+TEST_F(IndexTest, OutputFileHoldsTheReadableRowsAndEmptyCollectionsSucceed)
+{
+    writeFile(path("old.tsv"), "old");
+    EXPECT_EQ(run({"--output", "old.tsv"}), 2);
+    EXPECT_EQ(out.str(), "");
+    const std::string written = readFile(path("old.tsv"));
+    EXPECT_TRUE(written.starts_with("entry\tmap name\tmap type\tproduct\tpage number\r\n"));
+    EXPECT_NE(written.find("\r\nTab\\tName\t\t\t\t7\r\n"), std::string::npos);
+    EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
+
+    EXPECT_EQ(run({"--output", "no/such/folder.tsv"}), 2);
+    EXPECT_TRUE(err.str().ends_with("no/such/folder.tsv: Invalid filename.\n"));
+
+    std::filesystem::remove_all(path("maps"));
+    testing_support::makeDirectory(path("maps"));
+    EXPECT_EQ(run({"--format", "json"}), 0);
+    EXPECT_EQ(out.str(), "[]\n");
+    EXPECT_EQ(err.str(), "Maps indexed: 0\n");
+}
+
+TEST_F(IndexTest, OnATerminalTsvFieldsAreEscapedAndJsonIsPretty)
+{
+    writeFile(path("maps/Esc\x1b[2J.fcw"), "Map Name: \x81\r");
+    EXPECT_EQ(run({}, true), 2);
+    EXPECT_NE(out.str().find("\nBad\xc3\xbf\t\t\tX\t\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\nEsc\\033[2J\t\\302\\201\t\t\t\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\nTab\\tName\t\t\t\t7\n"), std::string::npos);
+    EXPECT_EQ(run({"--format", "json"}, true), 2);
+    EXPECT_TRUE(out.str().starts_with("[\n  {\n    \"entry\": \"Bad\xc3\xbf\",\n"));
+}

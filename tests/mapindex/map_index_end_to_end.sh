@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# One run of map-index on a real X server (Xvfb): start on the demo
+# collection, filter, sort by a header click, open the top row in a
+# stand-in viewer. Usage: map_index_end_to_end.sh MAP_INDEX MAKE_DEMO_MAPS
+set -u
+map_index=$1
+make_demo=$2
+for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$make_demo" "$work/maps" >/dev/null || exit 1
+cat >"$work/viewer.sh" <<VIEWER
+#!/bin/sh
+printf '%s\n' "\$@" > "$work/opened.txt"
+VIEWER
+chmod +x "$work/viewer.sh"
+printf '%s\r\n%s\r\n' "$work/maps" "$work/viewer.sh" >"$work/lister.txt"
+
+# Runs inside the X server: drives the window with keys and one click.
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+set -u
+cd "$WORK"
+QT_QPA_PLATFORM=xcb XDG_CACHE_HOME="$WORK/cache" "$MAP_INDEX" &
+app=$!
+wid=$(timeout 30 xdotool search --sync --name '^Map Index')
+[ -n "$wid" ] || { echo "no window"; kill "$app"; exit 1; }
+wid=${wid%%$'\n'*}
+sleep 3 # the reading of 12 maps
+xdotool windowfocus --sync "$wid"
+xdotool key --window "$wid" ctrl+f
+xdotool type --window "$wid" --delay 40 harbour
+# Two clicks on the Page Number header: descending page numbers.
+xdotool mousemove --window "$wid" 750 75 click 1
+sleep 0.5
+xdotool mousemove --window "$wid" 750 75 click 1
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+xdotool key --window "$wid" ctrl+f Return Return
+for _ in $(seq 50); do
+    [ -s "$WORK/opened.txt" ] && break
+    sleep 0.2
+done
+kill "$app"
+wait "$app" 2>/dev/null
+exit 0
+DRIVE
+chmod +x "$work/drive.sh"
+WORK=$work MAP_INDEX=$map_index timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" "$work/drive.sh"
+
+expected="$work/maps/harbour2.fcw"
+opened=$(cat "$work/opened.txt" 2>/dev/null)
+if [ "$opened" != "$expected" ]; then
+    echo "FAIL: the viewer was asked to open [$opened], expected [$expected]"
+    exit 1
+fi
+echo "map-index opened $expected after filter and sort"

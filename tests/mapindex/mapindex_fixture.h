@@ -1,0 +1,78 @@
+#pragma once
+
+// Shared set-up of the Map Index tests: demo collections, a counting reader,
+// and a window opened on a folder and waited for.
+
+#include "app_fixture.h"
+#include "index_model.h"
+#include "index_window.h"
+
+#include "catalogue/map_index.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+
+namespace mitest {
+
+inline std::string bytes(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+using uitest::makeDemoMaps;
+using uitest::readFile;
+using uitest::writeFile;
+
+// One window on one maps folder, counting the maps it reads.
+struct Session {
+    explicit Session(const QString &maps, const QString &viewer = QString())
+    {
+        state.MapsDirectory = bytes(maps);
+        state.ViewerPath = bytes(viewer);
+        window.loader().setRecordReader([this](const std::string &dir, const std::string &entry) {
+            ++reads;
+            return catalogue::ReadIndexRecord(dir, entry);
+        });
+    }
+
+    // Opens the folder, or reloads it, and waits for the reading to end.
+    void read(bool reload = false)
+    {
+        QSignalSpy done(&window, &mapindex::IndexWindow::readingFinished);
+        reads = 0;
+        if (reload)
+            window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
+        else
+            window.open(state);
+        QVERIFY(done.wait(30000));
+    }
+
+    // The row showing entry, or -1.
+    int rowOf(const QString &entry) const
+    {
+        for (int row = 0; row < model().rowCount(); ++row)
+            if (model().index(row, 0).data().toString() == entry)
+                return row;
+        return -1;
+    }
+
+    QStringList column(int column) const
+    {
+        QStringList texts;
+        for (int row = 0; row < model().rowCount(); ++row)
+            texts << model().index(row, column).data().toString();
+        return texts;
+    }
+
+    mapindex::IndexModel &model() const { return window.model(); }
+
+    catalogue::ProgramState state;
+    mapindex::IndexWindow window;
+    std::atomic<int> reads{0};
+};
+
+} // namespace mitest

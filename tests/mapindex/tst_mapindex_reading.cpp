@@ -1,0 +1,213 @@
+#include "mapindex_fixture.h"
+
+#include "ErrorReport.h"
+#include "index_cache.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QPushButton>
+#include <QThread>
+
+#include <vector>
+
+using mitest::Session;
+
+class TestMapIndexReading final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void secondOpeningReadsNoMap();
+    void corruptCacheIsRebuilt_data();
+    void corruptCacheIsRebuilt();
+    void changesAfterAddTouchDelete();
+    void unreadableMapKeepsItsRow();
+    void missingFolderIsReported();
+    void cancelKeepsTheRowsShown();
+
+private:
+    std::vector<ui::ShownMessage> messages_;
+};
+
+void TestMapIndexReading::initTestCase()
+{
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
+}
+
+void TestMapIndexReading::init()
+{
+    messages_.clear();
+    ui::SetMessageRecorder([this](const ui::ShownMessage &message) { messages_.push_back(message); });
+}
+
+void TestMapIndexReading::cleanup()
+{
+    ui::SetMessageRecorder({});
+}
+
+void TestMapIndexReading::secondOpeningReadsNoMap()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session first(maps);
+    first.read();
+    QCOMPARE(first.reads.load(), 12);
+
+    Session second(maps);
+    second.read();
+    QCOMPARE(second.reads.load(), 0);
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(second.column(c), first.column(c));
+    QVERIFY(second.window.changes().empty());
+}
+
+void TestMapIndexReading::corruptCacheIsRebuilt_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a flipped byte") << QStringLiteral("flip");
+    QTest::newRow("cut short") << QStringLiteral("truncate");
+    QTest::newRow("empty") << QStringLiteral("empty");
+    QTest::newRow("another folder's cache") << QStringLiteral("foreign");
+}
+
+void TestMapIndexReading::corruptCacheIsRebuilt()
+{
+    QFETCH(QString, damage);
+    const QString maps = mitest::makeDemoMaps();
+    const QString cache = mapindex::CacheFilePath(mitest::bytes(maps));
+    Session(maps).read();
+    QByteArray content = mitest::readFile(cache);
+    QVERIFY(content.size() > 100);
+    if (damage == u"flip")
+        content[content.size() / 2] = char(content[content.size() / 2] ^ 0x20);
+    else if (damage == u"truncate")
+        content.chop(40);
+    else if (damage == u"empty")
+        content.clear();
+    else {
+        const QString other = mitest::makeDemoMaps();
+        Session(other).read();
+        content = mitest::readFile(mapindex::CacheFilePath(mitest::bytes(other)));
+    }
+    mitest::writeFile(cache, content);
+
+    Session rebuilt(maps);
+    rebuilt.read();
+    QCOMPARE(rebuilt.reads.load(), 12);
+    QCOMPARE(rebuilt.model().rowCount(), 12);
+    QCOMPARE(rebuilt.model().index(rebuilt.rowOf(QStringLiteral("Harbour")), 1).data().toString(),
+             QStringLiteral("Harbour District"));
+
+    Session again(maps);
+    again.read();
+    QCOMPARE(again.reads.load(), 0);
+}
+
+void TestMapIndexReading::changesAfterAddTouchDelete()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session session(maps);
+    session.read();
+    QVERIFY(session.window.changes().empty());
+
+    QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/New Port.fcw")));
+    QFile touched(maps + QStringLiteral("/Castle Keep.fcw"));
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
+    touched.close();
+    QVERIFY(QFile::remove(maps + QStringLiteral("/Kings Road.fcw")));
+
+    session.read(true);
+    QCOMPARE(session.reads.load(), 2);
+    std::vector<std::pair<mapindex::Change, std::string>> changes;
+    for (const mapindex::ChangeNote &note : session.window.changes())
+        changes.emplace_back(note.kind, note.entry);
+    const std::vector<std::pair<mapindex::Change, std::string>> expected = {
+        {mapindex::Change::Changed, "Castle Keep"},
+        {mapindex::Change::New, "New Port"},
+        {mapindex::Change::Removed, "Kings Road"},
+    };
+    QCOMPARE(changes, expected);
+
+    QCOMPARE(session.model().rowCount(), 12);
+    QCOMPARE(session.rowOf(QStringLiteral("Kings Road")), -1);
+    const auto background = [&](const char *entry) {
+        return session.model().index(session.rowOf(QString::fromLatin1(entry)), 2).data(Qt::BackgroundRole);
+    };
+    QVERIFY(background("New Port").isValid());
+    QVERIFY(background("Castle Keep").isValid());
+    QVERIFY(background("Castle Keep") != background("New Port"));
+    QVERIFY(!background("Harbour").isValid());
+
+    // The next reading compares with this one: nothing changed since.
+    session.read(true);
+    QVERIFY(session.window.changes().empty());
+    QVERIFY(!background("New Port").isValid());
+}
+
+void TestMapIndexReading::unreadableMapKeepsItsRow()
+{
+    const QString maps = mitest::makeDemoMaps();
+    QVERIFY(QDir(maps).mkdir(QStringLiteral("Broken.fcw")));
+    Session session(maps);
+    session.read();
+    QCOMPARE(session.model().rowCount(), 13);
+    const int broken = session.rowOf(QStringLiteral("Broken"));
+    QVERIFY(broken >= 0);
+    QVERIFY(!session.model().index(broken, 0).data(Qt::DecorationRole).isNull());
+    QVERIFY(!session.model().index(broken, 3).data(Qt::ToolTipRole).toString().isEmpty());
+    QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Harbour")), 3).data().toString(),
+             QStringLiteral("Thalmarch Atlas"));
+    QVERIFY(session.model().index(session.rowOf(QStringLiteral("Harbour")), 0).data(Qt::DecorationRole).isNull());
+    QVERIFY(messages_.empty());
+
+    // Its error is not cached: the next opening tries it again, and only it.
+    Session again(maps);
+    again.read();
+    QCOMPARE(again.reads.load(), 1);
+}
+
+void TestMapIndexReading::missingFolderIsReported()
+{
+    const QString maps = uitest::makeTempDir() + QStringLiteral("/gone");
+    Session session(maps);
+    session.read();
+    QCOMPARE(session.model().rowCount(), 0);
+    QCOMPARE(messages_.size(), std::size_t(1));
+    QCOMPARE(messages_[0].text, maps + QStringLiteral(": File not found."));
+}
+
+void TestMapIndexReading::cancelKeepsTheRowsShown()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session session(maps);
+    session.read();
+    QVERIFY(QFile::remove(maps + QStringLiteral("/Harbour.fcw")));
+    QFile touched(maps + QStringLiteral("/Castle Keep.fcw"));
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+
+    // A reader that waits until the reading is cancelled.
+    std::atomic<bool> cancelled{false};
+    session.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+        while (!cancelled)
+            QThread::msleep(5);
+        return catalogue::ReadIndexRecord(dir, entry);
+    });
+    session.window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
+    auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));
+    QVERIFY(!progress->isHidden());
+    QVERIFY(!session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
+    session.window.findChild<QPushButton *>(QStringLiteral("cancel"))->click();
+    cancelled = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!session.window.loader().isRunning(), 30000);
+    QTRY_VERIFY(progress->isHidden());
+    QCOMPARE(session.model().rowCount(), 12);
+    QVERIFY(session.rowOf(QStringLiteral("Harbour")) >= 0);
+    QVERIFY(session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
+}
+
+QTEST_MAIN(TestMapIndexReading)
+#include "tst_mapindex_reading.moc"

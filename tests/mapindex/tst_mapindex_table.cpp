@@ -1,0 +1,274 @@
+#include "mapindex_fixture.h"
+
+#include "ErrorReport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <cstdio>
+#include <fstream>
+
+using mitest::Session;
+using mapindex::IndexRow;
+
+namespace {
+
+using Values = std::array<std::optional<std::string>, 4>;
+
+IndexRow row(const std::string &entry, Values values)
+{
+    IndexRow r;
+    r.fileName = entry + ".fcw";
+    r.entry = entry;
+    r.values = std::move(values);
+    return r;
+}
+
+// A stand-in viewer that writes its arguments, one per line, to record.
+QString writeRecordingViewer(const QString &record)
+{
+    const QString viewer = uitest::makeTempDir() + QStringLiteral("/viewer.sh");
+    mitest::writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return viewer;
+}
+
+} // namespace
+
+class TestMapIndexTable final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void rowsShowTheMapsDetails();
+    void sortsByColumn_data();
+    void sortsByColumn();
+    void filterKeepsRowsHoldingEveryWord_data();
+    void filterKeepsRowsHoldingEveryWord();
+    void exportWritesShownRowsInShownOrder();
+    void copyPutsSelectedRowsOnClipboard();
+    void enterAndDoubleClickOpenTheMap();
+    void keyboardFocusesAndClearsFilter();
+    void renderWindow();
+};
+
+void TestMapIndexTable::initTestCase()
+{
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
+    ui::SetMessageRecorder([](const ui::ShownMessage &message) { qWarning() << "box:" << message.text; });
+}
+
+void TestMapIndexTable::cleanup()
+{
+    uitest::closeAllModals();
+}
+
+void TestMapIndexTable::rowsShowTheMapsDetails()
+{
+    // The demo maps and one written in Windows-1252, name and values alike.
+    const QString maps = mitest::makeDemoMaps();
+    {
+        const std::string content = "\1Map Name: Caf\xe9 \x80 5\r\nPage Number:\t 9\r\n";
+        std::ofstream(mitest::bytes(maps) + "/Caf\xe9.fcw", std::ios::binary) << content;
+    }
+    Session session(maps);
+    session.read();
+    QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("13 of 13 maps"));
+
+    QProcess index;
+    index.start(qEnvironmentVariable("MAP_CATALOGUE"), {QStringLiteral("--dir"), maps, QStringLiteral("index")});
+    QVERIFY(index.waitForFinished(30000));
+    QCOMPARE(index.exitCode(), 0);
+    QList<QByteArray> lines = index.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    lines.removeFirst(); // the header
+    QCOMPARE(lines.size(), session.model().rowCount());
+    for (int r = 0; r < lines.size(); ++r) {
+        const QList<QByteArray> fields = lines[r].split('\t');
+        for (int c = 0; c < 5; ++c)
+            QCOMPARE(session.model().index(r, c).data().toString(), QString::fromUtf8(fields[c]));
+    }
+    QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Caf\u00e9")), 1).data().toString(),
+             QStringLiteral("Caf\u00e9 \u20ac 5"));
+    std::remove((mitest::bytes(maps) + "/Caf\xe9.fcw").c_str()); // a name QDir cannot remove
+}
+
+void TestMapIndexTable::sortsByColumn_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("entries"); // shown entries, space-separated
+    // Pages: "10", "2", "", "beta", "Alpha", "007", none; names in mixed case.
+    QTest::newRow("pages as numbers, then text, then empty")
+        << 4 << int(Qt::AscendingOrder) << QStringLiteral("b f a e d c g");
+    QTest::newRow("pages descending") << 4 << int(Qt::DescendingOrder) << QStringLiteral("c g d e a f b");
+    QTest::newRow("names upper-cased, ties by bytes")
+        << 1 << int(Qt::AscendingOrder) << QStringLiteral("c e g a b d f");
+}
+
+void TestMapIndexTable::sortsByColumn()
+{
+    QFETCH(int, column);
+    QFETCH(int, order);
+    QFETCH(QString, entries);
+    mapindex::IndexModel model;
+    std::vector<IndexRow> rows = {
+        row("a", {"banana", {}, {}, "10"}), row("b", {"Cherry", {}, {}, "2"}),  row("c", {"", {}, {}, ""}),
+        row("d", {"cherry", {}, {}, "beta"}), row("e", {"Apple", {}, {}, "Alpha"}), row("f", {"date", {}, {}, "007"}),
+        row("g", {"apple", {}, {}, {}}),
+    };
+    model.setRows(rows);
+    model.sort(column, Qt::SortOrder(order));
+    QStringList shown;
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown << model.index(r, 0).data().toString();
+    QCOMPARE(shown.join(u' '), entries);
+}
+
+void TestMapIndexTable::filterKeepsRowsHoldingEveryWord_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("entries"); // shown entries, space-separated
+    QTest::newRow("nothing typed") << QString() << QStringLiteral("k1 k2 c cafe");
+    QTest::newRow("accent folded") << QStringLiteral("koln") << QStringLiteral("k1 k2");
+    QTest::newRow("typed accent and case") << QStringLiteral("KÖLN harbour") << QStringLiteral("k1");
+    QTest::newRow("words in different columns") << QStringLiteral("dungeon  koln") << QStringLiteral("k2");
+    QTest::newRow("every word must match") << QStringLiteral("castle koln") << QString();
+    QTest::newRow("decomposed input") << QStringLiteral("cafe\u0301 page") << QString();
+    QTest::newRow("page number column") << QStringLiteral("cafe 44") << QStringLiteral("cafe");
+}
+
+void TestMapIndexTable::filterKeepsRowsHoldingEveryWord()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, entries);
+    mapindex::IndexModel model;
+    model.setRows({row("k1", {"K\xf6ln Harbour", "City", {}, "1"}), row("k2", {"Koln Ruins", "Dungeon", {}, "2"}),
+                   row("c", {"Castle", "Dungeon", "Atlas", "3"}), row("cafe", {"Caf\xe9 Royal", "City", {}, "44"})});
+    model.setFilterText(typed);
+    QStringList shown;
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown << model.index(r, 0).data().toString();
+    QCOMPARE(shown.join(u' '), entries);
+}
+
+void TestMapIndexTable::exportWritesShownRowsInShownOrder()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session session(maps);
+    session.read();
+    const QString dir = uitest::makeTempDir();
+    const auto exportTo = [&](const QString &name) {
+        session.window.setExportPicker([&](QWidget *) { return std::optional<QString>(dir + u'/' + name); });
+        session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+        return mitest::readFile(dir + u'/' + name);
+    };
+
+    // Every row in listing order: what the index command writes to a file.
+    QProcess index;
+    index.start(qEnvironmentVariable("MAP_CATALOGUE"), {QStringLiteral("--dir"), maps, QStringLiteral("index"),
+                                                        QStringLiteral("--format"), QStringLiteral("tsv"),
+                                                        QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
+    QVERIFY(index.waitForFinished(30000));
+    QCOMPARE(exportTo(QStringLiteral("all.tsv")), mitest::readFile(dir + QStringLiteral("/index.tsv")));
+
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("city"));
+    session.window.findChild<QTableView *>(QStringLiteral("table"))->sortByColumn(4, Qt::DescendingOrder);
+    QCOMPARE(exportTo(QStringLiteral("shown.csv")),
+             QByteArray("entry,map name,map type,product,page number\r\n"
+                        "harbour2,Harbour Docks,City,Coastal Pack,5\r\n"
+                        "Old Harbour,Old Harbour,City,Thalmarch Atlas,4\r\n"
+                        "Harbour,Harbour District,City,Thalmarch Atlas,3\r\n"));
+    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1), QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5\r"));
+}
+
+void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
+{
+    Session session(mitest::makeDemoMaps());
+    session.read();
+    auto *table = session.window.findChild<QTableView *>(QStringLiteral("table"));
+    table->sortByColumn(0, Qt::AscendingOrder);
+    table->selectRow(session.rowOf(QStringLiteral("Kings Road")));
+    table->selectionModel()->select(session.model().index(session.rowOf(QStringLiteral("Elven Forest")), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    session.window.findChild<QAction *>(QStringLiteral("copy"))->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("Elven Forest\tElven Forest\tOverland\tThalmarch Atlas\t7\n"
+                            "Kings Road\tKings Road\tOverland\tThalmarch Atlas\t19\n"));
+}
+
+void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
+{
+    const QString maps = mitest::makeDemoMaps();
+    const QString record = uitest::makeTempDir() + QStringLiteral("/arguments.txt");
+    Session session(maps, writeRecordingViewer(record));
+    session.read();
+    session.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.window));
+    auto *table = session.window.findChild<QTableView *>(QStringLiteral("table"));
+
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("marsh"));
+    QCOMPARE(session.model().rowCount(), 1);
+    const QRect cell = table->visualRect(session.model().index(0, 1));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Misty Marsh.fcw\n")));
+
+    QFile::remove(record);
+    // Enter in the filter moves to the first row, and Enter there opens it.
+    auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    filter->setText(QStringLiteral("goblin"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QTest::keyClick(table, Qt::Key_Return);
+    QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Goblin Warrens.fcw\n")));
+}
+
+void TestMapIndexTable::keyboardFocusesAndClearsFilter()
+{
+    Session session(mitest::makeDemoMaps());
+    session.read();
+    session.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.window));
+    auto *table = session.window.findChild<QTableView *>(QStringLiteral("table"));
+    auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(filter->hasFocus());
+    QTest::keyClicks(filter, QStringLiteral("harbour"));
+    QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("3 of 12 maps"));
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(session.model().rowCount(), 12);
+}
+
+// A picture of the window for the README; only when tools/render_windows.sh asks.
+void TestMapIndexTable::renderWindow()
+{
+    const QString out = qEnvironmentVariable("RENDER_WINDOWS_DIR");
+    if (out.isEmpty())
+        QSKIP("RENDER_WINDOWS_DIR is not set");
+    const QString maps = mitest::makeDemoMaps();
+    Session first(maps);
+    first.read();
+    QVERIFY(QFile::remove(maps + QStringLiteral("/Kings Road.fcw")));
+    QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/Harbour Lights.fcw")));
+    QDir(maps).mkdir(QStringLiteral("Torn Scroll.fcw"));
+    Session session(maps);
+    session.read();
+    session.window.resize(820, 420);
+    session.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.window));
+    session.window.findChild<QTableView *>(QStringLiteral("table"))->sortByColumn(4, Qt::AscendingOrder);
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("o"));
+    QVERIFY(session.window.grab().save(out + QStringLiteral("/map-index.png")));
+}
+
+QTEST_MAIN(TestMapIndexTable)
+#include "tst_mapindex_table.moc"

@@ -1,0 +1,66 @@
+#include "ConfigDirectory.h"
+
+#include "runtime/io_error.h"
+#include "runtime/working_directory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace ui {
+
+namespace {
+
+bool saveInDocuments = false;
+
+std::string homeDirectory()
+{
+    const QByteArray home = qgetenv("HOME");
+    return home.isEmpty() ? QFile::encodeName(QDir::homePath()).toStdString() : home.toStdString();
+}
+
+} // namespace
+
+std::string ConfigDirectoryPath()
+{
+    std::string base = qgetenv("XDG_CONFIG_HOME").toStdString();
+    if (base.empty() || base.front() != '/')
+        base = homeDirectory() + "/.config";
+    return base + "/map-utility";
+}
+
+void EnterConfigDirectory(const std::string &path)
+{
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(path));
+    if (!QDir(folder).exists()) {
+        // Private, as the base directory rules ask for folders we create.
+        const QString parent = QFileInfo(folder).path();
+        if (!QDir(parent).exists() && QDir().mkpath(parent))
+            QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // A folder that could not be made fails here; say which folder it was.
+    try {
+        runtime::SetWorkingDirectory(path);
+        runtime::CheckIo();
+    } catch (const runtime::EInOutError &error) {
+        throw runtime::Exception("The configuration folder could not be used: " + path + ": " + error.what());
+    }
+}
+
+void SaveListsInDocuments()
+{
+    saveInDocuments = true;
+}
+
+std::string ListSaveDirectory(const std::string &startDirectory)
+{
+    if (!saveInDocuments)
+        return startDirectory;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists())
+        return QFile::encodeName(documents).toStdString();
+    return homeDirectory();
+}
+
+} // namespace ui
