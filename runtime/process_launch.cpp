@@ -1,9 +1,9 @@
 #include "process_launch.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <thread>
 #include <sys/stat.h>
@@ -89,6 +89,7 @@ Launched LaunchDetached(const std::string &requested, const std::vector<std::str
     argvStrings.push_back(program);
     argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
     std::vector<char *> argv;
+    argv.reserve(argvStrings.size() + 1);
     for (auto &argument : argvStrings)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation fonts-comic-neue
     dpkg-dev file lintian appstream desktop-file-utils groff-base bash-completion
     xvfb openbox x11-utils xdotool
+    clang libclang-rt-14-dev clang-format clang-tidy
 )
 for option in "$@"; do
     case $option in

@@ -1,0 +1,133 @@
+// The literal searcher and the content search against std::search over the
+// whole file: a text is found wherever it lies, across any block or read
+// edge, and an empty text matches nothing.
+#include "fuzz_support.h"
+
+#include "catalogue/content_search.h"
+#include "runtime/io_error.h"
+#include "runtime/literal_search.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t FileNotFoundCode = 2;
+
+const char *referenceFind(const char *begin, const char *end, std::string_view needle)
+{
+    if (needle.empty())
+        return nullptr;
+    const char *hit = std::search(begin, end, needle.begin(), needle.end());
+    return hit == end ? nullptr : hit;
+}
+
+// Every occurrence, in order, as each instruction set reports them one
+// after another; and the same bytes as a stream cut where the fuzzer says.
+void checkSearchers(std::string_view needle, const std::string &haystack, FuzzedDataProvider &input)
+{
+    using Level = runtime::LiteralSearcher::Level;
+    const char *begin = haystack.data();
+    const char *end = begin + haystack.size();
+    for (const Level level : {Level::Portable, Level::Sse2, Level::Avx2}) {
+        const runtime::LiteralSearcher searcher(needle, level);
+        for (const char *from = begin; from <= end;) {
+            const char *want = referenceFind(from, end, needle);
+            const char *got = searcher.find(from, end);
+            if (got != want)
+                fuzz::Mismatch("literal search offset", want ? std::to_string(want - begin) : "none",
+                               got ? std::to_string(got - begin) : "none");
+            if (!want)
+                break;
+            from = want + 1;
+        }
+    }
+    runtime::StreamSearcher stream(needle);
+    for (std::size_t at = 0; at < haystack.size();) {
+        const std::size_t rest = haystack.size() - at;
+        const std::size_t size =
+            input.remaining_bytes() > 0 ? input.ConsumeIntegralInRange<std::size_t>(0, rest) : rest;
+        stream.feed(begin + at, size);
+        at += size;
+    }
+    fuzz::Expect(stream.found() == (referenceFind(begin, end, needle) != nullptr), "stream search");
+}
+
+// Puts the interesting bytes just before an edge a reader might have: a
+// 2048-byte block, a 64 KiB read, or none at all.
+std::string placed(FuzzedDataProvider &input, const std::string &bytes)
+{
+    static constexpr std::size_t Edges[] = {0, 0, 2048, 4096, 65536};
+    const std::size_t edge = input.PickValueInArray(Edges);
+    const std::size_t before = input.ConsumeIntegralInRange<std::size_t>(0, std::min<std::size_t>(edge, 64));
+    const char fill = input.ConsumeIntegral<char>();
+    return std::string(edge - before, fill) + bytes;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const fuzz::ScratchFolder folder;
+    FuzzedDataProvider input(data, size);
+    const std::string needle = input.ConsumeRandomLengthString(4200);
+    const unsigned jobs = input.ConsumeIntegralInRange<unsigned>(1, 3);
+    const std::size_t cancelAt = input.ConsumeIntegralInRange<std::size_t>(0, 12);
+    const std::size_t count = input.ConsumeIntegralInRange<std::size_t>(0, 6);
+
+    std::vector<std::string> entries;
+    std::vector<std::size_t> expected;
+    std::optional<std::size_t> firstMissing;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string entry = "m" + std::to_string(i);
+        entries.push_back(entry);
+        if (input.ConsumeIntegralInRange<int>(0, 15) == 0) {
+            folder.remove(entry + ".fcw");
+            if (!firstMissing)
+                firstMissing = i;
+            continue;
+        }
+        const std::string contents = placed(input, input.ConsumeRandomLengthString(5000));
+        folder.write(entry + ".fcw", contents);
+        checkSearchers(needle, contents, input);
+        if (referenceFind(contents.data(), contents.data() + contents.size(), needle))
+            expected.push_back(i);
+    }
+
+    fuzz::ClearPendingIo();
+    std::vector<std::size_t> progress;
+    const auto result = catalogue::FindMapsContaining(
+        folder.fd(), entries, needle,
+        [&](std::size_t done) {
+            progress.push_back(done);
+            return done != cancelAt;
+        },
+        jobs);
+
+    const bool cancels = cancelAt >= 1 && cancelAt <= entries.size();
+    if (result.error) {
+        fuzz::Expect(firstMissing.has_value(), "an error only for a missing map");
+        fuzz::Expect(result.failedIndex == *firstMissing, "the first missing map is the one reported");
+        fuzz::Expect(result.error->code() == FileNotFoundCode, "a missing map is not found");
+        return 0;
+    }
+    // One thread meets the missing map before it is asked to stop.
+    fuzz::Expect(!firstMissing || (cancels && (jobs > 1 || *firstMissing >= cancelAt)), "a missing map is reported");
+    if (result.cancelled) {
+        fuzz::Expect(cancels, "cancelled only when asked");
+        return 0;
+    }
+    fuzz::Expect(!cancels, "a search asked to stop stops");
+    for (std::size_t i = 0; i < progress.size(); ++i)
+        fuzz::Expect(progress[i] == i + 1, "progress counts every map once, in order");
+    fuzz::Expect(progress.size() == entries.size(), "progress reports every map");
+    if (result.matches != expected)
+        fuzz::Mismatch("maps containing the text", std::to_string(expected.size()) + " maps",
+                       std::to_string(result.matches.size()) + " maps");
+    return 0;
+}
