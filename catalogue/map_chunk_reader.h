@@ -5,9 +5,21 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
+namespace runtime {
+class FolderNames;
+}
+
 namespace catalogue {
+
+// Opens entry's map in the folder mapsDirFd for block reading, with codes and
+// messages about messagePath (relative to relativeTo). Names come resolved
+// from names, the folder's listing, so a map named ".FCW" opens without a
+// directory pass of its own. Raises EInOutError when it cannot be opened.
+void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd,
+                 const std::string &entry, const std::string &messagePath, int relativeTo);
 
 // Reads one map file, opened with OpenBlockFile and a record size of 1, in
 // chunks as large as the buffer the caller owns. Map files are read, never

@@ -39,7 +39,7 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 }
 
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
-               ProgressView &progress, StatusText &status, const std::function<void()> &notFound)
+               ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs)
 {
     runtime::SetWorkingDirectory(mapsText);
     runtime::CheckIo();
@@ -61,7 +61,7 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
     const ContentSearchResult result = FindMapsContaining(maps.fd(), entries, text, [&](std::size_t) {
         progress.setPosition(std::min(progress.position() + 1, maximum));
         return true;
-    });
+    }, jobs);
     if (result.error) {
         // The progress shows the failing entry as started, as a block-by-block reading would.
         progress.setPosition(std::min(progress.position() + 1, maximum));

@@ -16,8 +16,8 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 
 // Narrows list to the entries whose map files in mapsText contain text
 // anywhere; the current directory becomes mapsText. Runs notFound (while the progress is still shown) when
-// nothing matched.
+// nothing matched. jobs threads read the maps (FindMapsContaining).
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
-               ProgressView &progress, StatusText &status, const std::function<void()> &notFound);
+               ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs = 1);
 
 } // namespace catalogue

@@ -240,3 +240,59 @@ std::string ResolveNameIgnoringCase(const std::string &path)
 }
 
 } // namespace runtime
+
+namespace runtime {
+namespace {
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+} // namespace
+
+void FolderNames::list() const
+{
+    std::call_once(listing_, [this] {
+        if (const DirStream dir = openListing(dirFd_))
+            names_ = sortedNames(dir.get());
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            exact_.insert(names_[i]);
+            caseless_[lowerAscii(names_[i])].push_back(i);
+        }
+        listed_.store(true, std::memory_order_release);
+    });
+}
+
+std::string FolderNames::lookUp(const std::string &name) const
+{
+    if (name.empty() || exact_.count(name) != 0)
+        return name;
+    const auto found = caseless_.find(lowerAscii(name));
+    if (found == caseless_.end())
+        return name;
+    const std::string_view stem = std::string_view(name).substr(0, name.size() - extensionOf(name).size());
+    for (const std::size_t i : found->second) {
+        if (std::string_view(names_[i]).substr(0, stem.size()) == stem)
+            return names_[i]; // only the extension's case differs
+    }
+    return names_[found->second.front()];
+}
+
+std::string FolderNames::resolve(const std::string &name) const
+{
+    return listed_.load(std::memory_order_acquire) ? lookUp(name) : name;
+}
+
+std::string FolderNames::resolveAfterMiss(const std::string &name) const
+{
+    list();
+    return lookUp(name);
+}
+
+} // namespace runtime
