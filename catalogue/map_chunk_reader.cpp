@@ -3,6 +3,8 @@
 #include "map_scan.h"
 #include "runtime/directory_match.h"
 
+#include <algorithm>
+
 namespace catalogue {
 
 void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd,
@@ -27,7 +29,7 @@ void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names
     runtime::CheckIo();
 }
 
-std::optional<std::string_view> MapChunkReader::next()
+std::optional<std::string_view> MapChunkReader::next(std::size_t most)
 {
     if (failure_)
         throw *failure_;
@@ -35,7 +37,7 @@ std::optional<std::string_view> MapChunkReader::next()
     runtime::CheckIo();
     if (atEnd)
         return std::nullopt;
-    const std::size_t got = runtime::ReadBlock(file_, buffer_.data(), buffer_.size());
+    const std::size_t got = runtime::ReadBlock(file_, buffer_.data(), std::min(most, buffer_.size()));
     try {
         runtime::CheckIo();
     } catch (const runtime::EInOutError &error) {

@@ -3,6 +3,7 @@
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,7 +33,8 @@ public:
     // The next bytes of the file, nothing at its end. The view points into the
     // buffer and is invalidated by the next call. A read that fails after some
     // bytes came hands those bytes out first; the next call raises the error.
-    std::optional<std::string_view> next();
+    // At most `most` bytes come, where a caller wants only a file's start.
+    std::optional<std::string_view> next(std::size_t most = SIZE_MAX);
 
 private:
     runtime::IoCheckedFile &file_;

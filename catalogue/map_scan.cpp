@@ -12,7 +12,7 @@ namespace {
 std::vector<runtime::MatchRecord::Entry> listMaps(int mapsDirFd)
 {
     std::vector<runtime::MatchRecord::Entry> found;
-    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found); code != 0) {
+    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found, runtime::MatchDetail::TypesOnly); code != 0) {
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }

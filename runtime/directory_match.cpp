@@ -45,6 +45,14 @@ DirStream openListing(int dirFd, const char *path = ".")
     return dir;
 }
 
+// A stat with only the file type (and every write bit) an entry type gives.
+struct stat typeMode(unsigned char type)
+{
+    struct stat info {};
+    info.st_mode = S_IWUSR | (type == DT_DIR ? S_IFDIR : type == DT_REG ? S_IFREG : S_IFIFO);
+    return info;
+}
+
 std::uint32_t attributesOf(const std::string &name, const struct stat &info)
 {
     std::uint32_t attributes = 0;
@@ -100,7 +108,8 @@ std::string extensionOf(const std::string &name)
 
 } // namespace
 
-std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries)
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
+                         MatchDetail detail)
 {
     entries.clear();
     const DirStream dir = openListing(dirFd);
@@ -115,6 +124,10 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
         std::string name = item->d_name;
         if (!WildcardMatches(namePattern, name))
             continue;
+        if (detail == MatchDetail::TypesOnly && item->d_type != DT_UNKNOWN && item->d_type != DT_LNK) {
+            entries.push_back({std::move(name), 0, attributesOf(item->d_name, typeMode(item->d_type)), 0});
+            continue;
+        }
         struct stat info {};
         if (::fstatat(listedFd, name.c_str(), &info, 0) != 0
             && ::fstatat(listedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)

@@ -46,9 +46,15 @@ struct MatchRecord {
     bool open = false;
 };
 
+// How much ListMatches learns of each entry: everything (one fstatat each),
+// or only what the listing's entry types give (Directory, System, Hidden;
+// no size or time), with fstatat only where the type is unknown or a link.
+enum class MatchDetail { Full, TypesOnly };
+
 // Every entry of the directory dirFd whose name matches namePattern, in name
 // order. Returns 0, or the code of a directory that cannot be listed.
-std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries);
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
+                         MatchDetail detail = MatchDetail::Full);
 
 // Starts an enumeration of pattern ("dir/*.fcw" or "*.fcw"); 0 or a code.
 std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeMask, MatchRecord &record);
