@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +23,7 @@ constexpr std::size_t ChunkSize = 128 * 1024;
 struct Outcome {
     bool hit = false;
     std::optional<runtime::EInOutError> error;
+    std::exception_ptr unexpected; // anything else a worker met (out of memory): raised by the caller
 };
 
 // Searches one map at a time; one per thread, each with its own buffer.
@@ -51,9 +53,9 @@ public:
             }
             runtime::CloseIoFile(file);
             runtime::CheckIo();
-            return {hit, std::nullopt};
+            return {hit, std::nullopt, nullptr};
         } catch (const runtime::EInOutError &error) {
-            return {false, error};
+            return {false, error, nullptr};
         }
     }
 
@@ -120,6 +122,8 @@ public:
             taken_ = i + 1;
         }
         room_.notify_all();
+        if (outcome.unexpected)
+            std::rethrow_exception(outcome.unexpected);
         return outcome;
     }
 
@@ -135,7 +139,12 @@ private:
                     return;
                 i = claimed_++;
             }
-            Outcome outcome = searcher.search(entries_[i], stopped_);
+            Outcome outcome;
+            try {
+                outcome = searcher.search(entries_[i], stopped_);
+            } catch (...) {
+                outcome.unexpected = std::current_exception();
+            }
             {
                 const std::lock_guard lock(mutex_);
                 slots_[i % slots_.size()] = std::move(outcome);

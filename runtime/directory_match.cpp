@@ -69,13 +69,43 @@ std::uint32_t attributesOf(const std::string &name, const struct stat &info)
     return attributes;
 }
 
+// Sorts items as NameSortsBefore orders their names, with each name's upper
+// case made once rather than in every comparison (a large folder's scan
+// spent most of its time there).
+template <class Item, class NameOf>
+void sortByName(std::vector<Item> &items, const NameOf &nameOf)
+{
+    struct Key {
+        std::string upper;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::string upper(nameOf(items[i]));
+        for (char &c : upper)
+            c = AsciiUpper(c);
+        keys.push_back({std::move(upper), i});
+    }
+    // std::string compares bytes unsigned, as NameSortsBefore does.
+    std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+        if (const int order = a.upper.compare(b.upper); order != 0)
+            return order < 0;
+        return std::string_view(nameOf(items[a.index])) < std::string_view(nameOf(items[b.index]));
+    });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const Key &key : keys)
+        sorted.push_back(std::move(items[key.index]));
+    items.swap(sorted);
+}
+
 std::vector<std::string> sortedNames(DIR *dir)
 {
     std::vector<std::string> names;
     while (const dirent *item = ::readdir(dir))
         names.emplace_back(item->d_name);
-    std::sort(names.begin(), names.end(),
-              [](const std::string &a, const std::string &b) { return NameSortsBefore(a, b); });
+    sortByName(names, [](const std::string &name) -> const std::string & { return name; });
     return names;
 }
 
@@ -137,8 +167,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
     }
     if (errno != 0)
         return CodeForHostError(errno, ".");
-    std::sort(entries.begin(), entries.end(),
-              [](const MatchRecord::Entry &a, const MatchRecord::Entry &b) { return NameSortsBefore(a.name, b.name); });
+    sortByName(entries, [](const MatchRecord::Entry &entry) -> const std::string & { return entry.name; });
     return 0;
 }
 
