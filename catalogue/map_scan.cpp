@@ -39,8 +39,10 @@ std::string MapFileName(const std::string &entry)
 
 std::vector<std::string> ScanMapEntries(int mapsDirFd)
 {
+    const auto listed = listMaps(mapsDirFd);
     std::vector<std::string> entries;
-    for (const auto &found : listMaps(mapsDirFd))
+    entries.reserve(listed.size());
+    for (const auto &found : listed)
         entries.push_back(MapListEntry(found.name));
     return entries;
 }
