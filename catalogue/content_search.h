@@ -29,8 +29,10 @@ using SearchProgress = std::function<bool(std::size_t done)>;
 // current directory, so it may run on any thread. An empty text matches
 // nothing, but every map is still opened, so a missing one is reported.
 // A text found before a read fails counts; the search stops at the first
-// entry that fails otherwise. Results come in list order; jobs is the number
-// of threads the search may use (one, for now).
+// entry that fails otherwise. With jobs above one, that many threads open
+// and read maps ahead; matches, the error and the progress calls stay those
+// of the search one map after another, and progress returning false stops
+// the threads before this returns.
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs = 1);
 

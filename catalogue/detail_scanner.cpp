@@ -15,13 +15,18 @@ static_assert(LookAhead >= LongestKey);
 
 void DetailScanner::feed(std::string_view chunk)
 {
+    if (complete())
+        return; // nothing later can add a line
     window_.append(chunk);
     std::size_t offset = 0;
-    while (window_.size() - offset >= BlockSize + LookAhead) {
+    while (!complete() && window_.size() - offset >= BlockSize + LookAhead) {
         scanBlock(std::string_view(window_).substr(offset), false);
         offset += BlockSize;
     }
-    window_.erase(0, offset);
+    if (complete())
+        window_.clear();
+    else
+        window_.erase(0, offset);
 }
 
 void DetailScanner::scanRest(bool endIsFileEnd)

@@ -3,11 +3,24 @@
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
+namespace runtime {
+class FolderNames;
+}
+
 namespace catalogue {
+
+// Opens entry's map in the folder mapsDirFd for block reading, with codes and
+// messages about messagePath (relative to relativeTo). Names come resolved
+// from names, the folder's listing, so a map named ".FCW" opens without a
+// directory pass of its own. Raises EInOutError when it cannot be opened.
+void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd,
+                 const std::string &entry, const std::string &messagePath, int relativeTo);
 
 // Reads one map file, opened with OpenBlockFile and a record size of 1, in
 // chunks as large as the buffer the caller owns. Map files are read, never
@@ -20,7 +33,8 @@ public:
     // The next bytes of the file, nothing at its end. The view points into the
     // buffer and is invalidated by the next call. A read that fails after some
     // bytes came hands those bytes out first; the next call raises the error.
-    std::optional<std::string_view> next();
+    // At most `most` bytes come, where a caller wants only a file's start.
+    std::optional<std::string_view> next(std::size_t most = SIZE_MAX);
 
 private:
     runtime::IoCheckedFile &file_;

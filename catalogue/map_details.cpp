@@ -6,12 +6,14 @@
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
+#include <utility>
 #include <vector>
 
 namespace catalogue {
 namespace {
 
 constexpr std::size_t ChunkSize = 64 * 1024;
+constexpr std::size_t FirstChunkSize = 8 * 1024; // two blocks and the look-ahead of the first
 
 // Trailing blanks and control bytes go; control bytes inside the line are
 // shown as spaces, so no byte of a binary file reaches the view raw.
@@ -37,16 +39,16 @@ void showLines(DetailScanner &scanner, DetailsView &view)
     }
 }
 
+// file is open for block reading.
 void showFile(runtime::IoCheckedFile &file, DetailsView &view)
 {
-    runtime::OpenBlockFile(file, 1);
-    runtime::CheckIo();
-
     DetailScanner scanner;
     std::vector<char> buffer(ChunkSize);
     MapChunkReader reader(file, buffer);
     try {
-        while (const auto chunk = reader.next()) {
+        // Keys sit near the start as a rule: the first read is small.
+        std::size_t most = FirstChunkSize;
+        while (const auto chunk = reader.next(std::exchange(most, ChunkSize))) {
             scanner.feed(*chunk);
             showLines(scanner, view);
             if (scanner.complete())
@@ -84,6 +86,17 @@ void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::st
     view.clear();
     runtime::IoCheckedFile file;
     runtime::BindPath(file, MapPath(mapsText, entry), relativeTo);
+    runtime::OpenBlockFile(file, 1);
+    runtime::CheckIo();
+    showFile(file, view);
+}
+
+void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
+                      const std::string &entry, DetailsView &view)
+{
+    view.clear();
+    runtime::IoCheckedFile file;
+    OpenMapFile(file, names, mapsDirFd, entry, MapPath(mapsText, entry), relativeTo);
     showFile(file, view);
 }
 

@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace runtime {
+class FolderNames;
+}
+
 namespace catalogue {
 
 inline constexpr const char *NoDetailsText = "No details are contained within the selected file";
@@ -15,5 +19,10 @@ void ShowMapDetails(const std::string &mapsText, const std::string &entry, Detai
 
 // The same with mapsText taken relative to the directory relativeTo.
 void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::string &entry, DetailsView &view);
+
+// The same for one of many maps in one folder: mapsDirFd is mapsText opened,
+// and names resolves the file names in it (no directory pass per map).
+void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
+                      const std::string &entry, DetailsView &view);
 
 } // namespace catalogue

@@ -1,6 +1,9 @@
 #include "map_index.h"
 
 #include "map_details.h"
+#include "runtime/directory_handle.h"
+#include "runtime/directory_match.h"
+#include "runtime/io_error.h"
 
 #include <algorithm>
 #include <atomic>
@@ -57,6 +60,24 @@ void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string>
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
                         unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
+    // Maps are opened in their folder, named from one listing of it; a folder
+    // that does not open leaves each map to report its own error.
+    runtime::DirectoryHandle maps;
+    {
+        const runtime::SavedIoCode keep;
+        maps = runtime::DirectoryHandle::Open(mapsDir, relativeTo);
+    }
+    std::optional<runtime::FolderNames> names;
+    if (maps.valid())
+        names.emplace(maps.fd());
+    const auto read = [&](const std::string &entry) {
+        if (!names)
+            return ReadIndexRecord(mapsDir, entry, relativeTo);
+        IndexRecord record{entry, {}};
+        RecordView view(record);
+        ShowMapDetailsIn(*names, maps.fd(), relativeTo, mapsDir, entry, view);
+        return record;
+    };
     const std::size_t count = entries.size();
     std::vector<IndexResult> slots(count);
     // A slot is the worker's until its flag is set, then the consumer's.
@@ -67,7 +88,7 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     const auto work = [&] {
         for (std::size_t i; !stop && (i = next++) < count;) {
             try {
-                slots[i].record = ReadIndexRecord(mapsDir, entries[i], relativeTo);
+                slots[i].record = read(entries[i]);
             } catch (...) {
                 slots[i].error = std::current_exception();
             }

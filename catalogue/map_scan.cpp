@@ -12,7 +12,7 @@ namespace {
 std::vector<runtime::MatchRecord::Entry> listMaps(int mapsDirFd)
 {
     std::vector<runtime::MatchRecord::Entry> found;
-    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found); code != 0) {
+    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found, runtime::MatchDetail::TypesOnly); code != 0) {
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }
@@ -39,8 +39,10 @@ std::string MapFileName(const std::string &entry)
 
 std::vector<std::string> ScanMapEntries(int mapsDirFd)
 {
+    const auto listed = listMaps(mapsDirFd);
     std::vector<std::string> entries;
-    for (const auto &found : listMaps(mapsDirFd))
+    entries.reserve(listed.size());
+    for (const auto &found : listed)
         entries.push_back(MapListEntry(found.name));
     return entries;
 }

@@ -39,14 +39,14 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 }
 
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
-               ProgressView &progress, StatusText &status, const std::function<void()> &notFound)
+               ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs)
 {
     const ContentSearchStart start = BeginContentSearch(state, list, mapsText, progress);
     const int maximum = state.MapCount;
     const ContentSearchResult result = FindMapsContaining(start.maps.fd(), start.entries, text, [&](std::size_t) {
         progress.setPosition(std::min(progress.position() + 1, maximum));
         return true;
-    });
+    }, jobs);
     return ApplyContentSearch(state, list, start.entries, result, progress, status, notFound);
 }
 

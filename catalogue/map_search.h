@@ -19,9 +19,9 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 
 // Narrows list to the entries whose map files in mapsText contain text
 // anywhere; the current directory becomes mapsText. Runs notFound (while the progress is still shown) when
-// nothing matched.
+// nothing matched. jobs threads read the maps (FindMapsContaining).
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
-               ProgressView &progress, StatusText &status, const std::function<void()> &notFound);
+               ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs = 1);
 
 // fullSearch in three steps, for a caller that runs FindMapsContaining itself
 // (on another thread). The first step enters mapsText, opens it and shows the

@@ -18,7 +18,9 @@
 #include "runtime/working_directory.h"
 #include "terminal_views.h"
 
+#include <algorithm>
 #include <optional>
+#include <thread>
 
 namespace cli {
 namespace {
@@ -166,8 +168,9 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         TerminalProgress progress(streams.err, streams.errIsTerminal);
         // Map files hold Windows-1252, as the window searches them.
         const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
+        const unsigned jobs = request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
         try {
-            found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}); // scan entered the maps
+            found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}, jobs); // scan entered the maps
         } catch (const runtime::EInOutError &error) {
             // The failing map is named inside the maps directory; name it from the start directory.
             const std::string &name = error.path();

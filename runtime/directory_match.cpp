@@ -45,6 +45,14 @@ DirStream openListing(int dirFd, const char *path = ".")
     return dir;
 }
 
+// A stat with only the file type (and every write bit) an entry type gives.
+struct stat typeMode(unsigned char type)
+{
+    struct stat info {};
+    info.st_mode = S_IWUSR | (type == DT_DIR ? S_IFDIR : type == DT_REG ? S_IFREG : S_IFIFO);
+    return info;
+}
+
 std::uint32_t attributesOf(const std::string &name, const struct stat &info)
 {
     std::uint32_t attributes = 0;
@@ -61,13 +69,48 @@ std::uint32_t attributesOf(const std::string &name, const struct stat &info)
     return attributes;
 }
 
+// Sorts items as NameSortsBefore orders their names. Each name's first 16
+// bytes, upper-cased, are packed once into two big-endian words, so most
+// comparisons are two integer compares (a large folder's scan spent most of
+// its time comparing names); only names that agree that far are compared
+// in full.
+template <class Item, class NameOf>
+void sortByName(std::vector<Item> &items, const NameOf &nameOf)
+{
+    struct Key {
+        std::uint64_t high = 0; // padded with NULs, which sort first, as a shorter name does
+        std::uint64_t low = 0;
+        std::size_t index = 0;
+    };
+    std::vector<Key> keys(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string_view name = nameOf(items[i]);
+        keys[i].index = i;
+        for (std::size_t k = 0; k < std::min<std::size_t>(name.size(), 16); ++k) {
+            const std::uint64_t byte = static_cast<unsigned char>(AsciiUpper(name[k]));
+            (k < 8 ? keys[i].high : keys[i].low) |= byte << (56 - 8 * (k % 8));
+        }
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return NameSortsBefore(nameOf(items[a.index]), nameOf(items[b.index]));
+    });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const Key &key : keys)
+        sorted.push_back(std::move(items[key.index]));
+    items.swap(sorted);
+}
+
 std::vector<std::string> sortedNames(DIR *dir)
 {
     std::vector<std::string> names;
     while (const dirent *item = ::readdir(dir))
         names.emplace_back(item->d_name);
-    std::sort(names.begin(), names.end(),
-              [](const std::string &a, const std::string &b) { return NameSortsBefore(a, b); });
+    sortByName(names, [](const std::string &name) -> const std::string & { return name; });
     return names;
 }
 
@@ -100,21 +143,30 @@ std::string extensionOf(const std::string &name)
 
 } // namespace
 
-std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries)
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
+                         MatchDetail detail)
 {
     entries.clear();
     const DirStream dir = openListing(dirFd);
     if (!dir)
         return CodeForHostError(errno, ".");
     const int listedFd = ::dirfd(dir.get());
+    // A guess from the folder's size (some 32 bytes an entry), so a large
+    // listing does not grow and copy itself step by step.
+    if (struct stat folder {}; ::fstat(listedFd, &folder) == 0 && folder.st_size > 0)
+        entries.reserve(std::min<std::size_t>(static_cast<std::size_t>(folder.st_size) / 32, 1u << 20));
     for (;;) {
         errno = 0;
         const dirent *item = ::readdir(dir.get());
         if (!item)
             break;
-        std::string name = item->d_name;
-        if (!WildcardMatches(namePattern, name))
+        if (!WildcardMatches(namePattern, item->d_name))
             continue;
+        std::string name = item->d_name;
+        if (detail == MatchDetail::TypesOnly && item->d_type != DT_UNKNOWN && item->d_type != DT_LNK) {
+            entries.push_back({std::move(name), 0, attributesOf(item->d_name, typeMode(item->d_type)), 0});
+            continue;
+        }
         struct stat info {};
         if (::fstatat(listedFd, name.c_str(), &info, 0) != 0
             && ::fstatat(listedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
@@ -124,8 +176,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
     }
     if (errno != 0)
         return CodeForHostError(errno, ".");
-    std::sort(entries.begin(), entries.end(),
-              [](const MatchRecord::Entry &a, const MatchRecord::Entry &b) { return NameSortsBefore(a.name, b.name); });
+    sortByName(entries, [](const MatchRecord::Entry &entry) -> const std::string & { return entry.name; });
     return 0;
 }
 
@@ -237,6 +288,62 @@ std::string ResolveNameIgnoringCase(int dirFd, const std::string &path)
 std::string ResolveNameIgnoringCase(const std::string &path)
 {
     return ResolveNameIgnoringCase(AT_FDCWD, path);
+}
+
+} // namespace runtime
+
+namespace runtime {
+namespace {
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+} // namespace
+
+void FolderNames::list() const
+{
+    std::call_once(listing_, [this] {
+        if (const DirStream dir = openListing(dirFd_))
+            names_ = sortedNames(dir.get());
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            exact_.insert(names_[i]);
+            caseless_[lowerAscii(names_[i])].push_back(i);
+        }
+        listed_.store(true, std::memory_order_release);
+    });
+}
+
+std::string FolderNames::lookUp(const std::string &name) const
+{
+    if (name.empty() || exact_.count(name) != 0)
+        return name;
+    const auto found = caseless_.find(lowerAscii(name));
+    if (found == caseless_.end())
+        return name;
+    const std::string_view stem = std::string_view(name).substr(0, name.size() - extensionOf(name).size());
+    for (const std::size_t i : found->second) {
+        if (std::string_view(names_[i]).substr(0, stem.size()) == stem)
+            return names_[i]; // only the extension's case differs
+    }
+    return names_[found->second.front()];
+}
+
+std::string FolderNames::resolve(const std::string &name) const
+{
+    return listed_.load(std::memory_order_acquire) ? lookUp(name) : name;
+}
+
+std::string FolderNames::resolveAfterMiss(const std::string &name) const
+{
+    list();
+    return lookUp(name);
 }
 
 } // namespace runtime

@@ -2,8 +2,13 @@
 
 #include "io_error.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace runtime {
@@ -41,9 +46,15 @@ struct MatchRecord {
     bool open = false;
 };
 
+// How much ListMatches learns of each entry: everything (one fstatat each),
+// or only what the listing's entry types give (Directory, System, Hidden;
+// no size or time), with fstatat only where the type is unknown or a link.
+enum class MatchDetail { Full, TypesOnly };
+
 // Every entry of the directory dirFd whose name matches namePattern, in name
 // order. Returns 0, or the code of a directory that cannot be listed.
-std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries);
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
+                         MatchDetail detail = MatchDetail::Full);
 
 // Starts an enumeration of pattern ("dir/*.fcw" or "*.fcw"); 0 or a code.
 std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeMask, MatchRecord &record);
@@ -67,5 +78,37 @@ namespace runtime {
 std::string ResolveNameIgnoringCase(int dirFd, const std::string &path);
 // The same relative to the current directory.
 std::string ResolveNameIgnoringCase(const std::string &path);
+
+} // namespace runtime
+
+namespace runtime {
+
+// Resolves many names in one folder as ResolveNameIgnoringCase does, with at
+// most one directory pass for all of them: the folder is listed the first
+// time a name is missing, and every later name is looked up in that listing.
+// Until then names are taken as they stand, and the caller reports a miss
+// with resolveAfterMiss. Safe to use from several threads at once.
+class FolderNames final {
+public:
+    explicit FolderNames(int dirFd) : dirFd_(dirFd) {}
+    FolderNames(const FolderNames &) = delete;
+    FolderNames &operator=(const FolderNames &) = delete;
+
+    // The name to open: name itself until the folder has been listed.
+    std::string resolve(const std::string &name) const;
+    // name did not open as it stands: lists the folder (once) and resolves it.
+    std::string resolveAfterMiss(const std::string &name) const;
+
+private:
+    void list() const;
+    std::string lookUp(const std::string &name) const;
+
+    int dirFd_;
+    mutable std::once_flag listing_;
+    mutable std::atomic<bool> listed_{false};
+    mutable std::vector<std::string> names_; // in listing order
+    mutable std::unordered_set<std::string_view> exact_;
+    mutable std::unordered_map<std::string, std::vector<std::size_t>> caseless_; // lower case -> names_ indices
+};
 
 } // namespace runtime

@@ -61,10 +61,18 @@ void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo)
     file.discard();
     file.path_ = path;
     file.relativeTo_ = relativeTo;
+    file.openName_.clear();
     file.state_ = IoCheckedFile::State::Closed;
     file.buffer_.clear();
     file.bufferFill_ = file.bufferPos_ = 0;
     file.atTextEnd_ = false;
+}
+
+void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name)
+{
+    BindPath(file, path, relativeTo);
+    file.openDirFd_ = dirFd;
+    file.openName_ = name;
 }
 
 void IoCheckedFile::openForReading(bool textMode)
@@ -80,12 +88,13 @@ void IoCheckedFile::openForReading(bool textMode)
         RecordIoCode(IoCode::PathNotFound, path_);
         return;
     }
-    const std::string resolved = ResolveNameIgnoringCase(relativeTo_, path_);
+    const int openFd = openName_.empty() ? relativeTo_ : openDirFd_;
+    const std::string resolved = openName_.empty() ? ResolveNameIgnoringCase(relativeTo_, path_) : openName_;
     // Only regular files are opened at all: opening a device can have effects
     // of its own. Non-blocking and no controlling terminal, in case the name
     // is swapped for something else between the test and the open.
     struct stat before {};
-    if (::fstatat(relativeTo_, resolved.c_str(), &before, 0) != 0) {
+    if (::fstatat(openFd, resolved.c_str(), &before, 0) != 0) {
         RecordHostError(errno, path_, relativeTo_);
         return;
     }
@@ -93,7 +102,7 @@ void IoCheckedFile::openForReading(bool textMode)
         RecordIoCode(IoCode::AccessDenied, path_);
         return;
     }
-    const int fd = OpenAt(relativeTo_, resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    const int fd = OpenAt(openFd, resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         RecordHostError(errno, path_, relativeTo_);
         return;

@@ -31,6 +31,7 @@ public:
 
 private:
     friend void BindPath(IoCheckedFile &, const std::string &, int);
+    friend void BindResolvedPath(IoCheckedFile &, const std::string &, int, int, const std::string &);
     friend void OpenTextRead(IoCheckedFile &);
     friend void CreateTextWrite(IoCheckedFile &);
     friend std::string ReadTextLine(IoCheckedFile &);
@@ -51,6 +52,8 @@ private:
     State state_ = State::Unbound;
     std::string path_;
     int relativeTo_ = AT_FDCWD; // not owned: the caller keeps it open while the file opens
+    int openDirFd_ = AT_FDCWD;  // with openName_: where the file opens, not owned either
+    std::string openName_;      // a name already resolved; empty to resolve path_
     int fd_ = -1;
     std::size_t recordSize_ = 1;
     std::uint64_t size_ = 0;     // block mode: size at open
@@ -65,6 +68,9 @@ private:
 // A relative path is taken from the directory relativeTo, which must stay open
 // until the file is opened.
 void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo = AT_FDCWD);
+// As BindPath for codes and messages, but the file opens as name in the folder
+// dirFd, as it stands: the caller has resolved it (FolderNames).
+void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name);
 // Opens an existing file for reading lines.
 void OpenTextRead(IoCheckedFile &file);
 // Opens the file for writing as OutputFile decides: for a regular file with

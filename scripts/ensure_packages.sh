@@ -15,7 +15,7 @@ packages=(
 for option in "$@"; do
     case $option in
         --with-display) packages+=(xvfb xauth) ;;
-        --with-bench) packages+=(hyperfine ripgrep jq time) ;; # bench/run
+        --with-bench) packages+=(hyperfine ripgrep jq time strace) ;; # bench/run
     esac
 done
 

@@ -126,3 +126,30 @@ TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFail
     };
     EXPECT_THROW(ReadIndexRecords(dir(), entries, 4, failing), std::runtime_error);
 }
+
+TEST_F(IndexRecordTest, ManyMapsOpenByNameInAnyCaseAndFailAsOneMapDoes)
+{
+    writeFile(path("A.fcw"), "Page Number: 1\r");
+    writeFile(path("a.FCW"), "Page Number: 2\r");
+    writeFile(path("B.FCW"), "Page Number: 3\r");
+    const std::vector<std::string> entries = {"A", "a", "b", "gone"};
+    std::vector<std::string> seen;
+    ReadIndexRecords(dir(), entries, 2, [&](std::size_t i, IndexResult &result) {
+        if (result.record) {
+            seen.push_back(*result.record->values[3]);
+            return;
+        }
+        try {
+            std::rethrow_exception(result.error);
+        } catch (const runtime::EInOutError &error) {
+            try {
+                ReadIndexRecord(dir(), entries[i]);
+            } catch (const runtime::EInOutError &alone) {
+                EXPECT_EQ(error.path(), alone.path());
+                EXPECT_STREQ(error.what(), alone.what());
+            }
+            seen.push_back("error");
+        }
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3", "error"}));
+}

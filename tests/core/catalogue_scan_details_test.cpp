@@ -116,6 +116,17 @@ TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
                                                  {"Map Type: Town", false, Black}}));
 }
 
+TEST_F(DetailsTest, KeysPastTheFirstReadsAreFound)
+{
+    std::string bytes = mapBytes(200000);
+    bytes.replace(8186, 15, "Page Number: 4\r"); // across the end of the first, small read
+    bytes.replace(73720, 16, "Map Type: Ruins\r"); // across the end of the second
+    bytes.replace(199990, 10, "Product: Z");        // at the end of the file
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 4", false, Black},
+                                                 {"Map Type: Ruins", false, Black},
+                                                 {"Product: Z", false, Black}}));
+}
+
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
 {
     EXPECT_EQ(details(""), (std::vector<Line>{{"", true, Red}, {NoDetailsText, true, Red}}));
