@@ -31,8 +31,7 @@ class MapSearcher final {
 public:
     MapSearcher(int mapsDirFd, const runtime::FolderNames &names, std::string_view text)
         : mapsDirFd_(mapsDirFd), names_(names), text_(text), stream_(text), buffer_(ChunkSize)
-    {
-    }
+    {}
 
     // stop, when set, ends the reading early with an outcome nobody uses.
     Outcome search(const std::string &entry, const std::atomic<bool> &stop)
@@ -134,7 +133,8 @@ private:
             std::size_t i;
             {
                 std::unique_lock lock(mutex_);
-                room_.wait(lock, [&] { return stopped_ || claimed_ >= entries_.size() || claimed_ < taken_ + slots_.size(); });
+                room_.wait(
+                    lock, [&] { return stopped_ || claimed_ >= entries_.size() || claimed_ < taken_ + slots_.size(); });
                 if (stopped_ || claimed_ >= entries_.size())
                     return;
                 i = claimed_++;
@@ -155,8 +155,8 @@ private:
 
     const std::vector<std::string> &entries_;
     std::mutex mutex_;
-    std::condition_variable room_; // a slot came free, or the search stops
-    std::condition_variable done_; // a slot was filled
+    std::condition_variable room_;              // a slot came free, or the search stops
+    std::condition_variable done_;              // a slot was filled
     std::vector<std::optional<Outcome>> slots_; // entry i's outcome sits at i % size
     std::size_t claimed_ = 0;                   // entries handed to workers
     std::size_t taken_ = 0;                     // entries taken in order

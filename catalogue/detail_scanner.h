@@ -23,8 +23,8 @@ public:
     static constexpr std::size_t MaxLineLength = 255;
 
     struct Line {
-        std::size_t key;  // index into DetailKeys
-        std::string raw;  // the bytes from the key up to, not including, the CR
+        std::size_t key; // index into DetailKeys
+        std::string raw; // the bytes from the key up to, not including, the CR
         bool operator==(const Line &) const = default;
     };
 

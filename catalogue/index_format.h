@@ -13,7 +13,7 @@ namespace catalogue {
 using IndexFields = std::array<std::string, 5>;
 
 inline constexpr std::array<std::string_view, 5> IndexHeader = {"entry", "map name", "map type", "product",
-                                                                 "page number"};
+                                                                "page number"};
 
 // An entry as text: as it is when valid UTF-8, else decoded from Windows-1252.
 std::string EntryText(std::string_view entry);

@@ -12,7 +12,8 @@ namespace {
 std::vector<runtime::MatchRecord::Entry> listMaps(int mapsDirFd)
 {
     std::vector<runtime::MatchRecord::Entry> found;
-    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found, runtime::MatchDetail::TypesOnly); code != 0) {
+    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found, runtime::MatchDetail::TypesOnly);
+        code != 0) {
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }
@@ -56,9 +57,7 @@ bool MapsPresent(int mapsDirFd)
 int ScanMaps(ProgramState &state, MapList &list)
 {
     const std::vector<std::string> entries = ScanMapEntries(AT_FDCWD);
-    list.clear();
-    for (const auto &entry : entries)
-        list.append(entry);
+    list.assign(entries);
     const int count = static_cast<int>(entries.size());
     state.MapCount = count;
     return count;

@@ -15,9 +15,7 @@ namespace {
 // Replaces the list with the matches and shows their number.
 void showMatches(const std::vector<std::string> &matches, MapList &list, StatusText &status)
 {
-    list.clear();
-    for (const auto &entry : matches)
-        list.append(entry);
+    list.assign(matches);
     status.setText(MapsFoundText(static_cast<int>(matches.size())));
 }
 
@@ -43,10 +41,13 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
 {
     const ContentSearchStart start = BeginContentSearch(state, list, mapsText, progress);
     const int maximum = state.MapCount;
-    const ContentSearchResult result = FindMapsContaining(start.maps.fd(), start.entries, text, [&](std::size_t) {
-        progress.setPosition(std::min(progress.position() + 1, maximum));
-        return true;
-    }, jobs);
+    const ContentSearchResult result = FindMapsContaining(
+        start.maps.fd(), start.entries, text,
+        [&](std::size_t) {
+            progress.setPosition(std::min(progress.position() + 1, maximum));
+            return true;
+        },
+        jobs);
     return ApplyContentSearch(state, list, start.entries, result, progress, status, notFound);
 }
 

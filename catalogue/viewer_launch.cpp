@@ -30,8 +30,7 @@ std::string WineDrivePath(const std::string &hostPath)
     return path;
 }
 
-ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::string &mapPath,
-                                 const std::string &winePath)
+ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::string &mapPath, const std::string &winePath)
 {
     if (!winePath.empty() && isWindowsProgram(viewerPath))
         return {winePath, {viewerPath, WineDrivePath(mapPath)}};

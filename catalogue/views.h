@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the catalogue needs from whoever shows its results: the window
 // implements these over its widgets, the command line over its streams.
@@ -16,6 +17,13 @@ public:
     virtual std::string at(std::size_t index) const = 0;
     virtual void clear() = 0;
     virtual void append(const std::string &entry) = 0;
+    // Replaces the whole list; a list that can take many entries at once does better than one by one.
+    virtual void assign(const std::vector<std::string> &entries)
+    {
+        clear();
+        for (const auto &entry : entries)
+            append(entry);
+    }
 };
 
 enum class TextColour { Black, Red };

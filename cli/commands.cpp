@@ -28,14 +28,13 @@ namespace {
 constexpr const char *ProgramName = "map-catalogue";
 constexpr const char *Version = "3.0";
 
-constexpr const char *UsageText =
-    "usage: map-catalogue [OPTIONS] scan\n"
-    "       map-catalogue [OPTIONS] details ENTRY\n"
-    "       map-catalogue [OPTIONS] search [--content] TEXT\n"
-    "       map-catalogue [OPTIONS] export FILE\n"
-    "       map-catalogue [OPTIONS] view ENTRY\n"
-    "       map-catalogue [OPTIONS] index [--format tsv|csv|json] [--output FILE]\n"
-    "       map-catalogue --help | --version\n";
+constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan\n"
+                                  "       map-catalogue [OPTIONS] details ENTRY\n"
+                                  "       map-catalogue [OPTIONS] search [--content] TEXT\n"
+                                  "       map-catalogue [OPTIONS] export FILE\n"
+                                  "       map-catalogue [OPTIONS] view ENTRY\n"
+                                  "       map-catalogue [OPTIONS] index [--format tsv|csv|json] [--output FILE]\n"
+                                  "       map-catalogue --help | --version\n";
 
 constexpr const char *HelpText =
     "Lists, describes and searches a collection of *.fcw map files.\n"

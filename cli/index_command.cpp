@@ -2,8 +2,8 @@
 
 #include "catalogue/index_format.h"
 #include "catalogue/list_export.h"
-#include "catalogue/text_encoding.h"
 #include "catalogue/map_scan.h"
+#include "catalogue/text_encoding.h"
 #include "errors.h"
 #include "quoting.h"
 #include "terminal_views.h"
@@ -79,21 +79,22 @@ int RunIndex(int startFd, const std::string &dir, const std::vector<std::string>
         TerminalProgress progress(streams.err, streams.errIsTerminal, "Indexing");
         progress.setMaximum(static_cast<int>(entries.size()));
         progress.setVisible(true);
-        catalogue::ReadIndexRecordsAt(startFd, dir, entries, threadCount(options.jobs), [&](std::size_t i, auto &result) {
-            if (result.record) {
-                records.push_back(std::move(*result.record));
-            } else {
-                unreadable = true;
-                progress.setVisible(false);
-                try {
-                    std::rethrow_exception(result.error);
-                } catch (const runtime::EInOutError &error) {
-                    ReportError(streams, ErrorPath(error, catalogue::MapPath(dir, entries[i])), error.what());
+        catalogue::ReadIndexRecordsAt(
+            startFd, dir, entries, threadCount(options.jobs), [&](std::size_t i, auto &result) {
+                if (result.record) {
+                    records.push_back(std::move(*result.record));
+                } else {
+                    unreadable = true;
+                    progress.setVisible(false);
+                    try {
+                        std::rethrow_exception(result.error);
+                    } catch (const runtime::EInOutError &error) {
+                        ReportError(streams, ErrorPath(error, catalogue::MapPath(dir, entries[i])), error.what());
+                    }
+                    progress.setVisible(true);
                 }
-                progress.setVisible(true);
-            }
-            progress.setPosition(static_cast<int>(i + 1));
-        });
+                progress.setPosition(static_cast<int>(i + 1));
+            });
     }
 
     const bool toFile = options.output.has_value();

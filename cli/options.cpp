@@ -60,15 +60,36 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
     const int argc = static_cast<int>(argv.size() - 1);
     for (int c; (c = getopt_long(argc, argv.data(), ShortOptions, LongOptions.data(), nullptr)) != -1;) {
         switch (c) {
-        case 'd': options.dir = optarg; break;
-        case '0': options.null = true; given.push_back("--null"); break;
-        case 'j': options.jobs = parseJobs(optarg); break;
-        case 'h': options.help = true; break;
-        case VersionOption: options.version = true; break;
-        case ContentOption: options.content = true; given.push_back("--content"); break;
-        case FormatOption: options.format = parseFormat(optarg); given.push_back("--format"); break;
-        case OutputOption: options.output = optarg; given.push_back("--output"); break;
-        case ':': throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
+        case 'd':
+            options.dir = optarg;
+            break;
+        case '0':
+            options.null = true;
+            given.push_back("--null");
+            break;
+        case 'j':
+            options.jobs = parseJobs(optarg);
+            break;
+        case 'h':
+            options.help = true;
+            break;
+        case VersionOption:
+            options.version = true;
+            break;
+        case ContentOption:
+            options.content = true;
+            given.push_back("--content");
+            break;
+        case FormatOption:
+            options.format = parseFormat(optarg);
+            given.push_back("--format");
+            break;
+        case OutputOption:
+            options.output = optarg;
+            given.push_back("--output");
+            break;
+        case ':':
+            throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
         default:
             throw UsageError("unknown option '"
                              + (optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1]) + "'");

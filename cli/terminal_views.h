@@ -38,8 +38,7 @@ class TerminalProgress final : public catalogue::ProgressView {
 public:
     TerminalProgress(std::ostream &out, bool enabled, std::string verb = "Searching")
         : out_(out), enabled_(enabled), verb_(std::move(verb))
-    {
-    }
+    {}
     // A search that ends in an error leaves no half line behind.
     ~TerminalProgress() override { setVisible(false); }
     TerminalProgress(const TerminalProgress &) = delete;

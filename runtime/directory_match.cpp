@@ -153,7 +153,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
     const int listedFd = ::dirfd(dir.get());
     // A guess from the folder's size (some 32 bytes an entry), so a large
     // listing does not grow and copy itself step by step.
-    if (struct stat folder {}; ::fstat(listedFd, &folder) == 0 && folder.st_size > 0)
+    if (struct stat folder{}; ::fstat(listedFd, &folder) == 0 && folder.st_size > 0)
         entries.reserve(std::min<std::size_t>(static_cast<std::size_t>(folder.st_size) / 32, 1u << 20));
     for (;;) {
         errno = 0;

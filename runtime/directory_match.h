@@ -29,7 +29,7 @@ inline constexpr std::int32_t NoMoreFiles = IoCode::NoMoreFiles;
 // One directory enumeration. The listing is taken when it starts and handed
 // out in name order, so it reads alphabetically whatever the file system does.
 struct MatchRecord {
-    std::string Name;          // the entry's name, without directory
+    std::string Name; // the entry's name, without directory
     std::uint64_t Size = 0;
     std::uint32_t Attributes = 0;
     std::int64_t WriteTime = 0; // seconds since the epoch

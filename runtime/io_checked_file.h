@@ -56,13 +56,13 @@ private:
     std::string openName_;      // a name already resolved; empty to resolve path_
     int fd_ = -1;
     std::size_t recordSize_ = 1;
-    std::uint64_t size_ = 0;     // block mode: size at open
-    std::uint64_t position_ = 0; // block mode: bytes read so far
+    std::uint64_t size_ = 0;             // block mode: size at open
+    std::uint64_t position_ = 0;         // block mode: bytes read so far
     std::unique_ptr<OutputFile> output_; // writing: the target, or its new version
     std::vector<char> buffer_;
     std::size_t bufferFill_ = 0;
     std::size_t bufferPos_ = 0;
-    bool atTextEnd_ = false;     // a Ctrl-Z or the end of the file was met
+    bool atTextEnd_ = false; // a Ctrl-Z or the end of the file was met
 };
 
 // A relative path is taken from the directory relativeTo, which must stay open

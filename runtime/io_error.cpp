@@ -48,14 +48,22 @@ SavedIoCode::~SavedIoCode()
 std::string IoMessageTable(std::int32_t code)
 {
     switch (code) {
-    case IoCode::FileNotFound: return "File not found";
-    case IoCode::PathNotFound: return "Invalid filename";
-    case IoCode::TooManyOpenFiles: return "Too many open files";
-    case IoCode::AccessDenied: return "File access denied";
-    case IoCode::ReadBeyondEnd: return "Read beyond end of file";
-    case IoCode::DiskFull: return "Disk full";
-    case IoCode::InvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + FormatInt(code);
+    case IoCode::FileNotFound:
+        return "File not found";
+    case IoCode::PathNotFound:
+        return "Invalid filename";
+    case IoCode::TooManyOpenFiles:
+        return "Too many open files";
+    case IoCode::AccessDenied:
+        return "File access denied";
+    case IoCode::ReadBeyondEnd:
+        return "Read beyond end of file";
+    case IoCode::DiskFull:
+        return "Disk full";
+    case IoCode::InvalidNumericInput:
+        return "Invalid numeric input";
+    default:
+        return "I/O error " + FormatInt(code);
     }
 }
 

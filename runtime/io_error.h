@@ -18,8 +18,7 @@ class EInOutError final : public Exception {
 public:
     EInOutError(const std::string &message, std::int32_t code, std::string path = {})
         : Exception(message), code_(code), path_(std::move(path))
-    {
-    }
+    {}
     std::int32_t code() const { return code_; }
     const std::string &path() const { return path_; }
 

@@ -46,7 +46,8 @@ public:
 
     const char *rest(const char *from, const char *end) const
     {
-        return static_cast<const char *>(::memmem(from, static_cast<std::size_t>(end - from), plan_.needle, plan_.size));
+        return static_cast<const char *>(
+            ::memmem(from, static_cast<std::size_t>(end - from), plan_.needle, plan_.size));
     }
 
 private:
@@ -130,7 +131,8 @@ const char *findSse2(const Plan &plan, const char *begin, std::size_t count)
     return findVectors<16>(plan, begin, count, [&](const char *at) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.firstProbe));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.secondProbe));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
     });
 }
 
@@ -141,12 +143,13 @@ __attribute__((target("avx2"), flatten)) const char *findAvx2(const Plan &plan, 
         return findSse2(plan, begin, count);
     const __m256i first = _mm256_set1_epi8(plan.needle[plan.firstProbe]);
     const __m256i second = _mm256_set1_epi8(plan.needle[plan.secondProbe]);
-    return findVectors<32>(plan, begin, count, [&](const char *at) __attribute__((target("avx2"))) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
-        return static_cast<unsigned>(
-            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
-    });
+    return findVectors<32>(
+        plan, begin, count, [&](const char *at) __attribute__((target("avx2"))) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
+            return static_cast<unsigned>(
+                _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
+        });
 }
 
 #endif

@@ -24,7 +24,10 @@ public:
     // The first occurrence of the needle in [begin, end), or nullptr.
     // An empty needle never matches.
     const char *find(const char *begin, const char *end) const;
-    bool containedIn(std::string_view bytes) const { return find(bytes.data(), bytes.data() + bytes.size()) != nullptr; }
+    bool containedIn(std::string_view bytes) const
+    {
+        return find(bytes.data(), bytes.data() + bytes.size()) != nullptr;
+    }
 
     std::string_view needle() const { return needle_; }
     Level level() const { return level_; }

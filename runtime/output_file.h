@@ -48,10 +48,10 @@ private:
 
     Kind kind_ = Kind::None;
     int fd_ = -1;
-    std::string path_;           // as the caller gave it, for messages
-    DirectoryHandle folder_;     // Replace: the target's folder
-    std::string targetName_;     // Replace: the target's name in it
-    std::string temporaryName_;  // Replace: our temporary's name, once it has one
+    std::string path_;          // as the caller gave it, for messages
+    DirectoryHandle folder_;    // Replace: the target's folder
+    std::string targetName_;    // Replace: the target's name in it
+    std::string temporaryName_; // Replace: our temporary's name, once it has one
     int cleanupSlot_ = -1;
 };
 

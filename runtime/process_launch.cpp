@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
-#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace runtime {
@@ -110,8 +110,7 @@ void ReapInBackground(pid_t pid)
 {
     std::thread([pid] {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }).detach();
 }
 

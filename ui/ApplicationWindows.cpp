@@ -2,6 +2,8 @@
 
 #include "Fonts.h"
 #include "Unit1.h"
+#include "Unit10.h"
+#include "Unit11.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -10,8 +12,6 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
-#include "Unit10.h"
-#include "Unit11.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -95,8 +95,9 @@ private:
             return;
         const QRect area = screen->availableGeometry();
         const QSize size = FrameSize(dialog);
-        MoveFrameTo(dialog, QPoint(area.left() + (area.width() - size.width()) / 2,
-                                   area.top() + std::max(0, area.height() - size.height()) / 3));
+        MoveFrameTo(dialog,
+                    QPoint(area.left() + (area.width() - size.width()) / 2,
+                           area.top() + std::max(0, area.height() - size.height()) / 3));
     }
 
     QPointer<const QWidget> owner_;
@@ -118,8 +119,7 @@ void SetTextColour(QWidget &widget, const QColor &colour)
 
 ModalDialog::ModalDialog(QWidget *parent, EscapeKey escape, Placement placement)
     : QDialog(parent), escape_(escape), placement_(placement)
-{
-}
+{}
 
 void ModalDialog::reject()
 {

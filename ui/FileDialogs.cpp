@@ -76,8 +76,7 @@ std::optional<std::string> AskSaveFileName(QWidget *parent, const std::string &d
     return runDialog(dialog, parent);
 }
 
-std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title,
-                                           const std::string &previousFileName)
+std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title, const std::string &previousFileName)
 {
     if (auto answer = takeAnswer({title, std::string(), previousFileName}))
         return *answer;

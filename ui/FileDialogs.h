@@ -31,7 +31,6 @@ std::optional<std::string> AskSaveFileName(QWidget *parent, const std::string &d
                                            const std::string &suggestedName);
 
 // A file-open dialog offering previousFileName again; any file may be chosen.
-std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title,
-                                           const std::string &previousFileName);
+std::optional<std::string> AskOpenFileName(QWidget *parent, const QString &title, const std::string &previousFileName);
 
 } // namespace ui

@@ -11,8 +11,10 @@ namespace {
 constexpr int PictureWidth = 16;
 constexpr int TextGap = 4;
 
-static_assert(static_cast<int>(ui::FolderRowKind::OpenAncestor) == 0 && static_cast<int>(ui::FolderRowKind::OpenFolder) == 1
-              && static_cast<int>(ui::FolderRowKind::ClosedSubfolder) == 2, "pictures are kept in kind order");
+static_assert(static_cast<int>(ui::FolderRowKind::OpenAncestor) == 0
+                  && static_cast<int>(ui::FolderRowKind::OpenFolder) == 1
+                  && static_cast<int>(ui::FolderRowKind::ClosedSubfolder) == 2,
+              "pictures are kept in kind order");
 
 } // namespace
 
@@ -28,12 +30,11 @@ QPixmap LoadPictureWithTransparency(const QString &resource)
 }
 
 FolderListDelegate::FolderListDelegate(QObject *parent)
-    : QStyledItemDelegate(parent),
-      pictures_{LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_open.png")),
-                LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_current.png")),
-                LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_closed.png"))}
-{
-}
+    : QStyledItemDelegate(parent), pictures_{
+                                       LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_open.png")),
+                                       LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_current.png")),
+                                       LoadPictureWithTransparency(QStringLiteral(":/pictures/folder_closed.png"))}
+{}
 
 void FolderListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -53,7 +54,8 @@ void FolderListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QRect textRect = rect.adjusted(indent + PictureWidth + TextGap, 0, 0, 0);
     painter->setFont(option.font);
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, index.data(Qt::DisplayRole).toString());
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      index.data(Qt::DisplayRole).toString());
 
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;

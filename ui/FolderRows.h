@@ -10,10 +10,10 @@ namespace ui {
 enum class FolderRowKind { OpenAncestor, OpenFolder, ClosedSubfolder };
 
 struct FolderRow {
-    std::string text;  // raw bytes as stored
+    std::string text; // raw bytes as stored
     FolderRowKind kind = FolderRowKind::ClosedSubfolder;
-    int indent = 0;    // pixels before the picture
-    std::string path;  // the folder that opening this row enters
+    int indent = 0;   // pixels before the picture
+    std::string path; // the folder that opening this row enters
 };
 
 // The root and every folder down to the open one, then its visible

@@ -9,8 +9,7 @@ void InstallFontSubstitutes()
     // Arial-metric faces come closest to the width the fixed layouts expect.
     QFont::insertSubstitutions(QString::fromLatin1(DialogFontFamily),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
+                                QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QString::fromLatin1(TitleFontFamily),
                                {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});

@@ -20,10 +20,8 @@ constexpr qreal FileMarginInch = 0.25;
 class PrinterStateGuard final {
 public:
     explicit PrinterStateGuard(QPrinter &printer)
-        : printer_(printer), docName_(printer.docName()), fullPage_(printer.fullPage()),
-          layout_(printer.pageLayout())
-    {
-    }
+        : printer_(printer), docName_(printer.docName()), fullPage_(printer.fullPage()), layout_(printer.pageLayout())
+    {}
     ~PrinterStateGuard()
     {
         printer_.setDocName(docName_);

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 
 #include <stdexcept>
 
@@ -63,6 +64,21 @@ void ListBoxMapList::append(const std::string &entry)
 {
     auto *item = new QListWidgetItem(DecodeName(entry), &list_); // owned by the list
     item->setData(Qt::UserRole, QByteArray::fromStdString(entry));
+}
+
+void ListBoxMapList::assign(const std::vector<std::string> &entries)
+{
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(entries.size()));
+    for (const auto &entry : entries)
+        names << DecodeName(entry);
+    list_.clear();
+    list_.addItems(names); // one insertion for the whole list, not one per entry
+    // The raw bytes ride along in each item; the view shows only the names and
+    // needs no news of them.
+    const QSignalBlocker quiet(list_.model());
+    for (int row = 0; row < list_.count(); ++row)
+        list_.item(row)->setData(Qt::UserRole, QByteArray::fromStdString(entries[static_cast<std::size_t>(row)]));
 }
 
 std::string ListBoxMapList::entryOf(const QListWidgetItem &item)

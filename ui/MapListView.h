@@ -8,7 +8,6 @@
 #include <functional>
 #include <string>
 
-
 namespace ui {
 
 // The map list is the list box's items: each shows its name decoded and keeps
@@ -21,6 +20,7 @@ public:
     std::string at(std::size_t index) const override;
     void clear() override;
     void append(const std::string &entry) override;
+    void assign(const std::vector<std::string> &entries) override;
 
     static std::string entryOf(const QListWidgetItem &item);
 
@@ -48,8 +48,7 @@ signals:
     void listDoubleClicked();
 
 protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
-                                                         const QEvent *event) const override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index, const QEvent *event) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 

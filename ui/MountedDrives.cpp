@@ -16,15 +16,28 @@ namespace {
 // File systems that are views of the kernel or containers of other mounts,
 // never a place for the user's files.
 constexpr auto PseudoTypes = std::to_array<std::string_view>({
-    "proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "mqueue", "debugfs",
-    "tracefs", "securityfs", "pstore", "bpf", "autofs", "configfs", "fusectl",
-    "hugetlbfs", "binfmt_misc", "nsfs", "efivarfs", "rpc_pipefs", "selinuxfs",
-    "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs",
+    "proc",        "sysfs",      "cgroup",   "cgroup2",    "devpts",    "devtmpfs",    "mqueue",          "debugfs",
+    "tracefs",     "securityfs", "pstore",   "bpf",        "autofs",    "configfs",    "fusectl",         "hugetlbfs",
+    "binfmt_misc", "nsfs",       "efivarfs", "rpc_pipefs", "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs",
 });
 
 constexpr auto NetworkTypes = std::to_array<std::string_view>({
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "9p", "afs", "ceph", "glusterfs",
-    "fuse.sshfs", "fuse.glusterfs", "fuse.cephfs", "fuse.rclone", "fuse.s3fs", "davfs",
+    "nfs",
+    "nfs4",
+    "cifs",
+    "smb3",
+    "smbfs",
+    "ncpfs",
+    "9p",
+    "afs",
+    "ceph",
+    "glusterfs",
+    "fuse.sshfs",
+    "fuse.glusterfs",
+    "fuse.cephfs",
+    "fuse.rclone",
+    "fuse.s3fs",
+    "davfs",
 });
 
 // Where the system keeps its own mounts; even a tmpfs there holds no files

@@ -43,8 +43,7 @@ using MountPathCheck = std::function<bool(const std::string &)>;
 
 // The drives of a mount table, ordered by path; a path mounted over keeps
 // only its topmost mount; mounts whose path is no folder are left out.
-std::vector<MountedDrive> DrivesFromMounts(const std::vector<MountEntry> &mounts,
-                                           const VolumeLabelLookup &label,
+std::vector<MountedDrive> DrivesFromMounts(const std::vector<MountEntry> &mounts, const VolumeLabelLookup &label,
                                            const MountPathCheck &isFolder);
 
 // The drives of this host now.

@@ -4,8 +4,8 @@
 
 #include <QComboBox>
 #include <QPrintDialog>
-#include <QRadioButton>
 #include <QPrinter>
+#include <QRadioButton>
 
 namespace ui {
 
@@ -77,8 +77,8 @@ bool PrintSetup::Execute(QWidget *parent)
 
     WholeDocumentPrintDialog dialog(&printer, parent);
     // Whole document only; "Print to File (PDF)" stays for users without a printer.
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize
+                      | QAbstractPrintDialog::PrintCollateCopies);
     PlaceLikeCommonDialog(dialog, parent);
 
     // The dialog writes the chosen printer, copies and collation into the

@@ -21,9 +21,8 @@ ContentSearchFunction searchToRun()
     if (replacedSearch())
         return replacedSearch();
     return [](int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
-              const catalogue::SearchProgress &progress, unsigned jobs) {
-        return catalogue::FindMapsContaining(mapsDirFd, entries, text, progress, jobs);
-    };
+              const catalogue::SearchProgress &progress,
+              unsigned jobs) { return catalogue::FindMapsContaining(mapsDirFd, entries, text, progress, jobs); };
 }
 
 } // namespace
@@ -46,10 +45,13 @@ RunningSearch::RunningSearch(runtime::DirectoryHandle maps, std::vector<std::str
         promise.setProgressRange(0, static_cast<int>(entries.size()));
         SearchOutcome outcome;
         try {
-            outcome.result = search(fd, entries, text, [&promise](std::size_t done) {
-                promise.setProgressValue(static_cast<int>(done));
-                return !promise.isCanceled();
-            }, jobs);
+            outcome.result = search(
+                fd, entries, text,
+                [&promise](std::size_t done) {
+                    promise.setProgressValue(static_cast<int>(done));
+                    return !promise.isCanceled();
+                },
+                jobs);
         } catch (...) {
             outcome.failure = std::current_exception();
         }

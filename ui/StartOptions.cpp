@@ -53,8 +53,9 @@ std::variant<StartOptions, int> ReadStartOptions(const QStringList &arguments, c
         return ExitUsage;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        writeText(err, QStringLiteral("map-utility: Unexpected argument '") + parser.positionalArguments().constFirst() +
-                           QStringLiteral("'.\n") + usage);
+        writeText(err,
+                  QStringLiteral("map-utility: Unexpected argument '") + parser.positionalArguments().constFirst()
+                      + QStringLiteral("'.\n") + usage);
         return ExitUsage;
     }
     if (parser.isSet(help)) {
@@ -63,9 +64,10 @@ std::variant<StartOptions, int> ReadStartOptions(const QStringList &arguments, c
             QStringList names;
             for (const QString &name : option.names())
                 names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-            writeText(out, QStringLiteral("  %1\n      %2\n")
-                                .arg(names.join(QStringLiteral(", ")),
-                                     option.description().replace(QLatin1Char('\n'), QStringLiteral("\n      "))));
+            writeText(out,
+                      QStringLiteral("  %1\n      %2\n")
+                          .arg(names.join(QStringLiteral(", ")),
+                               option.description().replace(QLatin1Char('\n'), QStringLiteral("\n      "))));
         }
         return 0;
     }

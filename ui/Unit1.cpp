@@ -11,6 +11,8 @@
 #include "PrintSetup.h"
 #include "RunningSearch.h"
 #include "SearchProgress.h"
+#include "Unit10.h"
+#include "Unit11.h"
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit5.h"
@@ -18,8 +20,6 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
-#include "Unit10.h"
-#include "Unit11.h"
 #include "WidgetViews.h"
 
 #include "catalogue/configuration.h"
@@ -59,8 +59,8 @@ TForm1::TForm1(QWidget *parent)
     : QMainWindow(parent), widgets_(std::make_unique<Ui::TForm1>()), printDialog1_(std::make_unique<ui::PrintSetup>())
 {
     widgets_->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(ui::PixelFont(ui::DialogFontFamily, 11));
     mapList_ = std::make_unique<ui::ListBoxMapList>(*widgets_->ListBox1);
     details_ = std::make_unique<ui::RichEditDetailsView>(*widgets_->RichEdit1);
@@ -193,8 +193,8 @@ void TForm1::setListCommandsEnabled(bool enabled)
 {
     for (QAction *action : {widgets_->View1, widgets_->Save1, widgets_->Print1, widgets_->Clear1, widgets_->Search1})
         action->setEnabled(enabled);
-    for (QToolButton *button :
-         {widgets_->SpeedButton3, widgets_->SpeedButton4, widgets_->SpeedButton5, widgets_->SpeedButton6, widgets_->SpeedButton9})
+    for (QToolButton *button : {widgets_->SpeedButton3, widgets_->SpeedButton4, widgets_->SpeedButton5,
+                                widgets_->SpeedButton6, widgets_->SpeedButton9})
         button->setEnabled(enabled);
 }
 

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-
 class QLabel;
 
 namespace Ui {

@@ -7,7 +7,8 @@
 
 TfrmFind *frmFind = nullptr;
 
-TfrmFind::TfrmFind(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmFind>())
+TfrmFind::TfrmFind(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmFind>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);

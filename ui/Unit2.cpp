@@ -8,7 +8,8 @@
 
 TfrmAbout *frmAbout = nullptr;
 
-TfrmAbout::TfrmAbout(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmAbout>())
+TfrmAbout::TfrmAbout(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmAbout>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);

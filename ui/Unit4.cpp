@@ -3,7 +3,8 @@
 
 TfrmQuit *frmQuit = nullptr;
 
-TfrmQuit::TfrmQuit(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmQuit>())
+TfrmQuit::TfrmQuit(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Cancels), widgets_(std::make_unique<Ui::TfrmQuit>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);

@@ -23,8 +23,8 @@ TfrmConfig::TfrmConfig(QWidget *parent)
     : ModalDialog(parent, ui::EscapeKey::Cancels, Placement::KeepPlace), widgets_(std::make_unique<Ui::TfrmConfig>())
 {
     widgets_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(ui::PixelFont(ui::DialogFontFamily, 11));
     move(FrameLeft, FrameTop);
     widgets_->Edit1->setFocus();
@@ -78,8 +78,8 @@ void TfrmConfig::Button2Click()
 {
     ui::Guarded([this] {
         ui::WorkingDirectoryGuard keep;
-        const auto chosen = ui::AskOpenFileName(this, QStringLiteral("Browse to and then select cm32.exe"),
-                                                openDialogFileName_);
+        const auto chosen =
+            ui::AskOpenFileName(this, QStringLiteral("Browse to and then select cm32.exe"), openDialogFileName_);
         if (chosen) {
             openDialogFileName_ = *chosen;
             ui::SetBytesText(*widgets_->Edit2, *chosen);

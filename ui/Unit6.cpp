@@ -3,7 +3,8 @@
 
 TfrmDoConfig *frmDoConfig = nullptr;
 
-TfrmDoConfig::TfrmDoConfig(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmDoConfig>())
+TfrmDoConfig::TfrmDoConfig(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmDoConfig>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);

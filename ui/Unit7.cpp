@@ -19,7 +19,8 @@
 TfrmPrint *frmPrint = nullptr;
 
 // No Cancel button: Esc has nothing to click.
-TfrmPrint::TfrmPrint(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmPrint>())
+TfrmPrint::TfrmPrint(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmPrint>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);

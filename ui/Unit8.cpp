@@ -3,7 +3,8 @@
 
 TfrmError *frmError = nullptr;
 
-TfrmError::TfrmError(QWidget *parent) : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmError>())
+TfrmError::TfrmError(QWidget *parent)
+    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmError>())
 {
     widgets_->setupUi(this);
     ui::UseFixedDialogFrame(*this);
