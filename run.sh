@@ -31,4 +31,7 @@ echo
 echo "\$ map-catalogue search --content Dungeon"
 ../build/cli/map-catalogue search --content Dungeon
 echo
+echo "\$ map-catalogue index"
+../build/cli/map-catalogue index
+echo
 echo "On a display, build/mapindex/map-index --dir demo/maps shows the whole collection as a table."
