@@ -51,6 +51,7 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
     std::vector<std::string> copies{"map-catalogue"};
     copies.insert(copies.end(), arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end());
     std::vector<char *> argv;
+    argv.reserve(copies.size() + 1);
     for (auto &argument : copies)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -65,7 +66,7 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
             break;
         case '0':
             options.null = true;
-            given.push_back("--null");
+            given.emplace_back("--null");
             break;
         case 'j':
             options.jobs = parseJobs(optarg);
@@ -78,15 +79,15 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
             break;
         case ContentOption:
             options.content = true;
-            given.push_back("--content");
+            given.emplace_back("--content");
             break;
         case FormatOption:
             options.format = parseFormat(optarg);
-            given.push_back("--format");
+            given.emplace_back("--format");
             break;
         case OutputOption:
             options.output = optarg;
-            given.push_back("--output");
+            given.emplace_back("--output");
             break;
         case ':':
             throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");

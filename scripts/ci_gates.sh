@@ -77,7 +77,9 @@ check_tidy() {
 sanitizer_env() {
     # The read-error shim (LD_PRELOAD) cannot run under a sanitizer: its
     # tests skip when they see MAP_UTILITY_SANITIZER, or carry the label
-    # "preload", which these runs leave out.
+    # "preload", which these runs leave out. So are the runs on a real X
+    # display ("display"): the system's keyboard library trips the sanitizer
+    # inside Qt's X connection before any code of ours runs.
     export MAP_UTILITY_SANITIZER=1
     export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -89,7 +91,7 @@ run_asan() {
     cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DMAP_UTILITY_SANITIZE=address,undefined -DMAP_UTILITY_BUILD_TESTS=ON -DMAP_UTILITY_BUILD_BENCH=OFF >/dev/null
     cmake --build build-asan -j"$jobs"
-    (sanitizer_env && ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE preload)
+    (sanitizer_env && ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "preload|display")
 }
 
 run_tsan() {
@@ -98,7 +100,7 @@ run_tsan() {
         -DMAP_UTILITY_SANITIZE=thread -DMAP_UTILITY_BUILD_UI=OFF -DMAP_UTILITY_BUILD_TESTS=ON \
         -DMAP_UTILITY_BUILD_BENCH=OFF >/dev/null
     cmake --build build-tsan -j"$jobs"
-    (sanitizer_env && ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE preload)
+    (sanitizer_env && ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE "preload|display")
 }
 
 run_fuzz() {

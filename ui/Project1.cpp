@@ -6,9 +6,12 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <iostream>
 
-int main(int argc, char *argv[])
+namespace {
+
+int run(int argc, char *argv[])
 {
     // Options first: --help and a usage mistake need no display and open no window.
     const auto options = ui::ReadStartOptions(ui::ArgumentList(argc, argv), MAP_UTILITY_VERSION, std::cout, std::cerr);
@@ -27,4 +30,20 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     mainWindow->show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Handlers report their own errors; this catches what fails around them
+    // (start-up, shutdown) so the program never ends without a word.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &error) {
+        std::cerr << "map-utility: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "map-utility: unexpected error\n";
+    }
+    return 2;
 }

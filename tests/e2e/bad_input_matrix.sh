@@ -34,8 +34,8 @@ mc_as_nobody() {
 # As mc, with a ceiling on memory: KiB, then the arguments.
 mc_limited() {
     local limit=$1; shift
-    # AddressSanitizer reserves far more address space than any sane ceiling.
-    grep -q __asan_init "$catalogue" && limit=unlimited
+    # The sanitizers reserve far more address space than any sane ceiling.
+    grep -q -e __asan_init -e __tsan_init "$catalogue" && limit=unlimited
     (ulimit -v "$limit"; exec timeout -k 5 "$guard" "$catalogue" "$@") >out 2>err
     code=$?
     [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
