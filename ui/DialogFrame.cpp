@@ -137,14 +137,21 @@ void ModalDialog::keyPressEvent(QKeyEvent *event)
 
 bool ModalDialog::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate) {
         NoteWindowFrame(*this);
+        // A manager may have placed the new window itself before it saw our
+        // position; once the frame is known, put it where it belongs.
+        if (!placedThisShowing_ && placement_ == Placement::CentreOfScreen)
+            CentreOnScreen(*this);
+        placedThisShowing_ = true;
+    }
     return QDialog::event(event);
 }
 
 void ModalDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    placedThisShowing_ = false;
     if (placement_ == Placement::CentreOfScreen)
         CentreOnScreen(*this);
 }

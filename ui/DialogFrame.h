@@ -60,6 +60,7 @@ protected:
 private:
     EscapeKey escape_;
     Placement placement_;
+    bool placedThisShowing_ = false;
 };
 
 } // namespace ui
