@@ -81,11 +81,6 @@ TForm1::~TForm1()
     search_.reset();
 }
 
-std::string TForm1::StartDirectoryText() const
-{
-    return ui::BytesText(*widgets_->Label1);
-}
-
 // The File menu's items are addressed by position, separators N1 to N6 included.
 void TForm1::nameSeparators()
 {

@@ -31,9 +31,6 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The hidden Label1: the start directory, where "lister.txt" lives.
-    std::string StartDirectoryText() const;
-
     void FormCreate();
     // Loads the configuration; does its work on the first call of a run only.
     void FormActivate();
