@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -30,7 +31,8 @@ struct Outcome {
 class MapSearcher final {
 public:
     MapSearcher(int mapsDirFd, const runtime::FolderNames &names, std::string_view text)
-        : mapsDirFd_(mapsDirFd), names_(names), text_(text), stream_(text), buffer_(ChunkSize)
+        : mapsDirFd_(mapsDirFd), names_(names), text_(text), stream_(text),
+          buffer_(std::make_unique_for_overwrite<char[]>(ChunkSize)) // read into, never read first
     {}
 
     // stop, when set, ends the reading early with an outcome nobody uses.
@@ -42,7 +44,7 @@ public:
             bool hit = false;
             if (!text_.empty()) {
                 stream_.reset();
-                MapChunkReader reader(file, buffer_);
+                MapChunkReader reader(file, {buffer_.get(), ChunkSize});
                 while (!hit && !stop.load(std::memory_order_relaxed)) {
                     const auto chunk = reader.next();
                     if (!chunk)
@@ -63,7 +65,7 @@ private:
     const runtime::FolderNames &names_;
     std::string_view text_;
     runtime::StreamSearcher stream_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
 };
 
 // Takes entry i's outcome into result, as the sequential search would;

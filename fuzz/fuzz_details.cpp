@@ -76,7 +76,10 @@ Details scanInChunks(std::string_view file, bool readError, FuzzedDataProvider &
             details.lines.emplace_back(line.key, std::move(line.raw));
     };
     while (!file.empty()) {
-        const std::size_t size = input.ConsumeIntegralInRange<std::size_t>(1, file.size());
+        // Once the fuzzer's bytes run out, the rest goes in one piece rather
+        // than byte by byte.
+        const std::size_t size =
+            input.remaining_bytes() > 0 ? input.ConsumeIntegralInRange<std::size_t>(1, file.size()) : file.size();
         scanner.feed(file.substr(0, size));
         file.remove_prefix(size);
         if (input.ConsumeBool())
