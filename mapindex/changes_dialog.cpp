@@ -13,10 +13,14 @@ namespace {
 QString kindText(Change kind)
 {
     switch (kind) {
-    case Change::New: return QStringLiteral("New");
-    case Change::Changed: return QStringLiteral("Changed");
-    case Change::Removed: return QStringLiteral("Removed");
-    default: return {};
+    case Change::New:
+        return QStringLiteral("New");
+    case Change::Changed:
+        return QStringLiteral("Changed");
+    case Change::Removed:
+        return QStringLiteral("Removed");
+    default:
+        return {};
     }
 }
 
@@ -31,8 +35,7 @@ QString summary(const std::vector<ChangeNote> &changes, bool compared)
 
 } // namespace
 
-ChangesDialog::ChangesDialog(const std::vector<ChangeNote> &changes, bool compared, QWidget *parent)
-    : QDialog(parent)
+ChangesDialog::ChangesDialog(const std::vector<ChangeNote> &changes, bool compared, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("changesDialog"));
     setWindowTitle(QStringLiteral("Changes"));
@@ -44,7 +47,8 @@ ChangesDialog::ChangesDialog(const std::vector<ChangeNote> &changes, bool compar
     list->setRootIsDecorated(false);
     list->setHeaderLabels({QStringLiteral("Change"), QStringLiteral("Map"), QStringLiteral("File")});
     for (const ChangeNote &note : changes)
-        list->addTopLevelItem(new QTreeWidgetItem({kindText(note.kind), EntryText(note.entry), EntryText(note.fileName)}));
+        list->addTopLevelItem(
+            new QTreeWidgetItem({kindText(note.kind), EntryText(note.entry), EntryText(note.fileName)}));
     layout->addWidget(list);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

@@ -22,8 +22,9 @@ int main(int argc, char *argv[])
     // Help, version and usage errors need no display.
     const mapindex::Options options = mapindex::ParseOptions(std::vector<std::string>(argv, argv + argc));
     if (!options.usageError.empty()) {
-        std::fprintf(stderr, "map-index: %s\nUsage: map-index [--dir DIR] [--config-dir]\n       map-index --help | --version\n",
-                     options.usageError.c_str());
+        std::fprintf(
+            stderr, "map-index: %s\nUsage: map-index [--dir DIR] [--config-dir]\n       map-index --help | --version\n",
+            options.usageError.c_str());
         return UsageExit;
     }
     if (options.help || options.version) {

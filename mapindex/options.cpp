@@ -29,7 +29,8 @@ Options ParseOptions(const std::vector<std::string> &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption dir(QStringList{QStringLiteral("d"), QStringLiteral("dir")}, QString(), QStringLiteral("DIR"));
+    const QCommandLineOption dir(QStringList{QStringLiteral("d"), QStringLiteral("dir")}, QString(),
+                                 QStringLiteral("DIR"));
     const QCommandLineOption configDir(QStringLiteral("config-dir"));
     parser.addOptions({help, version, dir, configDir});
     acceptQtOptions(parser);

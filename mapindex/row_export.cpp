@@ -3,7 +3,6 @@
 #include "catalogue/index_format.h"
 #include "catalogue/list_export.h"
 
-
 namespace mapindex {
 namespace {
 
@@ -24,16 +23,16 @@ std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &
 ExportFormat FormatForFileName(const QString &fileName)
 {
     return fileName.endsWith(QStringLiteral(".tsv"), Qt::CaseInsensitive)
-                || fileName.endsWith(QStringLiteral(".tab"), Qt::CaseInsensitive)
-             ? ExportFormat::Tsv
-             : ExportFormat::Csv;
+            || fileName.endsWith(QStringLiteral(".tab"), Qt::CaseInsensitive)
+        ? ExportFormat::Tsv
+        : ExportFormat::Csv;
 }
 
 void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format)
 {
     const auto rowFields = fields(rows);
-    catalogue::WriteTextFile(path, format == ExportFormat::Csv ? catalogue::CsvTable(rowFields)
-                                                               : catalogue::TsvTable(rowFields));
+    catalogue::WriteTextFile(
+        path, format == ExportFormat::Csv ? catalogue::CsvTable(rowFields) : catalogue::TsvTable(rowFields));
 }
 
 std::string TsvLines(const std::vector<const IndexRow *> &rows)

@@ -52,8 +52,10 @@ int ComparePageNumbers(const std::optional<std::string> &a, const std::optional<
 int CompareRows(const IndexRow &a, const IndexRow &b, Column column)
 {
     switch (column) {
-    case MapColumn: return compareText(a.entry, b.entry);
-    case PageNumberColumn: return ComparePageNumbers(a.values[3], b.values[3]);
+    case MapColumn:
+        return compareText(a.entry, b.entry);
+    case PageNumberColumn:
+        return ComparePageNumbers(a.values[3], b.values[3]);
     default: {
         const auto &x = a.values[column - 1], &y = b.values[column - 1];
         return compareText(x ? *x : std::string(), y ? *y : std::string());

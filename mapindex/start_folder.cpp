@@ -5,7 +5,6 @@
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
-
 namespace mapindex {
 namespace {
 
@@ -40,10 +39,9 @@ StartFolder ResolveStartFolder(const Options &options)
     else
         start.state.MapsDirectory = AbsolutePath(start.state.StartDirectory, start.state.MapsDirectory);
     if (start.state.MapsDirectory.empty()) {
-        start.notConfigured = configured
-                                ? "\"lister.txt\" names no maps folder. Start map-index with --dir DIR."
-                                : "Program not configured: no \"lister.txt\" in " + start.state.StartDirectory
-                                      + ". Start map-index with --dir DIR.";
+        start.notConfigured = configured ? "\"lister.txt\" names no maps folder. Start map-index with --dir DIR."
+                                         : "Program not configured: no \"lister.txt\" in " + start.state.StartDirectory
+                + ". Start map-index with --dir DIR.";
     }
     return start;
 }

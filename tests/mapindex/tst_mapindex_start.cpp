@@ -19,15 +19,15 @@ private slots:
 void TestMapIndexStart::readsOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("dir");      // "-" for none
+    QTest::addColumn<QString>("dir"); // "-" for none
     QTest::addColumn<bool>("configDir");
     QTest::addColumn<bool>("usageError");
     const auto args = [](const char *text) { return QString::fromUtf8(text).split(u' '); };
     QTest::newRow("nothing") << args("map-index") << QStringLiteral("-") << false << false;
-    QTest::newRow("--dir with a space") << (args("map-index --dir") << QStringLiteral("my maps")) << QStringLiteral("my maps")
-                                        << false << false;
-    QTest::newRow("--dir=DIR and --config-dir") << args("map-index --dir=/m --config-dir") << QStringLiteral("/m") << true
-                                                << false;
+    QTest::newRow("--dir with a space") << (args("map-index --dir") << QStringLiteral("my maps"))
+                                        << QStringLiteral("my maps") << false << false;
+    QTest::newRow("--dir=DIR and --config-dir")
+        << args("map-index --dir=/m --config-dir") << QStringLiteral("/m") << true << false;
     QTest::newRow("-d DIR") << args("map-index -d /m") << QStringLiteral("/m") << false << false;
     QTest::newRow("Qt's own option") << args("map-index -platform offscreen") << QStringLiteral("-") << false << false;
     QTest::newRow("unknown option") << args("map-index --bogus") << QStringLiteral("-") << false << true;

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <fstream>
 
-using mitest::Session;
 using mapindex::IndexRow;
+using mitest::Session;
 
 namespace {
 
@@ -120,7 +120,7 @@ void TestMapIndexTable::sortsByColumn()
     QFETCH(QString, entries);
     mapindex::IndexModel model;
     std::vector<IndexRow> rows = {
-        row("a", {"banana", {}, {}, "10"}), row("b", {"Cherry", {}, {}, "2"}),  row("c", {"", {}, {}, ""}),
+        row("a", {"banana", {}, {}, "10"}),   row("b", {"Cherry", {}, {}, "2"}),    row("c", {"", {}, {}, ""}),
         row("d", {"cherry", {}, {}, "beta"}), row("e", {"Apple", {}, {}, "Alpha"}), row("f", {"date", {}, {}, "007"}),
         row("g", {"apple", {}, {}, {}}),
     };
@@ -173,9 +173,9 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
 
     // Every row in listing order: what the index command writes to a file.
     QProcess index;
-    index.start(qEnvironmentVariable("MAP_CATALOGUE"), {QStringLiteral("--dir"), maps, QStringLiteral("index"),
-                                                        QStringLiteral("--format"), QStringLiteral("tsv"),
-                                                        QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
+    index.start(qEnvironmentVariable("MAP_CATALOGUE"),
+                {QStringLiteral("--dir"), maps, QStringLiteral("index"), QStringLiteral("--format"),
+                 QStringLiteral("tsv"), QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
     QVERIFY(index.waitForFinished(30000));
     QCOMPARE(exportTo(QStringLiteral("all.tsv")), mitest::readFile(dir + QStringLiteral("/index.tsv")));
 
@@ -186,7 +186,8 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
                         "harbour2,Harbour Docks,City,Coastal Pack,5\r\n"
                         "Old Harbour,Old Harbour,City,Thalmarch Atlas,4\r\n"
                         "Harbour,Harbour District,City,Thalmarch Atlas,3\r\n"));
-    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1), QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5"));
+    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1),
+             QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5"));
 }
 
 void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
