@@ -6,8 +6,8 @@
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
+#include <memory>
 #include <utility>
-#include <vector>
 
 namespace catalogue {
 namespace {
@@ -43,8 +43,8 @@ void showLines(DetailScanner &scanner, DetailsView &view)
 void showFile(runtime::IoCheckedFile &file, DetailsView &view)
 {
     DetailScanner scanner;
-    std::vector<char> buffer(ChunkSize);
-    MapChunkReader reader(file, buffer);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkSize); // read into, never read first
+    MapChunkReader reader(file, {buffer.get(), ChunkSize});
     try {
         // Keys sit near the start as a rule: the first read is small.
         std::size_t most = FirstChunkSize;

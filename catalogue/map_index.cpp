@@ -51,6 +51,15 @@ IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry
     return record;
 }
 
+IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
+                              const std::string &mapsDir, const std::string &entry)
+{
+    IndexRecord record{entry, {}};
+    RecordView view(record);
+    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, entry, view);
+    return record;
+}
+
 void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
                       const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
@@ -71,12 +80,8 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     if (maps.valid())
         names.emplace(maps.fd());
     const auto read = [&](const std::string &entry) {
-        if (!names)
-            return ReadIndexRecord(mapsDir, entry, relativeTo);
-        IndexRecord record{entry, {}};
-        RecordView view(record);
-        ShowMapDetailsIn(*names, maps.fd(), relativeTo, mapsDir, entry, view);
-        return record;
+        return names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, entry)
+                     : ReadIndexRecord(mapsDir, entry, relativeTo);
     };
     const std::size_t count = entries.size();
     std::vector<IndexResult> slots(count);

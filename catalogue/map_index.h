@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace runtime {
+class FolderNames;
+}
+
 namespace catalogue {
 
 // One map's row of the index: its entry and the values of the four detail
@@ -27,6 +31,11 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
 // relativeTo), with the lines the details would show. Raises EInOutError
 // when the map cannot be read.
 IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo = AT_FDCWD);
+
+// The same for one of many maps in one folder: mapsDirFd is mapsDir opened,
+// and names resolves the file names in it (no directory pass per map).
+IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
+                              const std::string &mapsDir, const std::string &entry);
 
 // One map's outcome: its record, or the error that stopped its reading.
 struct IndexResult {

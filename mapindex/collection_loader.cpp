@@ -7,18 +7,29 @@
 #include <QThread>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <memory>
 #include <mutex>
 
 namespace mapindex {
 namespace {
 
+using CachedRowsSink = std::function<void(LoadResult)>;
+
 LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
-                std::optional<std::vector<IndexRow>> previous, const RecordReader &reader)
+                std::optional<std::vector<IndexRow>> previous, const RecordReader &reader,
+                const CachedRowsSink &showCached)
 {
     LoadResult result;
     const QString cachePath = CacheFilePath(mapsDir);
-    if (!previous)
+    if (!previous) {
         previous = LoadCache(cachePath, mapsDir);
+        if (previous) {
+            LoadResult cached;
+            cached.rows = *previous;
+            showCached(std::move(cached));
+        }
+    }
     result.compared = previous.has_value();
 
     ReadRequest request;
@@ -46,14 +57,15 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     if (previous)
         result.changes = MarkChanges(result.rows, *previous);
     // A cache that already holds exactly these rows is left alone.
-    const bool unchanged = previous && result.mapsRead == 0 && result.changes.empty()
-                        && previous->size() == result.rows.size();
+    const bool unchanged =
+        previous && result.mapsRead == 0 && result.changes.empty() && previous->size() == result.rows.size();
+    // The rows shown equal these unless they still carry the last reading's marks.
+    result.sameAsShown = unchanged && std::none_of(previous->begin(), previous->end(), [](const IndexRow &row) {
+                             return row.change != Change::None;
+                         });
     previous.reset(); // done with: a lower peak of memory
     if (!unchanged)
         SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed
-    result.texts.reserve(result.rows.size());
-    for (const IndexRow &row : result.rows)
-        result.texts.push_back(MakeRowText(row));
     return result;
 }
 
@@ -79,9 +91,21 @@ void CollectionLoader::start(const std::string &mapsDir, std::optional<std::vect
 {
     if (watcher_.isRunning())
         return;
+    cached_ = {};
+    // Posted to this object, so it is dropped if the loader is gone first.
+    const CachedRowsSink showCached = [this](LoadResult cached) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, cached = std::make_shared<LoadResult>(std::move(cached))] {
+                cached_ = std::move(*cached);
+                emit cachedRowsReady();
+            },
+            Qt::QueuedConnection);
+    };
     watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, reader = reader_](QPromise<LoadResult> &promise, std::optional<std::vector<IndexRow>> before) {
-            LoadResult result = load(promise, mapsDir, std::move(before), reader);
+        [mapsDir, reader = reader_, showCached](QPromise<LoadResult> &promise,
+                                                std::optional<std::vector<IndexRow>> before) {
+            LoadResult result = load(promise, mapsDir, std::move(before), reader, showCached);
             if (!promise.isCanceled())
                 promise.addResult(std::move(result));
         },

@@ -2,7 +2,6 @@
 
 #include "collection_reader.h"
 #include "index_row.h"
-#include "row_text.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -10,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapindex {
@@ -17,11 +17,11 @@ namespace mapindex {
 // What one reading of the collection gives the window.
 struct LoadResult {
     std::vector<IndexRow> rows;
-    std::vector<RowText> texts; // one per row
     std::vector<ChangeNote> changes;
-    bool compared = false;     // there was a previous reading to compare with
-    std::size_t mapsRead = 0;  // maps whose details were read, not taken from the cache
+    bool compared = false;            // there was a previous reading to compare with
+    std::size_t mapsRead = 0;         // maps whose details were read, not taken from the cache
     std::optional<std::string> error; // the folder could not be listed
+    bool sameAsShown = false;         // nothing changed: the window shows these rows already
 };
 
 // Reads the collection on a worker thread; the window only hears signals.
@@ -34,9 +34,12 @@ public:
 
     // previous: the rows the window shows; nothing at the start, when the
     // cache stands for the previous reading.
+    // At the start, the cached rows come first (cachedRowsReady), so the
+    // table fills at once while the folder is checked for changes.
     void start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous);
     void cancel();
     LoadResult takeResult();
+    LoadResult takeCachedRows() { return std::exchange(cached_, {}); }
     bool isRunning() const { return watcher_.isRunning(); }
 
     // Tests count map reads through this.
@@ -44,7 +47,8 @@ public:
 
 signals:
     void progress(int done, int total);
-    void finished(); // the result waits in takeResult()
+    void cachedRowsReady(); // they wait in takeCachedRows()
+    void finished();        // the result waits in takeResult()
     void cancelled();
 
 private:
@@ -52,6 +56,7 @@ private:
 
     QFutureWatcher<LoadResult> watcher_;
     RecordReader reader_;
+    LoadResult cached_;
 };
 
 } // namespace mapindex

@@ -1,6 +1,7 @@
 #include "collection_reader.h"
 
 #include "catalogue/map_scan.h"
+#include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
@@ -21,11 +23,10 @@ bool reusable(const IndexRow *old, const IndexRow &row)
     return old && !old->error && old->entry == row.entry && old->size == row.size && old->writeTime == row.writeTime;
 }
 
-void fill(IndexRow &row, const ReadRequest &request)
+void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
 {
     try {
-        catalogue::IndexRecord record = request.reader ? request.reader(request.mapsDir, row.entry)
-                                                       : catalogue::ReadIndexRecord(request.mapsDir, row.entry);
+        catalogue::IndexRecord record = reader(mapsDir, row.entry);
         row.values = std::move(record.values);
         row.error.reset();
     } catch (const std::exception &error) {
@@ -89,6 +90,24 @@ ReadOutcome ReadCollection(const ReadRequest &request)
             toRead.push_back(i);
     }
 
+    // Maps open in their folder, named from one listing of it; a folder
+    // that does not open leaves each map to report its own error.
+    runtime::DirectoryHandle folder;
+    std::optional<runtime::FolderNames> names;
+    RecordReader reader = request.reader;
+    if (!reader) {
+        {
+            const runtime::SavedIoCode keep;
+            folder = runtime::DirectoryHandle::Open(request.mapsDir);
+        }
+        if (folder.valid())
+            names.emplace(folder.fd());
+        reader = [&](const std::string &mapsDir, const std::string &entry) {
+            return names ? catalogue::ReadIndexRecordIn(*names, folder.fd(), AT_FDCWD, mapsDir, entry)
+                         : catalogue::ReadIndexRecord(mapsDir, entry);
+        };
+    }
+
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> read{0};
     std::atomic<std::size_t> done{outcome.rows.size() - toRead.size()};
@@ -97,7 +116,7 @@ ReadOutcome ReadCollection(const ReadRequest &request)
         for (std::size_t k = next++; k < toRead.size(); k = next++) {
             if (request.stop && request.stop())
                 return;
-            fill(outcome.rows[toRead[k]], request);
+            fill(outcome.rows[toRead[k]], reader, request.mapsDir);
             ++read;
             const std::size_t finished = ++done;
             if (request.progress)

@@ -22,9 +22,9 @@ using RecordReader = std::function<catalogue::IndexRecord(const std::string &map
 struct ReadRequest {
     std::string mapsDir;
     const std::vector<IndexRow> *previous = nullptr; // the last reading (the cache), if any
-    RecordReader reader;            // catalogue::ReadIndexRecord when empty
+    RecordReader reader;                             // catalogue::ReadIndexRecord when empty
     unsigned jobs = 1;
-    std::function<bool()> stop;     // true once the reading should end
+    std::function<bool()> stop;                                        // true once the reading should end
     std::function<void(std::size_t done, std::size_t total)> progress; // any thread
 };
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QStyle>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <numeric>
@@ -19,34 +20,62 @@ const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Produc
 QString changeText(Change change)
 {
     switch (change) {
-    case Change::New: return QStringLiteral("New since the last reading");
-    case Change::Changed: return QStringLiteral("Changed since the last reading");
-    default: return {};
+    case Change::New:
+        return QStringLiteral("New since the last reading");
+    case Change::Changed:
+        return QStringLiteral("Changed since the last reading");
+    default:
+        return {};
     }
 }
 
 } // namespace
 
-IndexModel::IndexModel(QObject *parent) : QAbstractTableModel(parent) {}
+IndexModel::IndexModel(QObject *parent)
+    : QAbstractTableModel(parent), rows_(std::make_shared<const std::vector<IndexRow>>())
+{
+    connect(&textsJob_, &QFutureWatcher<MadeTexts>::finished, this, &IndexModel::takeMadeTexts);
+}
+
+IndexModel::~IndexModel()
+{
+    textsJob_.waitForFinished(); // the job holds its own rows; this only keeps it from outliving the program
+}
 
 void IndexModel::setRows(std::vector<IndexRow> rows)
 {
-    std::vector<RowText> texts;
-    texts.reserve(rows.size());
-    for (const IndexRow &row : rows)
-        texts.push_back(MakeRowText(row));
-    setRows(std::move(rows), std::move(texts));
-}
-
-void IndexModel::setRows(std::vector<IndexRow> rows, std::vector<RowText> texts)
-{
     beginResetModel();
-    rows_ = std::move(rows);
-    texts_ = std::move(texts);
+    rows_ = std::make_shared<const std::vector<IndexRow>>(std::move(rows));
+    texts_.clear();
     orderRows();
     applyFilter();
     endResetModel();
     emit shownCountChanged();
+    textsJob_.setFuture(QtConcurrent::run([rows = rows_] {
+        MadeTexts made{rows, {}};
+        made.texts.reserve(rows->size());
+        for (const IndexRow &row : *rows)
+            made.texts.push_back(MakeRowText(row));
+        return made;
+    }));
+}
+
+void IndexModel::takeMadeTexts()
+{
+    if (!texts_.empty() || textsJob_.future().resultCount() == 0)
+        return;
+    // A copy, cheap with shared strings: a taken result would leave the future invalid.
+    MadeTexts made = textsJob_.future().result();
+    if (made.rows == rows_)
+        texts_ = std::move(made.texts);
+}
+
+void IndexModel::makeTexts()
+{
+    if (texts_.size() == rows_->size())
+        return;
+    textsJob_.waitForFinished(); // the latest job is for these rows
+    takeMadeTexts();
 }
 
 void IndexModel::setFilterText(const QString &typed)
@@ -75,7 +104,7 @@ void IndexModel::sort(int column, Qt::SortOrder order)
     orderRows();
     applyFilter();
     // Keep the selection and the current row on the same maps.
-    std::vector<int> position(rows_.size());
+    std::vector<int> position(rows_->size());
     for (std::size_t i = 0; i < shown_.size(); ++i)
         position[shown_[i]] = static_cast<int>(i);
     QModelIndexList after;
@@ -87,20 +116,25 @@ void IndexModel::sort(int column, Qt::SortOrder order)
 
 void IndexModel::orderRows()
 {
-    sorted_.resize(rows_.size());
+    sorted_.resize(rows_->size());
     std::iota(sorted_.begin(), sorted_.end(), std::size_t{0});
     if (sortColumn_ < 0)
         return;
     const auto column = static_cast<Column>(sortColumn_);
     const bool descending = sortOrder_ == Qt::DescendingOrder;
     std::stable_sort(sorted_.begin(), sorted_.end(), [&](std::size_t a, std::size_t b) {
-        const int order = CompareRows(rows_[a], rows_[b], column);
+        const int order = CompareRows((*rows_)[a], (*rows_)[b], column);
         return descending ? order > 0 : order < 0;
     });
 }
 
 void IndexModel::applyFilter()
 {
+    if (words_.isEmpty()) {
+        shown_ = sorted_;
+        return;
+    }
+    makeTexts();
     shown_.clear();
     for (const std::size_t i : sorted_) {
         if (RowMatches(texts_[i].folded, words_))
@@ -123,10 +157,12 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const std::size_t i = shown_[static_cast<std::size_t>(index.row())];
-    const IndexRow &row = rows_[i];
+    const IndexRow &row = (*rows_)[i];
     switch (role) {
     case Qt::DisplayRole:
-        return texts_[i].columns[static_cast<std::size_t>(index.column())];
+        if (i < texts_.size())
+            return texts_[i].columns[static_cast<std::size_t>(index.column())];
+        return ColumnText(row, static_cast<Column>(index.column()));
     case Qt::ToolTipRole:
         if (row.error)
             return QString::fromStdString(runtime::ReportText(*row.error));

@@ -5,9 +5,11 @@
 #include "row_text.h"
 
 #include <QAbstractTableModel>
+#include <QFutureWatcher>
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace mapindex {
@@ -19,15 +21,16 @@ class IndexModel final : public QAbstractTableModel {
 
 public:
     explicit IndexModel(QObject *parent = nullptr);
+    ~IndexModel() override;
 
+    // The rows show at once; the texts the filter searches are made on a
+    // worker thread meanwhile, and a filter typed before they are ready waits.
     void setRows(std::vector<IndexRow> rows);
-    // texts[i] is MakeRowText(rows[i]), made beforehand.
-    void setRows(std::vector<IndexRow> rows, std::vector<RowText> texts);
-    const std::vector<IndexRow> &rows() const { return rows_; }
+    const std::vector<IndexRow> &rows() const { return *rows_; }
     void setFilterText(const QString &typed);
 
-    int totalCount() const { return static_cast<int>(rows_.size()); }
-    const IndexRow &shownRow(int row) const { return rows_[shown_[static_cast<std::size_t>(row)]]; }
+    int totalCount() const { return static_cast<int>(rows_->size()); }
+    const IndexRow &shownRow(int row) const { return (*rows_)[shown_[static_cast<std::size_t>(row)]]; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -41,9 +44,18 @@ signals:
 private:
     void orderRows();
     void applyFilter();
+    void makeTexts();
 
-    std::vector<IndexRow> rows_;
-    std::vector<RowText> texts_;
+    using SharedRows = std::shared_ptr<const std::vector<IndexRow>>;
+    struct MadeTexts {
+        SharedRows rows; // what they were made from
+        std::vector<RowText> texts;
+    };
+    void takeMadeTexts();
+
+    SharedRows rows_;            // never changed in place, so a worker may read them
+    std::vector<RowText> texts_; // empty until made
+    QFutureWatcher<MadeTexts> textsJob_;
     std::vector<std::size_t> sorted_; // every row, in sort order
     std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order
     QStringList words_;

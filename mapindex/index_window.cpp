@@ -61,6 +61,7 @@ IndexWindow::IndexWindow(QWidget *parent)
         progress_->setMaximum(total);
         progress_->setValue(done);
     });
+    connect(loader_, &CollectionLoader::cachedRowsReady, this, &IndexWindow::onCachedRows);
     connect(loader_, &CollectionLoader::finished, this, &IndexWindow::onLoaded);
     connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadEnded);
     connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::updateStatus);
@@ -206,6 +207,12 @@ void IndexWindow::reload()
     loader_->start(state_.MapsDirectory, model_->rows());
 }
 
+void IndexWindow::onCachedRows()
+{
+    model_->setRows(loader_->takeCachedRows().rows);
+    emit tableFilled();
+}
+
 void IndexWindow::onLoaded()
 {
     LoadResult result = loader_->takeResult();
@@ -215,7 +222,10 @@ void IndexWindow::onLoaded()
     } else {
         changes_ = std::move(result.changes);
         compared_ = result.compared;
-        model_->setRows(std::move(result.rows), std::move(result.texts));
+        // Unchanged rows stay as they are, with the user's selection and scrolling.
+        if (!result.sameAsShown)
+            model_->setRows(std::move(result.rows));
+        emit tableFilled();
     }
     emit readingFinished();
 }

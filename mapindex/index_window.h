@@ -44,6 +44,7 @@ public:
     void setExportPicker(ExportPicker picker) { exportPicker_ = std::move(picker); }
 
 signals:
+    void tableFilled(); // every map has its row, from the cache or a reading
     void readingFinished();
 
 private:
@@ -53,6 +54,7 @@ private:
     void createStatusBar();
 
     void reload();
+    void onCachedRows();
     void onLoaded();
     void onLoadEnded();
     void openRow(const QModelIndex &index);

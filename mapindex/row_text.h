@@ -18,6 +18,9 @@ struct RowText {
 // Built off the window's thread, so a reading never stalls the window.
 RowText MakeRowText(const IndexRow &row);
 
+// One cell as the table shows it.
+QString ColumnText(const IndexRow &row, Column column);
+
 // The entry as shown: UTF-8 when it is valid, otherwise Windows-1252.
 QString EntryText(const std::string &entry);
 

@@ -20,6 +20,7 @@ private slots:
     void init();
     void cleanup();
     void secondOpeningReadsNoMap();
+    void cachedRowsShowWhileTheFolderIsChecked();
     void corruptCacheIsRebuilt_data();
     void corruptCacheIsRebuilt();
     void changesAfterAddTouchDelete();
@@ -60,6 +61,43 @@ void TestMapIndexReading::secondOpeningReadsNoMap()
     for (int c = 0; c < 5; ++c)
         QCOMPARE(second.column(c), first.column(c));
     QVERIFY(second.window.changes().empty());
+}
+
+void TestMapIndexReading::cachedRowsShowWhileTheFolderIsChecked()
+{
+    const QString maps = mitest::makeDemoMaps();
+    Session(maps).read();
+    QFile touched(maps + QStringLiteral("/Castle Keep.fcw"));
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+
+    // The changed map's reading waits, so the cached table is seen first.
+    Session checked(maps);
+    std::atomic<bool> release{false};
+    checked.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+        while (!release)
+            QThread::msleep(5);
+        return catalogue::ReadIndexRecord(dir, entry);
+    });
+    QSignalSpy filled(&checked.window, &mapindex::IndexWindow::tableFilled);
+    QSignalSpy done(&checked.window, &mapindex::IndexWindow::readingFinished);
+    checked.window.open(checked.state);
+    QVERIFY(filled.wait(30000));
+    QCOMPARE(checked.model().rowCount(), 12);
+    QVERIFY(checked.window.loader().isRunning());
+    QVERIFY(!checked.model().index(checked.rowOf(QStringLiteral("Castle Keep")), 0).data(Qt::BackgroundRole).isValid());
+    release = true;
+    QVERIFY(done.wait(30000));
+    QVERIFY(checked.model().index(checked.rowOf(QStringLiteral("Castle Keep")), 0).data(Qt::BackgroundRole).isValid());
+    QCOMPARE(checked.window.changes().size(), std::size_t(1));
+
+    // Nothing changed since: the cached rows stay as they are, not reset again.
+    Session unchanged(maps);
+    QSignalSpy resets(&unchanged.model(), &QAbstractItemModel::modelReset);
+    unchanged.read();
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(unchanged.model().rowCount(), 12);
 }
 
 void TestMapIndexReading::corruptCacheIsRebuilt_data()
