@@ -218,6 +218,7 @@ void IndexWindow::onLoaded()
     LoadResult result = loader_->takeResult();
     onLoadEnded();
     if (result.error) {
+        model_->setRows({}); // rows of a folder that cannot be read would only mislead
         ui::ReportError(result.error.value());
     } else {
         changes_ = std::move(result.changes);
