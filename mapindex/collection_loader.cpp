@@ -14,28 +14,24 @@
 namespace mapindex {
 namespace {
 
-using CachedRowsSink = std::function<void(LoadResult)>;
+using CachedRowsSink = std::function<void(SharedRows)>;
 
-LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
-                std::optional<std::vector<IndexRow>> previous, const RecordReader &reader,
-                const CachedRowsSink &showCached)
+LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, SharedRows previous,
+                const RecordReader &reader, const CachedRowsSink &showCached)
 {
     LoadResult result;
     const QString cachePath = CacheFilePath(mapsDir);
     if (!previous) {
-        previous = LoadCache(cachePath, mapsDir);
-        if (previous) {
-            LoadResult cached;
-            cached.rows = *previous;
-            showCached(std::move(cached));
+        if (auto cached = LoadCache(cachePath, mapsDir)) {
+            previous = std::make_shared<const std::vector<IndexRow>>(std::move(*cached));
+            showCached(previous); // the window and this reading share them
         }
     }
-    result.compared = previous.has_value();
+    result.compared = previous != nullptr;
 
     ReadRequest request;
     request.mapsDir = mapsDir;
-    if (previous)
-        request.previous = &*previous;
+    request.previous = previous.get();
     request.reader = reader;
     request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
     request.stop = [&promise] { return promise.isCanceled(); };
@@ -63,7 +59,7 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir,
     result.sameAsShown = unchanged && std::none_of(previous->begin(), previous->end(), [](const IndexRow &row) {
                              return row.change != Change::None;
                          });
-    previous.reset(); // done with: a lower peak of memory
+    previous.reset(); // done with (the window may hold them still)
     if (!unchanged)
         SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed
     return result;
@@ -87,24 +83,23 @@ CollectionLoader::~CollectionLoader()
     }
 }
 
-void CollectionLoader::start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous)
+void CollectionLoader::start(const std::string &mapsDir, SharedRows previous)
 {
     if (watcher_.isRunning())
         return;
     cached_ = {};
     // Posted to this object, so it is dropped if the loader is gone first.
-    const CachedRowsSink showCached = [this](LoadResult cached) {
+    const CachedRowsSink showCached = [this](SharedRows cached) {
         QMetaObject::invokeMethod(
             this,
-            [this, cached = std::make_shared<LoadResult>(std::move(cached))] {
-                cached_ = std::move(*cached);
+            [this, cached = std::move(cached)] {
+                cached_ = cached;
                 emit cachedRowsReady();
             },
             Qt::QueuedConnection);
     };
     watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, reader = reader_, showCached](QPromise<LoadResult> &promise,
-                                                std::optional<std::vector<IndexRow>> before) {
+        [mapsDir, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before) {
             LoadResult result = load(promise, mapsDir, std::move(before), reader, showCached);
             if (!promise.isCanceled())
                 promise.addResult(std::move(result));

@@ -32,14 +32,14 @@ public:
     explicit CollectionLoader(QObject *parent = nullptr);
     ~CollectionLoader() override;
 
-    // previous: the rows the window shows; nothing at the start, when the
-    // cache stands for the previous reading.
-    // At the start, the cached rows come first (cachedRowsReady), so the
-    // table fills at once while the folder is checked for changes.
-    void start(const std::string &mapsDir, std::optional<std::vector<IndexRow>> previous);
+    // previous: the rows the window shows; none at the start, when the
+    // cache stands for the previous reading. Its rows come first then
+    // (cachedRowsReady), so the table fills at once while the folder is
+    // checked for changes.
+    void start(const std::string &mapsDir, SharedRows previous);
     void cancel();
     LoadResult takeResult();
-    LoadResult takeCachedRows() { return std::exchange(cached_, {}); }
+    SharedRows takeCachedRows() { return std::exchange(cached_, {}); }
     bool isRunning() const { return watcher_.isRunning(); }
 
     // Tests count map reads through this.
@@ -56,7 +56,7 @@ private:
 
     QFutureWatcher<LoadResult> watcher_;
     RecordReader reader_;
-    LoadResult cached_;
+    SharedRows cached_;
 };
 
 } // namespace mapindex

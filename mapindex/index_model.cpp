@@ -44,8 +44,13 @@ IndexModel::~IndexModel()
 
 void IndexModel::setRows(std::vector<IndexRow> rows)
 {
+    setRows(std::make_shared<const std::vector<IndexRow>>(std::move(rows)));
+}
+
+void IndexModel::setRows(SharedRows rows)
+{
     beginResetModel();
-    rows_ = std::make_shared<const std::vector<IndexRow>>(std::move(rows));
+    rows_ = std::move(rows);
     texts_.clear();
     orderRows();
     applyFilter();
@@ -55,7 +60,7 @@ void IndexModel::setRows(std::vector<IndexRow> rows)
         MadeTexts made{rows, {}};
         made.texts.reserve(rows->size());
         for (const IndexRow &row : *rows)
-            made.texts.push_back(MakeRowText(row));
+            made.texts.push_back(FilterText(row));
         return made;
     }));
 }
@@ -137,7 +142,7 @@ void IndexModel::applyFilter()
     makeTexts();
     shown_.clear();
     for (const std::size_t i : sorted_) {
-        if (RowMatches(texts_[i].folded, words_))
+        if (RowMatches(texts_[i], words_))
             shown_.push_back(i);
     }
 }
@@ -160,8 +165,6 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     const IndexRow &row = (*rows_)[i];
     switch (role) {
     case Qt::DisplayRole:
-        if (i < texts_.size())
-            return texts_[i].columns[static_cast<std::size_t>(index.column())];
         return ColumnText(row, static_cast<Column>(index.column()));
     case Qt::ToolTipRole:
         if (row.error)

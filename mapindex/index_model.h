@@ -26,7 +26,9 @@ public:
     // The rows show at once; the texts the filter searches are made on a
     // worker thread meanwhile, and a filter typed before they are ready waits.
     void setRows(std::vector<IndexRow> rows);
+    void setRows(SharedRows rows);
     const std::vector<IndexRow> &rows() const { return *rows_; }
+    const SharedRows &sharedRows() const { return rows_; }
     void setFilterText(const QString &typed);
 
     int totalCount() const { return static_cast<int>(rows_->size()); }
@@ -46,15 +48,14 @@ private:
     void applyFilter();
     void makeTexts();
 
-    using SharedRows = std::shared_ptr<const std::vector<IndexRow>>;
     struct MadeTexts {
         SharedRows rows; // what they were made from
-        std::vector<RowText> texts;
+        std::vector<QString> texts;
     };
     void takeMadeTexts();
 
-    SharedRows rows_;            // never changed in place, so a worker may read them
-    std::vector<RowText> texts_; // empty until made
+    SharedRows rows_;
+    std::vector<QString> texts_; // FilterText of each row; empty until made
     QFutureWatcher<MadeTexts> textsJob_;
     std::vector<std::size_t> sorted_; // every row, in sort order
     std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mapindex {
 
@@ -19,6 +21,10 @@ struct IndexRow {
     std::optional<std::string> error;                 // why the map could not be read
     Change change = Change::None;                     // since the previous reading
 };
+
+// Rows that are never changed in place once made, so that the window and a
+// worker thread may read them at once.
+using SharedRows = std::shared_ptr<const std::vector<IndexRow>>;
 
 // A difference from the previous reading, for the Changes view.
 struct ChangeNote {

@@ -187,7 +187,7 @@ void IndexWindow::open(const catalogue::ProgramState &state)
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, std::nullopt);
+    loader_->start(state_.MapsDirectory, nullptr);
 }
 
 void IndexWindow::showNotConfigured(const QString &text)
@@ -204,12 +204,12 @@ void IndexWindow::reload()
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, model_->rows());
+    loader_->start(state_.MapsDirectory, model_->sharedRows());
 }
 
 void IndexWindow::onCachedRows()
 {
-    model_->setRows(loader_->takeCachedRows().rows);
+    model_->setRows(loader_->takeCachedRows());
     emit tableFilled();
 }
 
@@ -218,7 +218,7 @@ void IndexWindow::onLoaded()
     LoadResult result = loader_->takeResult();
     onLoadEnded();
     if (result.error) {
-        model_->setRows({}); // rows of a folder that cannot be read would only mislead
+        model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
         ui::ReportError(result.error.value());
     } else {
         changes_ = std::move(result.changes);

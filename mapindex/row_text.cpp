@@ -19,17 +19,13 @@ QString ColumnText(const IndexRow &row, Column column)
     return QString::fromStdString(catalogue::ValueText(value).value_or(std::string()));
 }
 
-RowText MakeRowText(const IndexRow &row)
+QString FilterText(const IndexRow &row)
 {
-    RowText text;
-    for (int column = 0; column < ColumnCount; ++column)
-        text.columns[static_cast<std::size_t>(column)] = ColumnText(row, static_cast<Column>(column));
     // Joined by a character no typed word holds, so no word spans two columns.
     QString all;
-    for (const QString &column : text.columns)
-        all += column + QChar(u'\n');
-    text.folded = FoldForFilter(all);
-    return text;
+    for (int column = 0; column < ColumnCount; ++column)
+        all += ColumnText(row, static_cast<Column>(column)) + QChar(u'\n');
+    return FoldForFilter(all);
 }
 
 } // namespace mapindex
