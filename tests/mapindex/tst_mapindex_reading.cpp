@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QProcess>
 #include <QPushButton>
 #include <QThread>
 
@@ -21,6 +22,7 @@ private slots:
     void cleanup();
     void secondOpeningReadsNoMap();
     void cachedRowsShowWhileTheFolderIsChecked();
+    void anotherRunUsesTheCache();
     void corruptCacheIsRebuilt_data();
     void corruptCacheIsRebuilt();
     void changesAfterAddTouchDelete();
@@ -32,9 +34,14 @@ private:
     std::vector<ui::ShownMessage> messages_;
 };
 
+// Set in the second run of anotherRunUsesTheCache: the maps folder whose
+// cache the first run wrote, in the cache folder it passes on.
+constexpr char CachedMapsVariable[] = "MAPINDEX_CACHED_MAPS";
+
 void TestMapIndexReading::initTestCase()
 {
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
+    if (qEnvironmentVariableIsEmpty(CachedMapsVariable))
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
 }
 
 void TestMapIndexReading::init()
@@ -98,6 +105,26 @@ void TestMapIndexReading::cachedRowsShowWhileTheFolderIsChecked()
     unchanged.read();
     QCOMPARE(resets.count(), 1);
     QCOMPARE(unchanged.model().rowCount(), 12);
+}
+
+void TestMapIndexReading::anotherRunUsesTheCache()
+{
+    if (const QString cached = qEnvironmentVariable(CachedMapsVariable); !cached.isEmpty()) {
+        Session second(cached);
+        second.read();
+        QCOMPARE(second.reads.load(), 0);
+        return;
+    }
+    const QString maps = mitest::makeDemoMaps();
+    Session(maps).read();
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(CachedMapsVariable), maps);
+    second.setProcessEnvironment(environment);
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("anotherRunUsesTheCache")});
+    QVERIFY(second.waitForFinished(60000));
+    QVERIFY2(second.exitCode() == 0, second.readAll().constData());
 }
 
 void TestMapIndexReading::corruptCacheIsRebuilt_data()
