@@ -77,10 +77,7 @@ bool checkSearchers(std::string_view needle, const std::string &haystack, Fuzzed
 std::string placed(FuzzedDataProvider &input, const std::string &bytes)
 {
     static constexpr std::size_t Edges[] = {0, 0, 0, 2048, 2048, 4096, 4096, 131072};
-    const std::size_t edge = input.PickValueInArray(Edges);
-    const std::size_t before = input.ConsumeIntegralInRange<std::size_t>(0, std::min<std::size_t>(edge, 64));
-    const char fill = input.ConsumeIntegral<char>();
-    return std::string(edge - before, fill) + bytes;
+    return fuzz::PlacedBefore(input, Edges, 64, bytes);
 }
 
 } // namespace

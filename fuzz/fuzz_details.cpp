@@ -138,10 +138,7 @@ std::string joined(const std::vector<std::string> &lines)
 std::string placed(FuzzedDataProvider &input, const std::string &bytes)
 {
     static constexpr std::size_t Edges[] = {0, 2048, 4096, 65536};
-    const std::size_t edge = input.PickValueInArray(Edges);
-    const std::size_t before = input.ConsumeIntegralInRange<std::size_t>(0, std::min<std::size_t>(edge, 300));
-    const char fill = input.ConsumeIntegral<char>();
-    return std::string(edge - before, fill) + bytes;
+    return fuzz::PlacedBefore(input, Edges, 300, bytes);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -39,6 +43,18 @@ inline void Expect(bool ok, const char *what)
 {
     if (!ok)
         Mismatch(what, "true", "false");
+}
+
+// bytes behind a run of one fuzzer-chosen byte that ends up to maxLead bytes
+// before one of the edges, so that they cross the edge a reader has there.
+template <std::size_t Count>
+std::string PlacedBefore(FuzzedDataProvider &input, const std::size_t (&edges)[Count], std::size_t maxLead,
+                         const std::string &bytes)
+{
+    const std::size_t edge = input.PickValueInArray(edges);
+    const std::size_t before = input.ConsumeIntegralInRange<std::size_t>(0, std::min(edge, maxLead));
+    const char fill = input.ConsumeIntegral<char>();
+    return std::string(edge - before, fill) + bytes;
 }
 
 } // namespace fuzz
