@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -55,6 +57,28 @@ QString makeTempDir()
     static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
     dirs.push_back(std::make_unique<QTemporaryDir>());
     return QDir(dirs.back()->path()).canonicalPath();
+}
+
+QString makeDemoMaps()
+{
+    const QString dir = makeTempDir() + QStringLiteral("/maps");
+    const QString tool = qEnvironmentVariable("DEMO_MAPS_TOOL");
+    if (tool.isEmpty() || QProcess::execute(tool, {dir}) != 0)
+        qFatal("DEMO_MAPS_TOOL did not write the demo collection");
+    return dir;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace uitest

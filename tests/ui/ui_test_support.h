@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
 
@@ -17,5 +18,11 @@ void closeAllModals();
 
 // A fresh empty directory under the system temp dir, removed at exit.
 QString makeTempDir();
+
+// A fresh copy of the 12-map demo collection, written by DEMO_MAPS_TOOL.
+QString makeDemoMaps();
+
+void writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
 
 } // namespace uitest
