@@ -443,5 +443,20 @@ viewer_fails() { # viewer, message
 row "missing viewer" viewer_fails "$work/no-viewer" "File not found."
 row "viewer not executable" viewer_fails "$work/rows/viewer not executable/viewer" "File access denied."
 
+# ---- a failed write keeps the old file ------------------------------------------
+# No file may grow (ulimit -f 0): a write over out/list.txt, in place or
+# replaced, fails and leaves the old bytes, its link and nothing else.
+no_room() { # linked|replaced, then map-catalogue's arguments
+    mkdir out && printf 'old\r\n' | tee old.txt > out/list.txt
+    [ "$1" = replaced ] || ln out/list.txt out/link.txt
+    (shift; ulimit -f 0; exec timeout -k 5 "$guard" "$catalogue" "$@") 2>&1 >/dev/null | cat > err # not a file
+    code=${PIPESTATUS[0]}
+    case "$code $(cat err)" in "2 map-catalogue: out/list.txt: I/O error 223."*) ;; *) note "exit $code: $(cat err)" ;; esac
+    cmp -s old.txt out/list.txt || note "old bytes lost: $(od -c out/list.txt | head -n 2)"
+    expect "left in the folder" "$([ "$1" = replaced ] || echo 'link.txt|')list.txt|" "$(ls -A out | tr '\n' '|')"
+}
+row "export over a linked file that may not grow" no_room linked export out/list.txt
+row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
+
 [ $failures -eq 0 ] && echo "every bad-input row passed"
 exit $failures
