@@ -35,7 +35,9 @@ namespace runtime {
 //
 // Example: a search with a buffer per thread that stops at the first error.
 //
-//     const runtime::OrderedWorkOptions options{.threads = jobs, .cancel = cancel};
+//     runtime::OrderedWorkOptions options;
+//     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
+//     options.cancel = cancel; // a std::atomic<bool> * the window sets on Esc
 //     const runtime::WorkEnd end = runtime::ForEachInOrder(
 //         entries.size(), options,
 //         [&] {
