@@ -458,5 +458,24 @@ no_room() { # linked|replaced, then map-catalogue's arguments
 row "export over a linked file that may not grow" no_room linked export out/list.txt
 row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
 
+# ---- threads that cannot start -----------------------------------------------
+
+# The 100,000 maps read with 64 threads as "nobody", with room for only three
+# more threads of that user: the work goes on with the threads there are.
+few_threads() { # expected last stderr line, command...
+    local last=$1; shift
+    local limit=$(($(find /proc/[0-9]*/task -mindepth 1 -maxdepth 1 -user nobody 2>/dev/null | wc -l) + 4))
+    (ulimit -u "$limit"; exec timeout -k 5 "$guard" setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        "$catalogue" --dir "$many" --jobs 64 "$@") >out 2>err
+    code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
+    expect_done "$last"
+}
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+    row "64 threads, room for 3: index" few_threads "Maps indexed: 100012" index
+else
+    skip "64 threads, room for 3" "needs root and the user nobody"
+fi
+
 [ $failures -eq 0 ] && echo "every bad-input row passed"
 exit $failures
