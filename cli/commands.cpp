@@ -26,7 +26,7 @@ namespace cli {
 namespace {
 
 constexpr const char *ProgramName = "map-catalogue";
-constexpr const char *Version = "3.0";
+constexpr const char *Version = MAP_UTILITY_VERSION;
 
 constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan\n"
                                   "       map-catalogue [OPTIONS] details ENTRY\n"

@@ -1,5 +1,6 @@
 #include "host_errors.h"
 
+#include "byte_strings.h"
 #include "io_error.h"
 
 #include <cerrno>
@@ -13,10 +14,9 @@ bool parentDirectoryExists(std::string path, int relativeTo)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back(); // "dir/missing/" names "missing" in "dir"
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
+    const std::string parent = SplitPath(path).folder;
+    if (parent.empty())
         return true; // relative to the current directory
-    const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
     struct stat info {};
     return ::fstatat(relativeTo, parent.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }

@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include "byte_strings.h"
 #include "host_errors.h"
 #include "io_error.h"
 #include "temporary_cleanup.h"
@@ -48,16 +49,8 @@ std::optional<int> ownDescriptorNamed(const std::string &path)
 
 std::string directoryPart(const std::string &path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string namePart(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string folder = SplitPath(path).folder;
+    return folder.empty() ? std::string(".") : folder;
 }
 
 struct Followed {
@@ -267,7 +260,7 @@ bool OutputFile::openReplacement(int relativeTo, const std::string &target, cons
         RecordIoCode(code == IoCode::FileNotFound ? IoCode::PathNotFound : code, path_);
         return false;
     }
-    targetName_ = namePart(target);
+    targetName_ = SplitPath(target).name;
     RemoveStaleTemporaries(folder_.fd());
     if (!createTemporary()) {
         const int error = errno;

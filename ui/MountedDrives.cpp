@@ -1,5 +1,6 @@
 #include "MountedDrives.h"
 
+#include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/host_volumes.h"
 
@@ -62,14 +63,6 @@ template <std::size_t N>
 bool isUnderAny(std::string_view path, const std::array<std::string_view, N> &roots)
 {
     return std::any_of(roots.begin(), roots.end(), [path](std::string_view root) { return isUnder(path, root); });
-}
-
-std::string lowerAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 int hexDigit(char c)
@@ -202,12 +195,12 @@ bool ClassifyMount(const MountEntry &mount, DriveKind &kind)
 
 std::string DriveCaption(const MountEntry &mount, DriveKind kind, const std::string &label)
 {
-    const std::string bracketed = "[" + lowerAscii(label) + "]";
+    const std::string bracketed = "[" + runtime::LowerAscii(label) + "]";
     switch (kind) {
     case DriveKind::Removable:
         return mount.mountPath + ":";
     case DriveKind::Network:
-        return mount.mountPath + ": " + (mount.source.empty() ? bracketed : lowerAscii(mount.source));
+        return mount.mountPath + ": " + (mount.source.empty() ? bracketed : runtime::LowerAscii(mount.source));
     case DriveKind::Fixed:
     case DriveKind::CdRom:
     case DriveKind::Ram:
