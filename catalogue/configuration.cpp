@@ -70,10 +70,19 @@ bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
     return true;
 }
 
+bool LoadConfiguration(ProgramState &state)
+{
+    struct : ConfigurationFields {
+        void setMapsText(const std::string &) override {}
+        void setViewerText(const std::string &) override {}
+    } unshown;
+    return LoadConfiguration(state, unshown);
+}
+
 bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const std::string &viewerText)
 {
     state.MapsDirectory = mapsText;
-    runtime::SetWorkingDirectory(state.MapsDirectory);
+    EnterMapsDirectory(state, state.MapsDirectory);
     runtime::CheckIo();
     if (!MapsPresent(AT_FDCWD))
         return false;

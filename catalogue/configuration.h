@@ -16,6 +16,9 @@ void CaptureStartDirectory(ProgramState &state);
 // False, changing nothing, when there is no such file.
 bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields);
 
+// The same for a program without configuration fields to fill.
+bool LoadConfiguration(ProgramState &state);
+
 // Makes mapsText the maps directory and the current directory; takes
 // viewerText only when that directory holds maps. Returns whether it does.
 bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const std::string &viewerText);

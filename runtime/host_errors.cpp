@@ -4,6 +4,7 @@
 #include "io_error.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace runtime {
@@ -70,9 +71,16 @@ std::int32_t CodeForHostError(int hostErrno, const std::string &path, int relati
     }
 }
 
+std::string HostErrorText(int hostErrno)
+{
+    // The untranslated text, whatever the locale, and safe on any thread.
+    const char *text = ::strerrordesc_np(hostErrno);
+    return text ? std::string(text) : std::string();
+}
+
 void RecordHostError(int hostErrno, const std::string &path, int relativeTo)
 {
-    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path);
+    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path, hostErrno);
 }
 
 } // namespace runtime
