@@ -43,31 +43,31 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
     return std::string(start == std::string_view::npos ? std::string_view{} : shownLine.substr(start));
 }
 
-IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo)
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, int relativeTo)
 {
-    IndexRecord record{entry, {}};
+    IndexRecord record{map.entry, {}};
     RecordView view(record);
-    ShowMapDetailsAt(relativeTo, mapsDir, entry, view);
+    ShowMapDetailsAt(relativeTo, mapsDir, map, view);
     return record;
 }
 
 IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
-                              const std::string &mapsDir, const std::string &entry)
+                              const std::string &mapsDir, const ListedMap &map)
 {
-    IndexRecord record{entry, {}};
+    IndexRecord record{map.entry, {}};
     RecordView view(record);
-    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, entry, view);
+    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, map, view);
     return record;
 }
 
-void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
+void ReadIndexRecords(const std::string &mapsDir, const std::vector<ListedMap> &maps, unsigned jobs,
                       const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
-    ReadIndexRecordsAt(AT_FDCWD, mapsDir, entries, jobs, done);
+    ReadIndexRecordsAt(AT_FDCWD, mapsDir, maps, jobs, done);
 }
 
-void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
-                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done)
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
+                        const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
     // Maps are opened in their folder, named from one listing of it; a folder
     // that does not open leaves each map to report its own error.
@@ -79,11 +79,11 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     std::optional<runtime::FolderNames> names;
     if (maps.valid())
         names.emplace(maps.fd());
-    const auto read = [&](const std::string &entry) {
-        return names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, entry)
-                     : ReadIndexRecord(mapsDir, entry, relativeTo);
+    const auto read = [&](const ListedMap &map) {
+        return names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, map)
+                     : ReadIndexRecord(mapsDir, map, relativeTo);
     };
-    const std::size_t count = entries.size();
+    const std::size_t count = listed.size();
     std::vector<IndexResult> slots(count);
     // A slot is the worker's until its flag is set, then the consumer's.
     std::vector<std::atomic<bool>> ready(count);
@@ -93,7 +93,7 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     const auto work = [&] {
         for (std::size_t i; !stop && (i = next++) < count;) {
             try {
-                slots[i].record = read(entries[i]);
+                slots[i].record = read(listed[i]);
             } catch (...) {
                 slots[i].error = std::current_exception();
             }

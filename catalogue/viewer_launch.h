@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listed_map.h"
 #include "program_state.h"
 
 #include <string>
@@ -22,10 +23,10 @@ std::string WineDrivePath(const std::string &hostPath);
 
 inline constexpr const char *ViewerNotStartedText = "The viewer could not be started: ";
 
-// Starts the viewer on entry's map in the current directory without waiting,
+// Starts the viewer on map's file in the current directory without waiting,
 // and reaps it when it ends. Raises EInOutError when the map cannot be read,
 // and Exception ("The viewer could not be started: VIEWER: reason") when the
 // viewer cannot be started.
-void LaunchViewer(const ProgramState &state, const std::string &entry);
+void LaunchViewer(const ProgramState &state, const ListedMap &map);
 
 } // namespace catalogue

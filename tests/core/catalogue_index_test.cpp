@@ -35,8 +35,8 @@ TEST(TextEncoding, Utf8ValidityIsStrict)
     for (const char *valid : {"", "plain", "é€𝄞", "\x7F", "\xF4\x8F\xBF\xBF"})
         EXPECT_TRUE(IsValidUtf8(valid)) << valid;
     // Cut short, stray continuation, overlong, surrogate, beyond U+10FFFF, bad lead.
-    for (const char *invalid : {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                                "\xFF", "a\xE2\x82"})
+    for (const char *invalid :
+         {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "a\xE2\x82"})
         EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(std::string(invalid));
 }
 
@@ -57,9 +57,15 @@ class IndexRecordTest : public testing_support::TempDirTest {};
 // Keys near and across block edges, long lines, Windows-1252 bytes and controls.
 std::string randomMap(std::mt19937 &random)
 {
-    static const std::vector<std::string> pieces = {
-        "Map Name: K\xE9" "ep\r", "Map Type:\t City", "Product: \x80 Atlas\r", "Page Number: 9\r\n", "\r",
-        "Map Name: " + std::string(300, 'x') + "\r", std::string(1, '\0'), "Product"};
+    static const std::vector<std::string> pieces = {"Map Name: K\xE9"
+                                                    "ep\r",
+                                                    "Map Type:\t City",
+                                                    "Product: \x80 Atlas\r",
+                                                    "Page Number: 9\r\n",
+                                                    "\r",
+                                                    "Map Name: " + std::string(300, 'x') + "\r",
+                                                    std::string(1, '\0'),
+                                                    "Product"};
     std::string bytes(random() % 7000, 'a');
     for (char &c : bytes)
         c = "ab \t\x01\xfe"[random() % 6];
@@ -98,17 +104,18 @@ TEST_F(IndexRecordTest, MissingKeysAreEmptyAndMissingMapsRaise)
 {
     writeFile(path("a.fcw"), "Product: Atlas\rMap Name: " + std::string(300, 'n') + "\r");
     const IndexRecord record = ReadIndexRecord(dir(), "a");
-    EXPECT_EQ(record.values, (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
+    EXPECT_EQ(record.values,
+              (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
     EXPECT_THROW(ReadIndexRecord(dir(), "missing"), runtime::EInOutError);
 }
 
 TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFails)
 {
-    std::vector<std::string> entries;
+    std::vector<ListedMap> entries;
     for (int i = 0; i < 40; ++i) {
         entries.push_back("m" + std::to_string(i));
         if (i != 7)
-            writeFile(path(entries.back() + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
+            writeFile(path(entries.back().entry + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
     }
     std::vector<std::string> seen;
     ReadIndexRecords(dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
@@ -132,7 +139,7 @@ TEST_F(IndexRecordTest, ManyMapsOpenByNameInAnyCaseAndFailAsOneMapDoes)
     writeFile(path("A.fcw"), "Page Number: 1\r");
     writeFile(path("a.FCW"), "Page Number: 2\r");
     writeFile(path("B.FCW"), "Page Number: 3\r");
-    const std::vector<std::string> entries = {"A", "a", "b", "gone"};
+    const std::vector<ListedMap> entries = {"A", "a", "b", "gone"};
     std::vector<std::string> seen;
     ReadIndexRecords(dir(), entries, 2, [&](std::size_t i, IndexResult &result) {
         if (result.record) {

@@ -5,9 +5,9 @@
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
+#include "test_support.h"
 #include <fcntl.h>
 #include <sys/stat.h>
-#include "test_support.h"
 
 using namespace catalogue;
 using testing_support::mapBytes;
@@ -78,8 +78,7 @@ TEST_F(DetailsTest, KeyLinesInDiscoveryOrderWithTheNameInBold)
 
     std::string bytes = mapBytes(6144, 10, "Page Number: 12\r");
     bytes.replace(4096 + 5, 16, "Map Name: Third\r");
-    EXPECT_EQ(details(bytes),
-              (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
 }
 
 TEST_F(DetailsTest, OnlyTheFirstBlockWithAKeyCounts)
@@ -111,20 +110,20 @@ TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
     bytes.replace(1000, 15, "Page Number: 7\r"); // block 1
     bytes.replace(2044, 12, "Map Name: S\r");    // starts in block 1, ends in block 2
     bytes.replace(6140, 15, "Map Type: Town\r"); // starts in block 3
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Name: S", true, Black},
-                                                 {"Page Number: 7", false, Black},
-                                                 {"Map Type: Town", false, Black}}));
+    EXPECT_EQ(details(bytes),
+              (std::vector<Line>{
+                  {"Map Name: S", true, Black}, {"Page Number: 7", false, Black}, {"Map Type: Town", false, Black}}));
 }
 
 TEST_F(DetailsTest, KeysPastTheFirstReadsAreFound)
 {
     std::string bytes = mapBytes(200000);
-    bytes.replace(8186, 15, "Page Number: 4\r"); // across the end of the first, small read
+    bytes.replace(8186, 15, "Page Number: 4\r");   // across the end of the first, small read
     bytes.replace(73720, 16, "Map Type: Ruins\r"); // across the end of the second
-    bytes.replace(199990, 10, "Product: Z");        // at the end of the file
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 4", false, Black},
-                                                 {"Map Type: Ruins", false, Black},
-                                                 {"Product: Z", false, Black}}));
+    bytes.replace(199990, 10, "Product: Z");       // at the end of the file
+    EXPECT_EQ(details(bytes),
+              (std::vector<Line>{
+                  {"Page Number: 4", false, Black}, {"Map Type: Ruins", false, Black}, {"Product: Z", false, Black}}));
 }
 
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
@@ -212,10 +211,41 @@ TEST_F(DetailsTest, AnEntryOpensItsExactNameBeforeCaseVariants)
     const struct {
         const char *entry, *shown;
     } cases[] = {{"a", "Map Name: extension"}, {"A", "Map Name: upper"}, {"b", "Map Name: b"},
-                 {"B", "Map Name: B"}, {"c", "Map Name: C1"}, {"C", "Map Name: C2"}};
+                 {"B", "Map Name: B"},         {"c", "Map Name: C1"},    {"C", "Map Name: C2"}};
     for (const auto &c : cases) {
         ShowMapDetails(dir(), c.entry, view);
         ASSERT_FALSE(view.lines.empty()) << c.entry;
         EXPECT_EQ(view.lines[0].text, c.shown) << c.entry;
+    }
+}
+
+// An entry alone (a name typed by the user): "ENTRY.fcw" in any case first,
+// then the first map in listing order whose name cut at its first dot is it.
+TEST_F(DetailsTest, AnEntryAloneFindsTheFirstMapListedAsIt)
+{
+    const struct {
+        std::vector<std::string> files;
+        const char *entry, *opened;
+    } cases[] = {
+        {{"a.fcw", "a.b.fcw"}, "a", "a.fcw"}, {{"river.map.fcw"}, "river", "river.map.fcw"},
+        {{"A.FCW", "a.b.fcw"}, "a", "A.FCW"}, {{"b.y.fcw", "b.x.fcw"}, "b", "b.x.fcw"},
+        {{"._c.fcw"}, "", "._c.fcw"},         {{"D.x.fcw"}, "d", nullptr},
+        {{"e.x.txt"}, "e", nullptr},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const std::string folder = path("case" + std::to_string(++n));
+        testing_support::makeDirectory(folder);
+        for (const auto &name : c.files)
+            writeFile(folder + "/" + name, "xx\rMap Name: " + name + "\r");
+        try {
+            ShowMapDetails(folder, c.entry, view);
+            ASSERT_TRUE(c.opened) << c.entry << " opened " << view.lines.at(0).text;
+            EXPECT_EQ(view.lines, (std::vector<Line>{{"Map Name: "s + c.opened, true, Black}}));
+        } catch (const runtime::EInOutError &error) {
+            EXPECT_FALSE(c.opened) << c.entry;
+            EXPECT_EQ(error.path(), folder + "/" + c.entry + ".fcw");
+            EXPECT_EQ(error.code(), runtime::IoCode::FileNotFound);
+        }
     }
 }

@@ -1,3 +1,4 @@
+#include "catalogue/map_scan.h"
 #include "catalogue/map_search.h"
 #include "catalogue/vector_map_list.h"
 #include "fake_views.h"
@@ -59,11 +60,11 @@ TEST_F(SearchTest, NothingFoundChangesNothing)
 
 TEST_F(SearchTest, ContentSearchFindsTheTextAnywhereInTheFile)
 {
-    writeFile(path("a.fcw"), mapBytes(5000, 2046, "Dragon"));   // across a block edge
+    writeFile(path("a.fcw"), mapBytes(5000, 2046, "Dragon"));    // across a block edge
     writeFile(path("b.fcw"), mapBytes(200000, 65534, "Dragon")); // across a read chunk's edge
     writeFile(path("c.fcw"), std::string(7, '\0') + "Dragon");   // zero bytes first
     writeFile(path("d.fcw"), "");
-    writeFile(path("e.fcw"), mapBytes(5000, 4994, "Drago"));     // cut off by the end
+    writeFile(path("e.fcw"), mapBytes(5000, 4994, "Drago")); // cut off by the end
     list = VectorMapList({"a", "b", "c", "d", "e"});
     state.MapCount = 5;
     EXPECT_EQ(contentSearch("Dragon"), 3);
@@ -105,25 +106,53 @@ TEST_F(SearchTest, TheBarRunsToTheLastMapCountAndNeverPast)
     EXPECT_EQ(progress.positions.back(), 2) << "a narrowed list stops short of full";
 }
 
-TEST_F(SearchTest, AMissingMapStopsTheSearchAndKeepsTheList)
+// Unreadable maps are skipped: the matches are applied, then one error names
+// the first of them and how many more there were.
+TEST_F(SearchTest, UnreadableMapsAreReportedAfterTheMatchesAreApplied)
 {
     writeFile(path("a.fcw"), "needle");
-    list = VectorMapList({"a", "gone", "a"});
-    state.MapCount = 3;
-    try {
-        contentSearch("needle");
-        FAIL() << "no error";
-    } catch (const runtime::EInOutError &error) {
-        EXPECT_STREQ(error.what(), "File not found");
-    }
-    EXPECT_EQ(list.entries(), (Entries{"a", "gone", "a"}));
-    EXPECT_EQ(state.MapCount, 3);
-    EXPECT_TRUE(progress.visible) << "the bar stays where it stopped";
-    EXPECT_EQ(progress.current, 2);
-
     testing_support::makeDirectory(path("sub.fcw"));
-    list = VectorMapList({"sub"});
-    EXPECT_THROW(contentSearch("needle"), runtime::EInOutError);
+    const struct {
+        Entries entries;
+        const char *error;
+        Entries shown;
+    } cases[] = {
+        {{"a", "gone", "sub", "a"}, "File not found.\ngone (and 1 more map could not be read)", {"a", "a"}},
+        {{"sub", "gone", "gone", "a"}, "File access denied.\nsub (and 2 more maps could not be read)", {"a"}},
+        {{"gone"}, "File not found.\ngone (could not be read)", {"gone"}},
+    };
+    for (const auto &c : cases) {
+        list = VectorMapList(c.entries);
+        state.MapCount = 4;
+        status.text = "unchanged";
+        try {
+            contentSearch("needle");
+            ADD_FAILURE() << "no error";
+        } catch (const runtime::Exception &error) {
+            EXPECT_EQ(runtime::ReportText(error.what()), c.error);
+        }
+        EXPECT_EQ(list.entries(), c.shown);
+        EXPECT_FALSE(progress.visible);
+        const bool found = c.shown[0] == "a";
+        EXPECT_EQ(state.MapCount, found ? static_cast<int>(c.shown.size()) : 4);
+        EXPECT_EQ(status.text, found ? "Maps found: " + std::to_string(c.shown.size()) : "unchanged");
+        EXPECT_EQ(notFoundCalls, found ? 0 : 1) << "the notice comes first when nothing matched";
+    }
+}
+
+// Names cut at their first dot: every entry opens the file it was listed from.
+TEST_F(SearchTest, EachScannedEntryOpensItsOwnFile)
+{
+    writeFile(path("a.fcw"), "needle");
+    writeFile(path("a.b.fcw"), "other");
+    writeFile(path("._a.fcw"), "junk from elsewhere");
+    ScanMaps(state, list);
+    ASSERT_EQ(list.entries(), (Entries{"", "a", "a"}));
+    EXPECT_EQ(contentSearch("needle"), 1);
+    EXPECT_EQ(contentSearch("other"), 0) << "the list was narrowed to a.fcw";
+    ScanMaps(state, list);
+    EXPECT_EQ(contentSearch("other"), 1);
+    EXPECT_EQ(list.entries(), Entries{"a"});
 }
 
 TEST_F(SearchTest, AMissingMapsDirectoryFailsBeforeTheBarShows)

@@ -11,7 +11,7 @@ using testing_support::writeFile;
 namespace {
 
 // Keys in a later block, a line too long to show, no keys, controls,
-// Windows-1252 bytes, awkward names and an entry without a file of its own.
+// Windows-1252 bytes, awkward names and a folder named like a map.
 class IndexTest : public testing_support::TempDirTest {
 protected:
     void SetUp() override
@@ -23,10 +23,12 @@ protected:
         writeFile(path("maps/Late.fcw"), mapBytes(5000, 4100, "Map Name: Late\r"));
         writeFile(path("maps/Long.fcw"), "Map Name: " + std::string(300, 'x') + "\rProduct: P\r");
         writeFile(path("maps/None.fcw"), "nothing");
-        writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
+        writeFile(path("maps/Odd.fcw"),
+                  "Map Name: a\x01"
+                  "b\\c\rMap Type: Caf\xe9 \x80\r");
         writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
         writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
-        writeFile(path("maps/gone.x.fcw"), "Map Name: never read\r"); // its entry "gone" opens gone.fcw
+        testing_support::makeDirectory(path("maps/gone.fcw")); // listed, never readable
     }
 
     int run(std::vector<std::string> arguments, bool terminal = false)
@@ -38,7 +40,7 @@ protected:
         return cli::RunCommandLine(arguments, {out, err, terminal, false});
     }
 
-    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File not found.\n"; }
+    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File access denied.\n"; }
 
     std::ostringstream out, err;
 };
@@ -48,20 +50,21 @@ protected:
 TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
 {
     EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(out.str(), "entry\tmap name\tmap type\tproduct\tpage number\n"
-                         "Bad\xc3\xbf\t\t\tX\t\n"
-                         "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
-                         "Late\tLate\t\t\t\n"
-                         "Long\t\t\tP\t\n"
-                         "None\t\t\t\t\n"
-                         "Odd\ta b\\\\c\tCafé €\t\t\n"
-                         "Tab\\tName\t\t\t\t7\n");
+    EXPECT_EQ(out.str(),
+              "entry\tmap name\tmap type\tproduct\tpage number\n"
+              "Bad\xc3\xbf\t\t\tX\t\n"
+              "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
+              "Late\tLate\t\t\t\n"
+              "Long\t\t\tP\t\n"
+              "None\t\t\t\t\n"
+              "Odd\ta b\\\\c\tCafé €\t\t\n"
+              "Tab\\tName\t\t\t\t7\n");
     EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
 }
 
 TEST_F(IndexTest, CsvQuotesWhereNeeded)
 {
-    std::filesystem::remove(path("maps/gone.x.fcw"));
+    std::filesystem::remove(path("maps/gone.fcw"));
     EXPECT_EQ(run({"--format", "csv"}), 0);
     const std::string csv = out.str();
     EXPECT_TRUE(csv.starts_with("entry,map name,map type,product,page number\r\nBad\xc3\xbf,,,X,\r\n"));

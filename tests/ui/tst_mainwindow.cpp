@@ -86,6 +86,7 @@ private slots:
     void exitAsksFirst();
     void unreadableMapShowsErrorBox();
     void nameThatIsNotUtf8StillOpens();
+    void namesWithDotsOpenTheirOwnFiles();
     void errorAtStartLeavesWindowUsable();
 
 private:
@@ -406,7 +407,8 @@ void TestMainWindow::clickOnTheSelectedEntryShowsItsDetails()
     const QPoint onFirst = list->visualItemRect(list->item(0)).center();
 
     const auto firstShown = [this] {
-        return run_->details()->toPlainText() == QStringLiteral("\nNo details are contained within the selected file\n");
+        return run_->details()->toPlainText()
+            == QStringLiteral("\nNo details are contained within the selected file\n");
     };
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onFirst);
     QVERIFY(firstShown());
@@ -422,7 +424,8 @@ void TestMainWindow::clickOnTheSelectedEntryShowsItsDetails()
                             Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &doubleClick);
     QVERIFY(firstShown());
-    QTRY_COMPARE(readFile(record), QFile::encodeName(currentDirectory() + QLatin1Char('/') + first + QStringLiteral(".fcw\n")));
+    QTRY_COMPARE(readFile(record),
+                 QFile::encodeName(currentDirectory() + QLatin1Char('/') + first + QStringLiteral(".fcw\n")));
 
     // Keyboard moves show the entry they reach, once each.
     list->setFocus();
@@ -590,8 +593,8 @@ void TestMainWindow::fileDialogsArePlacedLikeThePrintDialog()
     QStringList placed;
     const auto checkPlace = [&](QWidget *dialog) {
         const QRect frame = dialog->frameGeometry();
-        if (frame.left() - area.left() == (area.width() - frame.width()) / 2 &&
-            frame.top() - area.top() == (area.height() - frame.height()) / 3)
+        if (frame.left() - area.left() == (area.width() - frame.width()) / 2
+            && frame.top() - area.top() == (area.height() - frame.height()) / 3)
             placed << dialog->objectName();
         static_cast<QDialog *>(dialog)->reject();
     };
@@ -703,6 +706,36 @@ void TestMainWindow::nameThatIsNotUtf8StillOpens()
     QVERIFY(run_->messages.empty());
     // The detail bytes are Windows-1252.
     QCOMPARE(paneLines(*run_->details())[0].text, QStringLiteral("Map Name: Caf\u00e9 Royal"));
+}
+
+// Each item keeps the file it was listed from: two "Harbour" entries show
+// and view two maps, and "Vol" opens "Vol.2 Caves.fcw".
+void TestMainWindow::namesWithDotsOpenTheirOwnFiles()
+{
+    run_ = std::make_unique<AppRun>();
+    const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
+    startConfigured(*run_, QFile::encodeName(writeRecordingViewer(record)));
+    writeFile(QStringLiteral("Vol.2 Caves.fcw"), "xx\rMap Name: Second Volume\r");
+    writeFile(QStringLiteral("Harbour.1850.fcw"), "xx\rMap Name: Old Town 1850\r");
+    writeFile(QStringLiteral("._Harbour.fcw"), QByteArray(64, '\0'));
+    scan(*run_);
+    QCOMPARE(run_->list()->count(), 15);
+    const struct {
+        int row;
+        const char *shown, *file;
+    } cases[] = {{int(run_->entries().indexOf(QStringLiteral("Harbour"))), "Old Town 1850", "Harbour.1850.fcw"},
+                 {int(run_->entries().lastIndexOf(QStringLiteral("Harbour"))), "Harbour District", "Harbour.fcw"},
+                 {int(run_->entries().indexOf(QStringLiteral("Vol"))), "Second Volume", "Vol.2 Caves.fcw"}};
+    for (const auto &c : cases) {
+        QFile::remove(record);
+        run_->list()->setCurrentRow(c.row);
+        QCOMPARE(paneLines(*run_->details()).at(0).text, QStringLiteral("Map Name: ") + QLatin1String(c.shown));
+        run_->form->View1Click();
+        QTRY_COMPARE(
+            readFile(record),
+            QFile::encodeName(currentDirectory() + QLatin1Char('/') + QLatin1String(c.file) + QLatin1Char('\n')));
+    }
+    QVERIFY(run_->messages.empty());
 }
 
 void TestMainWindow::errorAtStartLeavesWindowUsable()

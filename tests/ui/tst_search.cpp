@@ -53,12 +53,13 @@ class WorkerGate final {
 public:
     WorkerGate()
     {
-        ui::SetContentSearchFunction([this](int fd, const std::vector<std::string> &entries, std::string_view text,
-                                            const catalogue::SearchProgress &progress, unsigned jobs) {
+        ui::SetContentSearchFunction([this](int fd, const std::vector<catalogue::ListedMap> &maps,
+                                            std::string_view text, const catalogue::SearchProgress &progress,
+                                            unsigned jobs, const std::stop_token &stop) {
             worker_ = std::this_thread::get_id();
-            auto result = catalogue::FindMapsContaining(fd, entries, text, [&](std::size_t done) {
-                return hold(progress, done);
-            }, jobs);
+            auto result = catalogue::FindMapsContaining(
+                fd, maps, text, [&](std::size_t done) { return hold(progress, done); }, jobs, stop);
+            stopRequested_ = stop.stop_requested();
             ended_ = true;
             return result;
         });
@@ -81,6 +82,8 @@ public:
     }
     bool holding() const { return holding_; }
     bool ended() const { return ended_; }
+    // Whether the search's own stop was requested by the time it returned.
+    bool stopRequested() const { return stopRequested_; }
     std::size_t lastDone() const { return lastDone_; }
     std::thread::id worker() const { return worker_; }
 
@@ -103,6 +106,7 @@ private:
     bool released_ = false;
     std::atomic<bool> holding_{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> stopRequested_{false};
     std::atomic<std::size_t> lastDone_{0};
     std::atomic<std::thread::id> worker_{};
 };
@@ -121,7 +125,8 @@ private slots:
     void contentSearchNarrowsAndSetsTheMapCount();
     void progressFollowsTheMapCount_data();
     void progressFollowsTheMapCount();
-    void missingMapStopsTheSearchWithTheErrorBox();
+    void unreadableMapsAreSkippedAndReportedOnce();
+    void dottedNamesAreSearchedInTheirOwnFiles();
     void missingMapsFolderShowsOnlyTheError();
     void narrowingTwiceThenScanRestoresTheList();
     void cancelChangesNothing();
@@ -224,8 +229,9 @@ void TestSearch::contentSearchNarrowsAndSetsTheMapCount()
     AppRun run;
     start(run);
     QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
-    QCOMPARE(run.entries(), (QStringList{QStringLiteral("Castle Keep"), QStringLiteral("Goblin Warrens"),
-                                        QStringLiteral("Sunken Temple")}));
+    QCOMPARE(run.entries(),
+             (QStringList{QStringLiteral("Castle Keep"), QStringLiteral("Goblin Warrens"),
+                          QStringLiteral("Sunken Temple")}));
     QCOMPARE(run.panel(1), QStringLiteral("Maps found: 3"));
     QCOMPARE(catalogue::programState().MapCount, 3);
     QVERIFY(bar(run)->isHidden());
@@ -274,30 +280,58 @@ void TestSearch::progressFollowsTheMapCount()
     QCOMPARE(catalogue::programState().MapCount, mapCount);
 }
 
-void TestSearch::missingMapStopsTheSearchWithTheErrorBox()
+// Maps that cannot be read are skipped: the matches are shown, then one
+// box names the first unreadable map and counts the others.
+void TestSearch::unreadableMapsAreSkippedAndReportedOnce()
 {
     AppRun run;
     start(run);
-    // Only the first failing map is reported.
-    QVERIFY(QFile::remove(maps_ + QStringLiteral("/Kings Road.fcw")));
     QVERIFY(QFile::remove(maps_ + QStringLiteral("/Misty Marsh.fcw")));
+    QVERIFY(QFile::link(QStringLiteral("nowhere"), maps_ + QStringLiteral("/Misty Marsh.fcw")));
+    QVERIFY(QDir(maps_).mkdir(QStringLiteral("Zz Folder.fcw")));
+    run.form->Scan1Click();
+    QVERIFY(QFile::remove(maps_ + QStringLiteral("/Castle Keep.fcw"))); // after the scan
     QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
+    QCOMPARE(run.entries(), (QStringList{QStringLiteral("Goblin Warrens"), QStringLiteral("Sunken Temple")}));
+    QCOMPARE(run.panel(1), QStringLiteral("Maps found: 2"));
+    QCOMPARE(catalogue::programState().MapCount, 2);
+    QVERIFY(bar(run)->isHidden());
     QCOMPARE(run.messages.size(), size_t(1));
     QCOMPARE(run.messages[0].caption, QStringLiteral("Map utility"));
-    QCOMPARE(run.messages[0].text, QStringLiteral("File not found."));
     QCOMPARE(run.messages[0].icon, QMessageBox::Critical);
-    QCOMPARE(run.list()->count(), 12);
-    QCOMPARE(run.panel(1), QStringLiteral("Maps found: 12"));
-    QCOMPARE(catalogue::programState().MapCount, 12);
-    QVERIFY(!bar(run)->isHidden()); // stays where it stopped, at "Kings Road"
-    QCOMPARE(bar(run)->value(), 9);
+    QCOMPARE(run.messages[0].text, QStringLiteral("File not found.\nCastle Keep (and 2 more maps could not be read)"));
 
-    // A later complete content search hides it again.
-    QVERIFY(QFile::copy(maps_ + QStringLiteral("/Castle Keep.fcw"), maps_ + QStringLiteral("/Kings Road.fcw")));
-    QVERIFY(QFile::copy(maps_ + QStringLiteral("/Frost Peaks.fcw"), maps_ + QStringLiteral("/Misty Marsh.fcw")));
-    QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
-    QVERIFY(bar(run)->isHidden());
-    QCOMPARE(run.list()->count(), 4);
+    // Nothing matched: the notice first, then the box.
+    run.messages.clear();
+    run.form->Scan1Click();
+    bool noticeFirst = false;
+    whenModal(QStringLiteral("frmNotFound"), [&](QWidget *notice) {
+        noticeFirst = run.messages.empty();
+        click(notice, "BitBtn1");
+    });
+    QVERIFY(contentSearch(run, QStringLiteral("no map says this")));
+    QVERIFY(noticeFirst);
+    QCOMPARE(run.messages.size(), size_t(1));
+    QCOMPARE(run.list()->count(), 12);
+}
+
+// "Harbour.1850.fcw" beside "Harbour.fcw", and "._Harbour.fcw" left by
+// another system: each is searched in its own file.
+void TestSearch::dottedNamesAreSearchedInTheirOwnFiles()
+{
+    AppRun run;
+    maps_ = makeDemoMaps();
+    writeFile(maps_ + QStringLiteral("/Harbour.1850.fcw"), "xx\rMap Name: Old Town 1850\r");
+    writeFile(maps_ + QStringLiteral("/._Harbour.fcw"), QByteArray(4096, '\0'));
+    run.writeConfiguration(maps_.toUtf8(), QByteArray());
+    run.createWindows();
+    run.form->FormActivate();
+    run.form->Scan1Click();
+    QVERIFY(contentSearch(run, QStringLiteral("Old Town 1850")));
+    QCOMPARE(run.entries(), QStringList{QStringLiteral("Harbour")});
+    run.list()->setCurrentRow(0);
+    QCOMPARE(run.details()->toPlainText(), QStringLiteral("Map Name: Old Town 1850\n"));
+    QVERIFY(run.messages.empty());
 }
 
 // The folder is entered before any worker starts: nothing else happens.
@@ -411,7 +445,8 @@ void TestSearch::inputDuringTheSearchIsDropped()
     QCOMPARE(run.list()->count(), 3);
     // Anything held back would have been delivered by the time this queued call runs.
     bool drained = false;
-    QMetaObject::invokeMethod(this, [&drained] { drained = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [&drained] { drained = true; }, Qt::QueuedConnection);
     QTRY_VERIFY(drained);
     QVERIFY(!clearAsked);
     QCOMPARE(run.list()->count(), 3);
@@ -431,6 +466,7 @@ void TestSearch::escapeCancelsAndKeepsEverything()
     QTest::keyClick(run.form.get(), Qt::Key_Escape);
     QVERIFY(bar(run)->isHidden());
     QVERIFY(searchEnded());
+    QVERIFY(gate.stopRequested()); // so a map being read stops at its next chunk
     QCOMPARE(gate.lastDone(), size_t(1));
     QCOMPARE(run.entries(), entries);
     QCOMPARE(run.list()->currentRow(), 4);
