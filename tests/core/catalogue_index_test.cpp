@@ -35,8 +35,8 @@ TEST(TextEncoding, Utf8ValidityIsStrict)
     for (const char *valid : {"", "plain", "é€𝄞", "\x7F", "\xF4\x8F\xBF\xBF"})
         EXPECT_TRUE(IsValidUtf8(valid)) << valid;
     // Cut short, stray continuation, overlong, surrogate, beyond U+10FFFF, bad lead.
-    for (const char *invalid :
-         {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "a\xE2\x82"})
+    for (const char *invalid : {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                "\xFF", "a\xE2\x82"})
         EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(std::string(invalid));
 }
 
@@ -57,15 +57,9 @@ class IndexRecordTest : public testing_support::TempDirTest {};
 // Keys near and across block edges, long lines, Windows-1252 bytes and controls.
 std::string randomMap(std::mt19937 &random)
 {
-    static const std::vector<std::string> pieces = {"Map Name: K\xE9"
-                                                    "ep\r",
-                                                    "Map Type:\t City",
-                                                    "Product: \x80 Atlas\r",
-                                                    "Page Number: 9\r\n",
-                                                    "\r",
-                                                    "Map Name: " + std::string(300, 'x') + "\r",
-                                                    std::string(1, '\0'),
-                                                    "Product"};
+    static const std::vector<std::string> pieces = {
+        "Map Name: K\xE9" "ep\r", "Map Type:\t City", "Product: \x80 Atlas\r", "Page Number: 9\r\n", "\r",
+        "Map Name: " + std::string(300, 'x') + "\r", std::string(1, '\0'), "Product"};
     std::string bytes(random() % 7000, 'a');
     for (char &c : bytes)
         c = "ab \t\x01\xfe"[random() % 6];
@@ -104,8 +98,7 @@ TEST_F(IndexRecordTest, MissingKeysAreEmptyAndMissingMapsRaise)
 {
     writeFile(path("a.fcw"), "Product: Atlas\rMap Name: " + std::string(300, 'n') + "\r");
     const IndexRecord record = ReadIndexRecord(dir(), "a");
-    EXPECT_EQ(record.values,
-              (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
+    EXPECT_EQ(record.values, (std::array<std::optional<std::string>, 4>{std::nullopt, std::nullopt, "Atlas", std::nullopt}));
     EXPECT_THROW(ReadIndexRecord(dir(), "missing"), runtime::EInOutError);
 }
 

@@ -5,9 +5,9 @@
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
-#include "test_support.h"
 #include <fcntl.h>
 #include <sys/stat.h>
+#include "test_support.h"
 
 using namespace catalogue;
 using testing_support::mapBytes;
@@ -78,7 +78,8 @@ TEST_F(DetailsTest, KeyLinesInDiscoveryOrderWithTheNameInBold)
 
     std::string bytes = mapBytes(6144, 10, "Page Number: 12\r");
     bytes.replace(4096 + 5, 16, "Map Name: Third\r");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
+    EXPECT_EQ(details(bytes),
+              (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
 }
 
 TEST_F(DetailsTest, OnlyTheFirstBlockWithAKeyCounts)
@@ -110,20 +111,20 @@ TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
     bytes.replace(1000, 15, "Page Number: 7\r"); // block 1
     bytes.replace(2044, 12, "Map Name: S\r");    // starts in block 1, ends in block 2
     bytes.replace(6140, 15, "Map Type: Town\r"); // starts in block 3
-    EXPECT_EQ(details(bytes),
-              (std::vector<Line>{
-                  {"Map Name: S", true, Black}, {"Page Number: 7", false, Black}, {"Map Type: Town", false, Black}}));
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Name: S", true, Black},
+                                                 {"Page Number: 7", false, Black},
+                                                 {"Map Type: Town", false, Black}}));
 }
 
 TEST_F(DetailsTest, KeysPastTheFirstReadsAreFound)
 {
     std::string bytes = mapBytes(200000);
-    bytes.replace(8186, 15, "Page Number: 4\r");   // across the end of the first, small read
+    bytes.replace(8186, 15, "Page Number: 4\r"); // across the end of the first, small read
     bytes.replace(73720, 16, "Map Type: Ruins\r"); // across the end of the second
-    bytes.replace(199990, 10, "Product: Z");       // at the end of the file
-    EXPECT_EQ(details(bytes),
-              (std::vector<Line>{
-                  {"Page Number: 4", false, Black}, {"Map Type: Ruins", false, Black}, {"Product: Z", false, Black}}));
+    bytes.replace(199990, 10, "Product: Z");        // at the end of the file
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 4", false, Black},
+                                                 {"Map Type: Ruins", false, Black},
+                                                 {"Product: Z", false, Black}}));
 }
 
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
@@ -211,7 +212,7 @@ TEST_F(DetailsTest, AnEntryOpensItsExactNameBeforeCaseVariants)
     const struct {
         const char *entry, *shown;
     } cases[] = {{"a", "Map Name: extension"}, {"A", "Map Name: upper"}, {"b", "Map Name: b"},
-                 {"B", "Map Name: B"},         {"c", "Map Name: C1"},    {"C", "Map Name: C2"}};
+                 {"B", "Map Name: B"}, {"c", "Map Name: C1"}, {"C", "Map Name: C2"}};
     for (const auto &c : cases) {
         ShowMapDetails(dir(), c.entry, view);
         ASSERT_FALSE(view.lines.empty()) << c.entry;

@@ -23,9 +23,7 @@ protected:
         writeFile(path("maps/Late.fcw"), mapBytes(5000, 4100, "Map Name: Late\r"));
         writeFile(path("maps/Long.fcw"), "Map Name: " + std::string(300, 'x') + "\rProduct: P\r");
         writeFile(path("maps/None.fcw"), "nothing");
-        writeFile(path("maps/Odd.fcw"),
-                  "Map Name: a\x01"
-                  "b\\c\rMap Type: Caf\xe9 \x80\r");
+        writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
         writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
         writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
         testing_support::makeDirectory(path("maps/gone.fcw")); // listed, never readable
@@ -50,15 +48,14 @@ protected:
 TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
 {
     EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(out.str(),
-              "entry\tmap name\tmap type\tproduct\tpage number\n"
-              "Bad\xc3\xbf\t\t\tX\t\n"
-              "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
-              "Late\tLate\t\t\t\n"
-              "Long\t\t\tP\t\n"
-              "None\t\t\t\t\n"
-              "Odd\ta b\\\\c\tCafé €\t\t\n"
-              "Tab\\tName\t\t\t\t7\n");
+    EXPECT_EQ(out.str(), "entry\tmap name\tmap type\tproduct\tpage number\n"
+                         "Bad\xc3\xbf\t\t\tX\t\n"
+                         "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
+                         "Late\tLate\t\t\t\n"
+                         "Long\t\t\tP\t\n"
+                         "None\t\t\t\t\n"
+                         "Odd\ta b\\\\c\tCafé €\t\t\n"
+                         "Tab\\tName\t\t\t\t7\n");
     EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
 }
 

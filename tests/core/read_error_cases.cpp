@@ -43,7 +43,7 @@ TEST_F(ReadErrorTest, DetailsShowEveryLineReadBeforeTheFailureThenTheError)
     std::string bytes = mapBytes(9000);
     bytes.replace(10, 16, "Map Name: First\r");
     bytes.replace(4000, 11, "Product: P\r");
-    bytes.replace(4080, 20, "Page Number: cut\r"); // its CR lies past the failure
+    bytes.replace(4080, 20, "Page Number: cut\r");  // its CR lies past the failure
     bytes.replace(5000, 15, "Map Type: Late\r");
     writeFile(path("failing.fcw"), bytes);
     testing_support::RecordingDetails view;

@@ -242,15 +242,14 @@ void TestPrinting::fileKeepsAPrintersMargin()
     QCOMPARE(printThroughDialog(list), 1);
 
     const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
     const QSizeF paper = setup_->Printer().pageLayout().fullRect(QPageLayout::Point).size();
     int words = 0;
     for (const QRegularExpressionMatch &match : word.globalMatch(html)) {
         ++words;
-        QVERIFY2(match.captured(1).toDouble() >= 17.5 && match.captured(2).toDouble() >= 17.5
-                     && match.captured(3).toDouble() <= paper.width() - 17.5
-                     && match.captured(4).toDouble() <= paper.height() - 17.5,
+        QVERIFY2(match.captured(1).toDouble() >= 17.5 && match.captured(2).toDouble() >= 17.5 &&
+                     match.captured(3).toDouble() <= paper.width() - 17.5 &&
+                     match.captured(4).toDouble() <= paper.height() - 17.5,
                  qPrintable(match.captured(0)));
     }
     QCOMPARE(words, 300);
@@ -335,8 +334,9 @@ void TestPrinting::failureStillOffersOk_data()
 
     QTest::newRow("printer cannot start") << QStringLiteral("/no such dir") << std::vector<std::string>{"Harbour"}
                                           << QStringLiteral("Printer selected is not valid.");
-    QTest::newRow("entry the pane cannot take whole") << QString() << std::vector<std::string>{"Good", "Bad\r\nname"}
-                                                      << QStringLiteral("RichEdit line insertion error.");
+    QTest::newRow("entry the pane cannot take whole")
+        << QString() << std::vector<std::string>{"Good", "Bad\r\nname"}
+        << QStringLiteral("RichEdit line insertion error.");
 }
 
 void TestPrinting::failureStillOffersOk()
