@@ -1,6 +1,6 @@
 #include "viewer_launch.h"
 
-#include "map_scan.h"
+#include "map_chunk_reader.h"
 #include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/host_errors.h"
@@ -51,20 +51,18 @@ std::optional<std::string> ViewerProgram(const ProgramState &state)
     return state.StartDirectory + runtime::PathSeparator + viewer;
 }
 
-void LaunchViewer(const ProgramState &state, const std::string &entry)
+void LaunchViewer(const ProgramState &state, const ListedMap &map)
 {
     if (state.ViewerPath.empty())
         throw NoViewerSet();
+    // A viewer handed a map it cannot read shows nothing useful: say why here.
+    runtime::IoCheckedFile file;
+    const std::string opened = OpenMapAt(file, AT_FDCWD, runtime::GetWorkingDirectory(), map);
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
     // The map path is one argument, spaces and all; the viewer gets the name
     // as it is on disk even when its case differs from the entry's.
-    const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
-    // A viewer handed a map it cannot read shows nothing useful: say why here.
-    runtime::IoCheckedFile map;
-    runtime::BindPath(map, mapPath);
-    runtime::OpenBlockFile(map, 1);
-    runtime::CheckIo();
-    runtime::CloseIoFile(map);
-    runtime::CheckIo();
+    const std::string mapPath = runtime::ResolveNameIgnoringCase(opened);
 
     const std::optional<std::string> viewer = ViewerProgram(state);
     runtime::Launched launched{-1, ENOENT};

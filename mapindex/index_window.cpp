@@ -247,8 +247,10 @@ void IndexWindow::updateStatus()
 void IndexWindow::openRow(const QModelIndex &index)
 {
     ui::Guarded([&] {
-        if (index.isValid())
-            catalogue::LaunchViewer(state_, model_->shownRow(index.row()).entry);
+        if (index.isValid()) {
+            const IndexRow &row = model_->shownRow(index.row());
+            catalogue::LaunchViewer(state_, {row.entry, row.fileName});
+        }
     });
 }
 

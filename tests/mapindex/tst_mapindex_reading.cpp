@@ -82,10 +82,10 @@ void TestMapIndexReading::cachedRowsShowWhileTheFolderIsChecked()
     // The changed map's reading waits, so the cached table is seen first.
     Session checked(maps);
     std::atomic<bool> release{false};
-    checked.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+    checked.window.loader().setRecordReader([&](const std::string &dir, const catalogue::ListedMap &map) {
         while (!release)
             QThread::msleep(5);
-        return catalogue::ReadIndexRecord(dir, entry);
+        return catalogue::ReadIndexRecord(dir, map);
     });
     QSignalSpy filled(&checked.window, &mapindex::IndexWindow::tableFilled);
     QSignalSpy done(&checked.window, &mapindex::IndexWindow::readingFinished);
@@ -259,10 +259,10 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
 
     // A reader that waits until the reading is cancelled.
     std::atomic<bool> cancelled{false};
-    session.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+    session.window.loader().setRecordReader([&](const std::string &dir, const catalogue::ListedMap &map) {
         while (!cancelled)
             QThread::msleep(5);
-        return catalogue::ReadIndexRecord(dir, entry);
+        return catalogue::ReadIndexRecord(dir, map);
     });
     session.window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
     auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));

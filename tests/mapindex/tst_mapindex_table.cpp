@@ -208,6 +208,7 @@ void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
 void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
 {
     const QString maps = mitest::makeDemoMaps();
+    mitest::writeFile(maps + QStringLiteral("/Vol.2 Caves.fcw"), "xx\rMap Name: Second Volume\r"); // listed as "Vol"
     const QString record = uitest::makeTempDir() + QStringLiteral("/arguments.txt");
     Session session(maps, writeRecordingViewer(record));
     session.read();
@@ -229,6 +230,13 @@ void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
     QTest::keyClick(filter, Qt::Key_Return);
     QTest::keyClick(table, Qt::Key_Return);
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Goblin Warrens.fcw\n")));
+
+    // A map named with dots is read and opened as itself.
+    QFile::remove(record);
+    filter->setText(QStringLiteral("second volume"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QTest::keyClick(table, Qt::Key_Return);
+    QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Vol.2 Caves.fcw\n")));
 }
 
 void TestMapIndexTable::keyboardFocusesAndClearsFilter()
