@@ -475,6 +475,7 @@ few_threads() { # expected last stderr line, command...
 }
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
     row "64 threads, room for 3: index" few_threads "Maps indexed: 100012" index
+    row "64 threads, room for 3: content search" few_threads "Maps found: 2" search --content "Northern Expansion"
 else
     skip "64 threads, room for 3" "needs root and the user nobody"
 fi
