@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -19,31 +20,56 @@ namespace {
 // enough to stay in the cache between the copy and the match.
 constexpr std::size_t ChunkSize = 128 * 1024;
 
+// From this many maps on, the folder is listed once before the search: one
+// pass tells every name's type, so no map needs a test of its own before it
+// opens. A few maps in a large folder are cheaper tested one by one.
+constexpr std::size_t ListFolderFrom = 64;
+
 struct Outcome {
     bool hit = false;
     bool stopped = false; // the stop came first: nobody takes this outcome
     std::optional<runtime::EInOutError> error;
 };
 
+// A map of the run opened ahead of its turn, with its first read asked for.
+struct OpenedAhead {
+    runtime::IoCheckedFile file;
+    std::optional<runtime::EInOutError> error; // reported at the map's turn
+};
+
 // Searches one map at a time; one per thread, each with its own buffer.
+// At the start of a run it opens the run's other maps and has their first
+// chunks read in the background, so the disk serves several reads at once
+// while this thread matches; a map's results still come at its own turn.
 class MapSearcher final {
 public:
-    MapSearcher(int mapsDirFd, const runtime::FolderNames &names, std::string_view text)
-        : mapsDirFd_(mapsDirFd), names_(names), text_(text), stream_(text),
+    MapSearcher(int mapsDirFd, const runtime::FolderNames &names, const std::vector<ListedMap> &maps,
+                std::string_view text)
+        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text), stream_(text),
           buffer_(std::make_unique_for_overwrite<char[]>(ChunkSize)) // read into, never read first
     {}
 
     // Looks at stop before every chunk: a huge map or a hung file stops as
     // soon as its current read returns.
-    Outcome search(const ListedMap &map, const runtime::WorkStop &stop)
+    Outcome search(std::size_t i, const runtime::WorkStop &stop, const runtime::WorkRun &run)
     {
+        if (i == run.first && !text_.empty())
+            openAhead(run);
         Outcome outcome;
+        runtime::IoCheckedFile own;
+        runtime::IoCheckedFile *file = &own;
         try {
-            runtime::IoCheckedFile file;
-            OpenMapFile(file, names_, mapsDirFd_, map, ListedFileName(map), mapsDirFd_);
+            if (i >= aheadFirst_ && i - aheadFirst_ < ahead_.size()) {
+                OpenedAhead &opened = ahead_[i - aheadFirst_];
+                if (opened.error)
+                    throw *opened.error;
+                file = &opened.file;
+            } else {
+                open(own, i);
+            }
             if (!text_.empty()) {
                 stream_.reset();
-                MapChunkReader reader(file, {buffer_.get(), ChunkSize});
+                MapChunkReader reader(*file, {buffer_.get(), ChunkSize});
                 while (!outcome.hit) {
                     if (stop.requested()) {
                         outcome.stopped = true;
@@ -55,7 +81,7 @@ public:
                     outcome.hit = stream_.feed(chunk->data(), chunk->size());
                 }
             }
-            runtime::CloseIoFile(file);
+            runtime::CloseIoFile(*file);
             runtime::CheckIo();
         } catch (const runtime::EInOutError &error) {
             if (!outcome.hit) // a text found before the failure counts
@@ -65,11 +91,35 @@ public:
     }
 
 private:
+    void open(runtime::IoCheckedFile &file, std::size_t i)
+    {
+        const ListedMap &map = maps_[i];
+        OpenMapFile(file, names_, mapsDirFd_, map, ListedFileName(map), mapsDirFd_);
+    }
+
+    void openAhead(const runtime::WorkRun &run)
+    {
+        ahead_.clear(); // what a stopped run left open
+        aheadFirst_ = run.first + 1;
+        for (std::size_t j = aheadFirst_; j < run.last; ++j) {
+            OpenedAhead &opened = ahead_.emplace_back();
+            try {
+                open(opened.file, j);
+                runtime::StartReadingAhead(opened.file, ChunkSize);
+            } catch (const runtime::EInOutError &error) {
+                opened.error = error;
+            }
+        }
+    }
+
     int mapsDirFd_;
     const runtime::FolderNames &names_;
+    const std::vector<ListedMap> &maps_;
     std::string_view text_;
     runtime::StreamSearcher stream_;
     std::unique_ptr<char[]> buffer_;
+    std::deque<OpenedAhead> ahead_; // maps aheadFirst_ on of the current run
+    std::size_t aheadFirst_ = 0;
 };
 
 // Takes map i's outcome into result, as the search one map after another
@@ -101,15 +151,17 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     const std::stop_callback follow(stop, [&cancel] { cancel.store(true, std::memory_order_relaxed); });
     ContentSearchResult result;
     const runtime::FolderNames names(mapsDirFd);
+    if (maps.size() >= ListFolderFrom)
+        names.listNow();
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
     options.cancel = &cancel;
     const runtime::WorkEnd end = runtime::ForEachInOrder(
         maps.size(), options,
         [&] { // a buffer of each thread's own
-            return [searcher = MapSearcher(mapsDirFd, names, text), &maps](std::size_t i,
-                                                                           const runtime::WorkStop &stopping) mutable {
-                return searcher.search(maps[i], stopping);
+            return [searcher = MapSearcher(mapsDirFd, names, maps, text)](
+                       std::size_t i, const runtime::WorkStop &stopping, const runtime::WorkRun &run) mutable {
+                return searcher.search(i, stopping, run);
             };
         },
         [&](std::size_t i, Outcome &outcome) { return takeOutcome(i, outcome, progress, result); });

@@ -27,7 +27,7 @@ void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names
     const bool inFolder = name.find('/') == std::string::npos;
     const std::string first = inFolder ? names.resolve(name) : std::string();
     if (inFolder)
-        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first);
+        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first, names.listedRegular(first));
     else
         runtime::BindPath(file, messagePath, relativeTo); // resolved on open, as a path
     runtime::OpenBlockFile(file, 1);
