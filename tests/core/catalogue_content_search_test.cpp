@@ -1,4 +1,5 @@
 #include "catalogue/content_search.h"
+#include "catalogue/map_scan.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "test_support.h"
@@ -6,7 +7,9 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <set>
 #include <thread>
 
 using namespace catalogue;
@@ -26,10 +29,13 @@ protected:
     {
         const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
         Outcome run;
-        run.result = FindMapsContaining(maps.fd(), entries, text, [&](std::size_t done) {
-            run.steps.push_back(done);
-            return done != cancelAt;
-        }, jobs);
+        run.result = FindMapsContaining(
+            maps.fd(), entries, text,
+            [&](std::size_t done) {
+                run.steps.push_back(done);
+                return done != cancelAt;
+            },
+            jobs);
         return run;
     }
 
@@ -188,5 +194,65 @@ TEST_F(ContentSearchTest, AStopEndsTheMapBeingReadAtItsNextChunk)
         done = true;
         EXPECT_TRUE(result.cancelled) << jobs << " jobs";
         EXPECT_LT(bytesRead() - before, std::uint64_t(1) << 30) << jobs << " jobs: the reads went on past the stop";
+    }
+}
+
+// Maps deleted or turned into folders while the reads ahead of them are in
+// flight: each such map is either read as it was or reported as it now is,
+// and every other map gives what a plain whole-file read gives, in order,
+// with one thread or many, to the end or to a cancel.
+TEST_F(ContentSearchTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
+{
+    constexpr std::size_t Count = 96, ChangeAt = 20, CancelAt = 60;
+    const std::set<std::size_t> deleted = {21, 22, 27, 45}, folders = {23, 30};
+    for (const std::size_t cancelAt : {std::size_t(0), CancelAt}) {
+        for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
+            SCOPED_TRACE(std::to_string(jobs) + " jobs, cancel at " + std::to_string(cancelAt));
+            std::vector<bool> holds(Count);
+            for (std::size_t i = 0; i < Count; ++i) {
+                holds[i] = i % 3 != 0;
+                writeFile(path("m" + std::to_string(100 + i) + ".fcw"),
+                          holds[i] ? mapBytes(3000 + 50 * i, 2047, "Dragon") : mapBytes(3000 + 50 * i));
+            }
+            const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
+            const std::vector<ListedMap> listed = ScanListedMaps(maps.fd());
+            ASSERT_EQ(listed.size(), Count);
+            std::size_t steps = 0;
+            const auto result = FindMapsContaining(
+                maps.fd(), listed, "Dragon",
+                [&](std::size_t done) {
+                    EXPECT_EQ(done, ++steps);
+                    if (done == ChangeAt) {
+                        for (const std::size_t i : deleted)
+                            std::filesystem::remove(path(listed[i].file));
+                        for (const std::size_t i : folders) {
+                            std::filesystem::remove(path(listed[i].file));
+                            makeDirectory(path(listed[i].file));
+                        }
+                    }
+                    return done != cancelAt;
+                },
+                jobs);
+            const std::size_t end = cancelAt ? cancelAt : Count;
+            EXPECT_EQ(steps, end);
+            EXPECT_EQ(result.cancelled, cancelAt != 0);
+            std::map<std::size_t, int> unreadable;
+            for (const auto &map : result.unreadable)
+                unreadable[map.index] = map.error.code();
+            EXPECT_EQ(unreadable.size(), result.unreadable.size()) << "each map once";
+            for (std::size_t i = 0; i < end; ++i) {
+                const bool hit = std::binary_search(result.matches.begin(), result.matches.end(), i);
+                const bool changed = i >= ChangeAt && (deleted.count(i) || folders.count(i));
+                const int code = deleted.count(i) ? 2 : 5;
+                if (changed && unreadable.count(i))
+                    EXPECT_TRUE(!hit && unreadable[i] == code) << i;
+                else
+                    EXPECT_TRUE(hit == holds[i] && !unreadable.count(i)) << i;
+            }
+            EXPECT_TRUE(std::is_sorted(result.matches.begin(), result.matches.end()));
+            EXPECT_TRUE(result.matches.empty() || result.matches.back() < end);
+            for (const std::size_t i : folders)
+                std::filesystem::remove(path(listed[i].file));
+        }
     }
 }
