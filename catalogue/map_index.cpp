@@ -70,8 +70,11 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
         maps = runtime::DirectoryHandle::Open(mapsDir, relativeTo);
     }
     std::optional<runtime::FolderNames> names;
-    if (maps.valid())
+    if (maps.valid()) {
         names.emplace(maps.fd());
+        if (listed.size() >= 64) // one pass over the folder spares every map a test before its open
+            names->listNow();
+    }
     const auto read = [&](std::size_t i, const runtime::WorkStop &) {
         IndexResult result;
         try {
