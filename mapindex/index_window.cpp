@@ -12,12 +12,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -30,18 +33,39 @@
 namespace mapindex {
 namespace {
 
+bool confirmReplace(QWidget *parent, const QString &name)
+{
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Export"),
+        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
+        QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("replaceQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+// A name typed without a suffix gets the chosen format's, and only then is
+// the user asked about replacing a file: so the question names the file that
+// is written, with Qt's dialog and with the desktop's alike.
 std::optional<QString> askExportFile(QWidget *parent)
 {
     const QString csv = QStringLiteral("CSV files (*.csv)");
     const QString tsv = QStringLiteral("TSV files (*.tsv)");
-    QString chosenFilter = csv;
-    QString name = QFileDialog::getSaveFileName(parent, QStringLiteral("Export"), QStringLiteral("maps.csv"),
-                                                csv + QStringLiteral(";;") + tsv, &chosenFilter);
-    if (name.isEmpty())
-        return std::nullopt;
-    if (!name.contains(QChar(u'.')) || name.lastIndexOf(QChar(u'.')) < name.lastIndexOf(QChar(u'/')))
-        name += chosenFilter == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-    return name;
+    QFileDialog dialog(parent, QStringLiteral("Export"));
+    dialog.setObjectName(QStringLiteral("exportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters({csv, tsv});
+    dialog.selectFile(QStringLiteral("maps.csv"));
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        QString name = dialog.selectedFiles().constFirst();
+        if (!QFileInfo(name).fileName().contains(QChar(u'.')))
+            name += dialog.selectedNameFilter() == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
+        if (!QFileInfo::exists(name) || confirmReplace(parent, name))
+            return name;
+    }
+    return std::nullopt;
 }
 
 } // namespace
