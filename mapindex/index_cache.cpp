@@ -16,7 +16,7 @@ namespace mapindex {
 namespace {
 
 constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
-constexpr std::uint32_t Version = 3;
+constexpr std::uint32_t Version = 4;        // 4: file stamps instead of whole-second times
 constexpr qint64 DigestSize = sizeof(std::uint64_t);
 constexpr qint64 LargestCache = qint64(1) << 30;
 constexpr std::uint8_t HasError = 1 << 4;
@@ -94,7 +94,10 @@ void writeRow(Writer &out, const IndexRow &row)
     out.text(row.fileName);
     out.text(row.entry);
     out.number<std::uint64_t>(row.size);
-    out.number<std::int64_t>(row.writeTime);
+    out.number<std::int64_t>(row.stamp.modifiedNs);
+    out.number<std::int64_t>(row.stamp.changedNs);
+    out.number<std::uint64_t>(row.stamp.inode);
+    out.number<std::uint64_t>(row.stamp.device);
     out.number(flags);
     for (const auto &value : row.values)
         if (value)
@@ -109,7 +112,10 @@ IndexRow readRow(Reader &in)
     row.fileName = in.text();
     row.entry = in.text();
     row.size = in.number<std::uint64_t>();
-    row.writeTime = in.number<std::int64_t>();
+    row.stamp.modifiedNs = in.number<std::int64_t>();
+    row.stamp.changedNs = in.number<std::int64_t>();
+    row.stamp.inode = in.number<std::uint64_t>();
+    row.stamp.device = in.number<std::uint64_t>();
     const auto flags = in.number<std::uint8_t>();
     for (std::size_t k = 0; k < row.values.size(); ++k)
         if (flags & (1u << k))

@@ -82,12 +82,13 @@ IndexWindow::IndexWindow(QWidget *parent)
     createStatusBar();
 
     connect(loader_, &CollectionLoader::progress, this, [this](int done, int total) {
+        checked_ = {done, total};
         progress_->setMaximum(total);
         progress_->setValue(done);
     });
     connect(loader_, &CollectionLoader::cachedRowsReady, this, &IndexWindow::onCachedRows);
     connect(loader_, &CollectionLoader::finished, this, &IndexWindow::onLoaded);
-    connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadEnded);
+    connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadCancelled);
     connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::updateStatus);
     resize(900, 600);
 }
@@ -207,6 +208,7 @@ void IndexWindow::open(const catalogue::ProgramState &state)
         // The reading reports the folder's problem itself.
     }
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
+    checked_ = {};
     progress_->setRange(0, 0);
     progress_->show();
     cancel_->show();
@@ -224,6 +226,7 @@ void IndexWindow::reload()
 {
     if (loader_->isRunning() || state_.MapsDirectory.empty())
         return;
+    checked_ = {};
     progress_->setRange(0, 0);
     progress_->show();
     cancel_->show();
@@ -240,6 +243,7 @@ void IndexWindow::onCachedRows()
 void IndexWindow::onLoaded()
 {
     LoadResult result = loader_->takeResult();
+    cancelledAt_.reset();
     onLoadEnded();
     if (result.error) {
         model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
@@ -255,6 +259,12 @@ void IndexWindow::onLoaded()
     emit readingFinished();
 }
 
+void IndexWindow::onLoadCancelled()
+{
+    cancelledAt_ = checked_;
+    onLoadEnded();
+}
+
 void IndexWindow::onLoadEnded()
 {
     progress_->hide();
@@ -265,7 +275,15 @@ void IndexWindow::onLoadEnded()
 
 void IndexWindow::updateStatus()
 {
-    status_->setText(QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount()));
+    QString text = QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount());
+    // The rows shown may be older than the maps: say so until a reading ends.
+    if (cancelledAt_ && cancelledAt_->second > 0)
+        text += QStringLiteral("; cancelled after %1 of %2, ").arg(cancelledAt_->first).arg(cancelledAt_->second);
+    else if (cancelledAt_)
+        text += QStringLiteral("; cancelled, ");
+    if (cancelledAt_)
+        text += QStringLiteral("not checked: press F5");
+    status_->setText(text);
 }
 
 void IndexWindow::openRow(const QModelIndex &index)

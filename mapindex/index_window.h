@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -56,6 +57,7 @@ private:
     void reload();
     void onCachedRows();
     void onLoaded();
+    void onLoadCancelled();
     void onLoadEnded();
     void openRow(const QModelIndex &index);
     void exportShown();
@@ -77,6 +79,10 @@ private:
     QAction *changesAction_ = nullptr;
     std::vector<ChangeNote> changes_;
     bool compared_ = false;
+    // How far the reading got, as its progress said; kept for the status
+    // line when it is cancelled, until a reading ends.
+    std::pair<int, int> checked_;
+    std::optional<std::pair<int, int>> cancelledAt_;
     ExportPicker exportPicker_;
 };
 
