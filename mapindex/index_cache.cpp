@@ -1,10 +1,11 @@
 #include "index_cache.h"
 
+#include "ConfigDirectory.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdint>
@@ -130,8 +131,10 @@ IndexRow readRow(Reader &in)
 QString CacheFilePath(const std::string &mapsDir)
 {
     const QByteArray name = QCryptographicHash::hash(view(mapsDir), QCryptographicHash::Sha1).toHex();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/map-utility/")
-        + QString::fromLatin1(name) + QStringLiteral(".cache");
+    // Not QStandardPaths: it takes a relative XDG_CACHE_HOME as it is, which
+    // would put the cache in whatever folder is current.
+    return QFile::decodeName(QByteArray::fromStdString(ui::XdgBaseDirectory("XDG_CACHE_HOME", ".cache")))
+        + QStringLiteral("/map-utility/") + QString::fromLatin1(name) + QStringLiteral(".cache");
 }
 
 std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir)

@@ -10,7 +10,8 @@
 
 namespace mapindex {
 
-// The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache.
+// The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache
+// (~/.cache when XDG_CACHE_HOME is unset, empty or relative).
 QString CacheFilePath(const std::string &mapsDir);
 
 // The rows saved for mapsDir; nothing when the file is missing, corrupt or

@@ -21,12 +21,17 @@ std::string homeDirectory()
 
 } // namespace
 
+std::string XdgBaseDirectory(const char *variable, const char *underHome)
+{
+    const std::string base = qgetenv(variable).toStdString();
+    if (base.empty() || base.front() != '/')
+        return homeDirectory() + '/' + underHome;
+    return base;
+}
+
 std::string ConfigDirectoryPath()
 {
-    std::string base = qgetenv("XDG_CONFIG_HOME").toStdString();
-    if (base.empty() || base.front() != '/')
-        base = homeDirectory() + "/.config";
-    return base + "/map-utility";
+    return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/map-utility";
 }
 
 void EnterConfigDirectory(const std::string &path)

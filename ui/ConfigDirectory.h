@@ -4,8 +4,12 @@
 
 namespace ui {
 
-// $XDG_CONFIG_HOME/map-utility; ~/.config/map-utility when the variable is
-// unset, empty or relative. Bytes, as the environment holds them.
+// The base folder an XDG variable names ("XDG_CONFIG_HOME"), or ~/underHome
+// (".config") when it is unset, empty or relative, as the base directory
+// rules ask. Bytes, as the environment holds them.
+std::string XdgBaseDirectory(const char *variable, const char *underHome);
+
+// $XDG_CONFIG_HOME/map-utility, with XdgBaseDirectory's fallback.
 std::string ConfigDirectoryPath();
 
 // Creates the folder when missing and makes it the current directory, so it
