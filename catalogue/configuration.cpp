@@ -70,6 +70,17 @@ bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
     return true;
 }
 
+bool LoadConfiguration(ProgramState &state)
+{
+    // The command line and Map Index show the two lines nowhere.
+    class NoFields final : public ConfigurationFields {
+    public:
+        void setMapsText(const std::string &) override {}
+        void setViewerText(const std::string &) override {}
+    } none;
+    return LoadConfiguration(state, none);
+}
+
 bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const std::string &viewerText)
 {
     state.MapsDirectory = mapsText;

@@ -12,9 +12,10 @@ inline constexpr const char *ConfigFileName = "lister.txt";
 // StartDirectory := the current directory.
 void CaptureStartDirectory(ProgramState &state);
 
-// Reads "lister.txt" of the start directory into the state and the fields.
-// False, changing nothing, when there is no such file.
+// Reads "lister.txt" of the start directory into the state and the fields
+// (none: the state only). False, changing nothing, when there is no such file.
 bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields);
+bool LoadConfiguration(ProgramState &state);
 
 // Makes mapsText the maps directory and the current directory; takes
 // viewerText only when that directory holds maps. Returns whether it does.

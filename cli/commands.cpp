@@ -89,8 +89,7 @@ int startDirectory(const catalogue::ProgramState &state)
 // Reads "lister.txt"; without it the program is not configured.
 void requireConfiguration(catalogue::ProgramState &state)
 {
-    CapturedFields fields;
-    if (!catalogue::LoadConfiguration(state, fields))
+    if (!catalogue::LoadConfiguration(state))
         throw NotConfigured();
 }
 

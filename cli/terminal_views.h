@@ -67,10 +67,4 @@ private:
     std::string text_;
 };
 
-class CapturedFields final : public catalogue::ConfigurationFields {
-public:
-    void setMapsText(const std::string &) override {}
-    void setViewerText(const std::string &) override {}
-};
-
 } // namespace cli

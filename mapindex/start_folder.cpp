@@ -6,15 +6,6 @@
 #include "runtime/working_directory.h"
 
 namespace mapindex {
-namespace {
-
-class IgnoredFields final : public catalogue::ConfigurationFields {
-public:
-    void setMapsText(const std::string &) override {}
-    void setViewerText(const std::string &) override {}
-};
-
-} // namespace
 
 std::string AbsolutePath(const std::string &base, const std::string &path)
 {
@@ -31,8 +22,7 @@ StartFolder ResolveStartFolder(const Options &options)
         ui::EnterConfigDirectory(ui::ConfigDirectoryPath());
     }
     catalogue::CaptureStartDirectory(start.state);
-    IgnoredFields fields;
-    const bool configured = catalogue::LoadConfiguration(start.state, fields);
+    const bool configured = catalogue::LoadConfiguration(start.state);
 
     if (options.mapsDir)
         start.state.MapsDirectory = AbsolutePath(launchFolder, *options.mapsDir);
