@@ -42,9 +42,14 @@ void LaunchViewer(const ProgramState &state, const std::string &entry)
     // The map path is one argument, spaces and all; the viewer gets the name
     // as it is on disk even when its case differs from the entry's.
     const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
+    LaunchViewerOnMap(state, mapPath, AT_FDCWD, mapPath);
+}
+
+void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, int folder, const std::string &name)
+{
     // A viewer handed a map it cannot read shows nothing useful: say why here.
     runtime::IoCheckedFile map;
-    runtime::BindPath(map, mapPath);
+    runtime::BindResolvedPath(map, mapPath, AT_FDCWD, folder, name);
     runtime::OpenBlockFile(map, 1);
     runtime::CheckIo();
     runtime::CloseIoFile(map);

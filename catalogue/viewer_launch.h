@@ -28,4 +28,9 @@ inline constexpr const char *ViewerNotStartedText = "The viewer could not be sta
 // viewer cannot be started.
 void LaunchViewer(const ProgramState &state, const std::string &entry);
 
+// The same for a map known by its file, whatever the current directory: name
+// in the folder descriptor folder is checked (errors name mapPath), and the
+// viewer is handed mapPath.
+void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, int folder, const std::string &name);
+
 } // namespace catalogue

@@ -200,20 +200,8 @@ void IndexWindow::createStatusBar()
 void IndexWindow::open(const catalogue::ProgramState &state)
 {
     state_ = state;
-    // The viewer is given the map's path in the current directory.
-    try {
-        runtime::SetWorkingDirectory(state_.MapsDirectory);
-        runtime::CheckIo();
-    } catch (const runtime::Exception &) {
-        // The reading reports the folder's problem itself.
-    }
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
-    checked_ = {};
-    progress_->setRange(0, 0);
-    progress_->show();
-    cancel_->show();
-    reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, nullptr);
+    startReading(nullptr);
 }
 
 void IndexWindow::showNotConfigured(const QString &text)
@@ -226,12 +214,22 @@ void IndexWindow::reload()
 {
     if (loader_->isRunning() || state_.MapsDirectory.empty())
         return;
+    startReading(model_->sharedRows());
+}
+
+void IndexWindow::startReading(SharedRows previous)
+{
+    // The maps open in the folder being read, never in the current directory.
+    {
+        const runtime::SavedIoCode keep; // the reading reports the folder's problem itself
+        mapsFolder_ = runtime::DirectoryHandle::Open(state_.MapsDirectory);
+    }
     checked_ = {};
     progress_->setRange(0, 0);
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, model_->sharedRows());
+    loader_->start(state_.MapsDirectory, std::move(previous));
 }
 
 void IndexWindow::onCachedRows()
@@ -289,8 +287,12 @@ void IndexWindow::updateStatus()
 void IndexWindow::openRow(const QModelIndex &index)
 {
     ui::Guarded([&] {
-        if (index.isValid())
-            catalogue::LaunchViewer(state_, model_->shownRow(index.row()).entry);
+        if (!index.isValid())
+            return;
+        const std::string &fileName = model_->shownRow(index.row()).fileName;
+        const std::string mapPath = state_.MapsDirectory + runtime::PathSeparator + fileName;
+        catalogue::LaunchViewerOnMap(state_, mapPath, mapsFolder_.valid() ? mapsFolder_.fd() : AT_FDCWD,
+                                     mapsFolder_.valid() ? fileName : mapPath);
     });
 }
 

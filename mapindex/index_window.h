@@ -4,6 +4,7 @@
 #include "index_row.h"
 
 #include "catalogue/program_state.h"
+#include "runtime/directory_handle.h"
 
 #include <QMainWindow>
 
@@ -55,6 +56,7 @@ private:
     void createStatusBar();
 
     void reload();
+    void startReading(SharedRows previous);
     void onCachedRows();
     void onLoaded();
     void onLoadCancelled();
@@ -66,6 +68,7 @@ private:
     void updateStatus();
 
     catalogue::ProgramState state_;
+    runtime::DirectoryHandle mapsFolder_; // the folder of the rows shown
     IndexModel *model_ = nullptr;
     CollectionLoader *loader_ = nullptr;
     QTableView *table_ = nullptr;

@@ -19,9 +19,12 @@ StartFolder ResolveStartFolder(const Options &options)
     StartFolder start;
     const std::string launchFolder = runtime::GetWorkingDirectory();
     if (options.configDir) {
-        ui::EnterConfigDirectory(ui::ConfigDirectoryPath());
+        // Held open, not entered: Map Index keeps no current directory.
+        start.state.StartDirectory = ui::ConfigDirectoryPath();
+        start.state.StartFolder = ui::OpenConfigDirectory(start.state.StartDirectory);
+    } else {
+        catalogue::CaptureStartDirectory(start.state);
     }
-    catalogue::CaptureStartDirectory(start.state);
     const bool configured = catalogue::LoadConfiguration(start.state);
 
     if (options.mapsDir)

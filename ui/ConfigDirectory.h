@@ -1,5 +1,8 @@
 #pragma once
 
+#include "runtime/directory_handle.h"
+
+#include <memory>
 #include <string>
 
 namespace ui {
@@ -16,6 +19,9 @@ std::string ConfigDirectoryPath();
 // becomes the start directory. Raises runtime::Exception, naming the folder,
 // when it cannot be entered.
 void EnterConfigDirectory(const std::string &path);
+
+// The same, but the folder is held open instead of entered.
+std::shared_ptr<const runtime::DirectoryHandle> OpenConfigDirectory(const std::string &path);
 
 // The list's Save dialog opens in the documents folder once this is called
 // (started from the menu); otherwise in the start directory.

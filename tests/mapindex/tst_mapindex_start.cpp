@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 class TestMapIndexStart final : public QObject {
@@ -112,9 +113,12 @@ void TestMapIndexStart::relativeXdgFoldersAreIgnored()
 
     mapindex::Options configDir;
     configDir.configDir = true;
+    const QString current = QDir::currentPath();
     const mapindex::StartFolder start = mapindex::ResolveStartFolder(configDir);
     QCOMPARE(QString::fromStdString(start.state.StartDirectory),
              base + (used ? QStringLiteral("/map-utility") : QStringLiteral("/.config/map-utility")));
+    QVERIFY(QFileInfo(QString::fromStdString(start.state.StartDirectory)).isDir());
+    QCOMPARE(QDir::currentPath(), current); // held open, not entered
 }
 
 QTEST_MAIN(TestMapIndexStart)

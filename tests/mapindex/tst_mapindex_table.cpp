@@ -273,7 +273,9 @@ void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
 void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
 {
     const QString maps = mitest::makeDemoMaps();
+    mitest::writeFile(maps + QStringLiteral("/Vol.2 Caves.fcw"), "Map Name: Caves\r");
     const QString record = uitest::makeTempDir() + QStringLiteral("/arguments.txt");
+    const QString current = QDir::currentPath();
     Session session(maps, writeRecordingViewer(record));
     session.read();
     session.window.show();
@@ -286,6 +288,7 @@ void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Misty Marsh.fcw\n")));
+    QCOMPARE(QDir::currentPath(), current); // the maps folder is held, not entered
 
     QFile::remove(record);
     // Enter in the filter moves to the first row, and Enter there opens it.
@@ -294,6 +297,13 @@ void TestMapIndexTable::enterAndDoubleClickOpenTheMap()
     QTest::keyClick(filter, Qt::Key_Return);
     QTest::keyClick(table, Qt::Key_Return);
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Goblin Warrens.fcw\n")));
+
+    // The file the row was listed from, whatever its entry ("Vol") would name.
+    QFile::remove(record);
+    filter->setText(QStringLiteral("vol"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QTest::keyClick(table, Qt::Key_Return);
+    QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(maps + QStringLiteral("/Vol.2 Caves.fcw\n")));
 }
 
 void TestMapIndexTable::keyboardFocusesAndClearsFilter()
