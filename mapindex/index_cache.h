@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapindex {
@@ -20,5 +21,12 @@ std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::s
 
 // Replaces the cache atomically; false when it could not be written.
 bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows);
+
+// The cache file's bytes: the body the rows make, then its digest.
+std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows);
+// body with its digest after it, as a cache file ends.
+std::string SealedCache(std::string body);
+// The rows of a cache file's bytes, as LoadCache gives them.
+std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const std::string &mapsDir);
 
 } // namespace mapindex

@@ -22,6 +22,8 @@ struct IndexRow {
     std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
     std::optional<std::string> error;                 // why the map could not be read
     Change change = Change::None;                     // since the previous reading
+
+    bool operator==(const IndexRow &) const = default;
 };
 
 // Rows that are never changed in place once made, so that the window and a
