@@ -35,7 +35,8 @@ private:
     std::uint64_t state_;
 };
 
-std::string mapBytes(std::size_t index, std::size_t size, Random &random, const std::string &text, bool plant, bool straddle)
+std::string mapBytes(std::size_t index, std::size_t size, Random &random, const std::string &text, bool plant,
+                     bool straddle)
 {
     std::string bytes(size, '\0');
     std::size_t i = 0;
@@ -47,18 +48,19 @@ std::string mapBytes(std::size_t index, std::size_t size, Random &random, const 
     for (; i < size; ++i)
         bytes[i] = static_cast<char>(random.next());
 
-    char number[16];
+    char number[24]; // room for any size_t
     std::snprintf(number, sizeof number, "%05zu", index);
-    const std::string keys = std::string("Map Name: Map ") + number + "\r\nMap Type: Dungeon\r\nProduct: Thalmarch Atlas\r\n"
-        + "Page Number: " + std::to_string(index % 300 + 1) + "\r\n";
+    const std::string keys = std::string("Map Name: Map ") + number
+        + "\r\nMap Type: Dungeon\r\nProduct: Thalmarch Atlas\r\n" + "Page Number: " + std::to_string(index % 300 + 1)
+        + "\r\n";
     bytes.replace(64 + random.below(512), keys.size(), keys);
 
     if (plant) {
         // Blocks from 1 on, so the plant never touches the key lines.
         const std::size_t blocks = size / Block;
         const std::size_t edge = Block * (1 + random.below(blocks - 1));
-        const std::size_t at = straddle ? edge - 1 - random.below(text.size() - 1)
-                                        : edge + random.below(Block - text.size());
+        const std::size_t at =
+            straddle ? edge - 1 - random.below(text.size() - 1) : edge + random.below(Block - text.size());
         bytes.replace(at, text.size(), text);
     }
     return bytes;
@@ -68,8 +70,8 @@ std::string mapBytes(std::size_t index, std::size_t size, Random &random, const 
 
 int main(int argc, char **argv)
 {
-    if (argc != 8) {
-        std::cerr << "usage: make-bench-corpus DIR COUNT MIN_KIB MAX_KIB EXT SEED TEXT\n";
+    if (argc != 7 && argc != 8) {
+        std::cerr << "usage: make-bench-corpus DIR COUNT MIN_KIB MAX_KIB EXT SEED [TEXT]\n";
         return 64;
     }
     const std::filesystem::path dir = argv[1];
@@ -78,9 +80,14 @@ int main(int argc, char **argv)
     const double maxSize = 1024.0 * std::strtod(argv[4], nullptr);
     const std::string extension = argv[5];
     const std::uint64_t seed = std::strtoull(argv[6], nullptr, 10);
-    const std::string text = argv[7];
-    if (text.size() < 2 || text.size() >= Block || minSize < 3 * Block || maxSize < minSize) {
-        std::cerr << "make-bench-corpus: the text must be 2 to 2047 bytes, and maps at least 6 KiB\n";
+    const bool planting = argc == 8;
+    const std::string text = planting ? argv[7] : "";
+    if (planting && (text.size() < 2 || text.size() >= Block || minSize < 3 * Block)) {
+        std::cerr << "make-bench-corpus: the text must be 2 to 2047 bytes, and maps with it at least 6 KiB\n";
+        return 64;
+    }
+    if (minSize < 1024 || maxSize < minSize) {
+        std::cerr << "make-bench-corpus: maps must be at least 1 KiB, and MAX_KIB at least MIN_KIB\n";
         return 64;
     }
 
@@ -89,7 +96,7 @@ int main(int argc, char **argv)
         Random random(seed * 1000003u + index);
         const auto size = static_cast<std::size_t>(minSize * std::exp(random.unit() * std::log(maxSize / minSize)));
         // Exactly 3 in 10 planted; of those, one in 5 only across an edge.
-        const bool plant = (index * 7) % 10 < 3;
+        const bool plant = planting && (index * 7) % 10 < 3;
         const bool straddle = plant && (index / 10) % 5 == 0;
         char name[64];
         std::snprintf(name, sizeof name, "Map %05zu.%s", index, extension.c_str());

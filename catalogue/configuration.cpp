@@ -72,19 +72,17 @@ bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields)
 
 bool LoadConfiguration(ProgramState &state)
 {
-    // The command line and Map Index show the two lines nowhere.
-    class NoFields final : public ConfigurationFields {
-    public:
+    struct : ConfigurationFields {
         void setMapsText(const std::string &) override {}
         void setViewerText(const std::string &) override {}
-    } none;
-    return LoadConfiguration(state, none);
+    } unshown;
+    return LoadConfiguration(state, unshown);
 }
 
 bool ApplyConfiguration(ProgramState &state, const std::string &mapsText, const std::string &viewerText)
 {
     state.MapsDirectory = mapsText;
-    runtime::SetWorkingDirectory(state.MapsDirectory);
+    EnterMapsDirectory(state, state.MapsDirectory);
     runtime::CheckIo();
     if (!MapsPresent(AT_FDCWD))
         return false;

@@ -12,9 +12,11 @@ inline constexpr const char *ConfigFileName = "lister.txt";
 // StartDirectory := the current directory.
 void CaptureStartDirectory(ProgramState &state);
 
-// Reads "lister.txt" of the start directory into the state and the fields
-// (none: the state only). False, changing nothing, when there is no such file.
+// Reads "lister.txt" of the start directory into the state and the fields.
+// False, changing nothing, when there is no such file.
 bool LoadConfiguration(ProgramState &state, ConfigurationFields &fields);
+
+// The same for a program without configuration fields to fill.
 bool LoadConfiguration(ProgramState &state);
 
 // Makes mapsText the maps directory and the current directory; takes

@@ -38,7 +38,7 @@ void ExportList(const ProgramState &state, const MapList &list, FileNamePrompt &
     if (const auto path = askFileName.askFileName(state.StartDirectory, DefaultListFileName))
         WriteListFile(*path, list);
     // The save dialog may have moved the current directory.
-    runtime::SetWorkingDirectory(state.MapsDirectory);
+    EnterMapsDirectory(state, state.MapsDirectory);
     runtime::CheckIo();
 }
 

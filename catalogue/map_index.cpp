@@ -4,10 +4,9 @@
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
+#include "runtime/ordered_work.h"
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 namespace catalogue {
 namespace {
@@ -60,12 +59,6 @@ IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, 
     return record;
 }
 
-void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
-                      const std::function<void(std::size_t index, IndexResult &result)> &done)
-{
-    ReadIndexRecordsAt(AT_FDCWD, mapsDir, entries, jobs, done);
-}
-
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
                         unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
@@ -79,43 +72,19 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     std::optional<runtime::FolderNames> names;
     if (maps.valid())
         names.emplace(maps.fd());
-    const auto read = [&](const std::string &entry) {
-        return names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, entry)
-                     : ReadIndexRecord(mapsDir, entry, relativeTo);
-    };
-    const std::size_t count = entries.size();
-    std::vector<IndexResult> slots(count);
-    // A slot is the worker's until its flag is set, then the consumer's.
-    std::vector<std::atomic<bool>> ready(count);
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> stop{false};
-
-    const auto work = [&] {
-        for (std::size_t i; !stop && (i = next++) < count;) {
-            try {
-                slots[i].record = read(entries[i]);
-            } catch (...) {
-                slots[i].error = std::current_exception();
-            }
-            ready[i].store(true, std::memory_order_release);
-            ready[i].notify_one();
+    const auto read = [&](std::size_t i, const runtime::WorkStop &) {
+        IndexResult result;
+        try {
+            result.record = names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, entries[i])
+                                  : ReadIndexRecord(mapsDir, entries[i], relativeTo);
+        } catch (...) {
+            result.error = std::current_exception();
         }
+        return result;
     };
-
-    const auto threads = static_cast<std::size_t>(std::clamp<unsigned>(jobs, 1, 1024));
-    std::vector<std::jthread> workers;
-    try {
-        for (std::size_t t = 0; t < std::min(threads, count); ++t)
-            workers.emplace_back(work);
-        for (std::size_t i = 0; i < count; ++i) {
-            ready[i].wait(false, std::memory_order_acquire);
-            IndexResult result = std::move(slots[i]);
-            done(i, result);
-        }
-    } catch (...) {
-        stop = true; // the workers finish the map at hand and are joined
-        throw;
-    }
+    runtime::OrderedWorkOptions options;
+    options.threads = std::clamp<unsigned>(jobs, 1, 1024);
+    runtime::ForEachInOrder(entries.size(), options, read, done);
 }
 
 } // namespace catalogue

@@ -43,12 +43,10 @@ struct IndexResult {
     std::exception_ptr error;
 };
 
-// Reads the records of entries with up to jobs threads at once and hands
-// each outcome to done, in list order, on the calling thread. Should done
-// raise, the reading stops and the error comes out of here.
-void ReadIndexRecords(const std::string &mapsDir, const std::vector<std::string> &entries, unsigned jobs,
-                      const std::function<void(std::size_t index, IndexResult &result)> &done);
-// The same with mapsDir taken relative to the folder relativeTo.
+// Reads the records of entries in mapsDir (relative to the folder
+// relativeTo) with up to jobs threads at once and hands each outcome to done,
+// in list order, on the calling thread. Should done raise, the reading stops
+// and the error comes out of here.
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
                         unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done);
 

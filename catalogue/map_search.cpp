@@ -54,7 +54,7 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
 ContentSearchStart BeginContentSearch(ProgramState &state, const MapList &list, const std::string &mapsText,
                                       ProgressView &progress)
 {
-    runtime::SetWorkingDirectory(mapsText);
+    EnterMapsDirectory(state, mapsText);
     runtime::CheckIo();
     state.MatchTable.clear();
     ContentSearchStart start{runtime::DirectoryHandle::Open("."), {}};

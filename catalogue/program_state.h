@@ -25,6 +25,11 @@ struct ProgramState {
 // The descriptor relative names of the start directory are opened from.
 int StartDirectoryFd(const ProgramState &state);
 
+// Makes mapsText the current directory. A relative text is taken from the
+// start directory, where "lister.txt" is, so it names the same folder
+// however the current directory has moved since. Records a code on failure.
+void EnterMapsDirectory(const ProgramState &state, const std::string &mapsText);
+
 // The one state of the running program.
 ProgramState &programState();
 

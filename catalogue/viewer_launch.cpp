@@ -10,6 +10,7 @@
 #include "runtime/working_directory.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace catalogue {
 namespace {
@@ -37,8 +38,23 @@ ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::strin
     return {viewerPath, {mapPath}};
 }
 
+std::optional<std::string> ViewerProgram(const ProgramState &state)
+{
+    const std::string &viewer = state.ViewerPath;
+    if (viewer.find(runtime::PathSeparator) == std::string::npos)
+        return runtime::FindOnPath(viewer);
+    if (viewer.front() == runtime::PathSeparator)
+        return viewer;
+    // Relative: never from the current directory, the maps folder.
+    if (!state.StartDirectory.starts_with(runtime::PathSeparator))
+        return std::nullopt;
+    return state.StartDirectory + runtime::PathSeparator + viewer;
+}
+
 void LaunchViewer(const ProgramState &state, const std::string &entry)
 {
+    if (state.ViewerPath.empty())
+        throw NoViewerSet();
     // The map path is one argument, spaces and all; the viewer gets the name
     // as it is on disk even when its case differs from the entry's.
     const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
@@ -55,11 +71,14 @@ void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, in
     runtime::CloseIoFile(map);
     runtime::CheckIo();
 
-    const ViewerCommand command =
-        BuildViewerCommand(state.ViewerPath, mapPath, runtime::FindOnPath("wine").value_or(""));
-    const runtime::Launched launched = runtime::LaunchDetached(command.program, command.arguments);
+    const std::optional<std::string> viewer = ViewerProgram(state);
+    runtime::Launched launched{-1, ENOENT};
+    if (viewer) {
+        const ViewerCommand command = BuildViewerCommand(*viewer, mapPath, runtime::FindOnPath("wine").value_or(""));
+        launched = runtime::LaunchDetached(command.program, command.arguments);
+    }
     if (launched.pid < 0) {
-        const std::int32_t code = runtime::CodeForHostError(launched.error, command.program);
+        const std::int32_t code = runtime::CodeForHostError(launched.error, viewer.value_or(state.ViewerPath));
         throw runtime::Exception(ViewerNotStartedText + state.ViewerPath + ": "
                                  + runtime::ReportText(runtime::IoMessageTable(code)));
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "program_state.h"
+#include "runtime/io_error.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +23,23 @@ ViewerCommand BuildViewerCommand(const std::string &viewerPath, const std::strin
 std::string WineDrivePath(const std::string &hostPath);
 
 inline constexpr const char *ViewerNotStartedText = "The viewer could not be started: ";
+inline constexpr const char *NoViewerText = "No viewer is set";
+
+// Raised by LaunchViewer when the configuration names no viewer.
+class NoViewerSet final : public runtime::Exception {
+public:
+    NoViewerSet() : Exception(NoViewerText) {}
+};
+
+// The program the configured viewer names: a path with "/" taken from the
+// start directory, where "lister.txt" is; a bare name found in PATH's
+// absolute folders. Nothing when there is no such program to look for.
+std::optional<std::string> ViewerProgram(const ProgramState &state);
 
 // Starts the viewer on entry's map in the current directory without waiting,
-// and reaps it when it ends. Raises EInOutError when the map cannot be read,
-// and Exception ("The viewer could not be started: VIEWER: reason") when the
-// viewer cannot be started.
+// and reaps it when it ends. Raises NoViewerSet without a viewer, EInOutError
+// when the map cannot be read, and Exception ("The viewer could not be
+// started: VIEWER: reason") when the viewer cannot be started.
 void LaunchViewer(const ProgramState &state, const std::string &entry);
 
 // The same for a map known by its file, whatever the current directory: name

@@ -26,7 +26,7 @@ namespace cli {
 namespace {
 
 constexpr const char *ProgramName = "map-catalogue";
-constexpr const char *Version = "3.0";
+constexpr const char *Version = MAP_UTILITY_VERSION;
 
 constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan\n"
                                   "       map-catalogue [OPTIONS] details ENTRY\n"
@@ -104,17 +104,19 @@ std::string mapsDirectory(catalogue::ProgramState &state, const Options &request
 // Opens the maps directory (relative to the start directory) and moves into it.
 runtime::DirectoryHandle enterMaps(catalogue::ProgramState &state, const std::string &dir)
 {
-    runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
-    runtime::CheckIo();
-    state.MapsDirectory = dir;
-    runtime::SetWorkingDirectory(maps);
-    runtime::CheckIo();
-    return maps;
+    return Concerning(Named(dir, MapsFolderRole), [&] {
+        runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir, startDirectory(state));
+        runtime::CheckIo();
+        state.MapsDirectory = dir;
+        runtime::SetWorkingDirectory(maps);
+        runtime::CheckIo();
+        return maps;
+    });
 }
 
 catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string &dir)
 {
-    return Concerning(dir, [&] {
+    return Concerning(Named(dir, MapsFolderRole), [&] {
         const runtime::DirectoryHandle maps = enterMaps(state, dir);
         catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
         state.MapCount = static_cast<int>(list.count());
@@ -168,13 +170,13 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
         const unsigned jobs = request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
         try {
-            found = catalogue::fullSearch(state, list, bytes, ".", progress, status, {}, jobs); // scan entered the maps
+            found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {}, jobs);
         } catch (const runtime::EInOutError &error) {
             // The failing map is named inside the maps directory; name it from the start directory.
             const std::string &name = error.path();
-            if (name.empty() || name.front() == runtime::PathSeparator)
+            if (name.empty() || name.front() == runtime::PathSeparator || name == dir)
                 throw;
-            throw PathError(dir + runtime::PathSeparator + name, error.what());
+            throw PathError(dir + runtime::PathSeparator + name, error);
         }
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
@@ -191,7 +193,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
 int runExport(catalogue::ProgramState &state, const std::string &dir, const std::string &file, Streams &)
 {
     const auto list = scan(state, dir);
-    Concerning(file, [&] { catalogue::WriteListFile(file, list, startDirectory(state)); });
+    Concerning(Named(file, OutputFileRole), [&] { catalogue::WriteListFile(file, list, startDirectory(state)); });
     return ExitCode::Success;
 }
 
@@ -199,7 +201,11 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
 {
     requireConfiguration(state); // the viewer is line 2 of "lister.txt"
     enterMaps(state, dir);
-    catalogue::LaunchViewer(state, entry);
+    try {
+        catalogue::LaunchViewer(state, entry);
+    } catch (const catalogue::NoViewerSet &error) {
+        throw PathError(catalogue::ConfigFileName, error.what());
+    }
     return ExitCode::Success;
 }
 
@@ -252,11 +258,11 @@ int RunCommandLine(const std::vector<std::string> &arguments, Streams streams)
         return ExitCode::Failure;
     } catch (const PathError &error) {
         streams.out.flush();
-        ReportError(streams, error.path(), error.what());
+        ReportError(streams, error.path(), error.what(), error.detail());
         return ExitCode::Failure;
     } catch (const runtime::EInOutError &error) {
         streams.out.flush();
-        ReportError(streams, ErrorPath(error, {}), error.what());
+        ReportError(streams, ErrorPath(error, {}), error);
         return ExitCode::Failure;
     } catch (const std::exception &error) {
         streams.out.flush();

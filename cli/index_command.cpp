@@ -89,7 +89,7 @@ int RunIndex(int startFd, const std::string &dir, const std::vector<std::string>
                     try {
                         std::rethrow_exception(result.error);
                     } catch (const runtime::EInOutError &error) {
-                        ReportError(streams, ErrorPath(error, catalogue::MapPath(dir, entries[i])), error.what());
+                        ReportError(streams, ErrorPath(error, catalogue::MapPath(dir, entries[i])), error);
                     }
                     progress.setVisible(true);
                 }
@@ -101,7 +101,7 @@ int RunIndex(int startFd, const std::string &dir, const std::vector<std::string>
     const bool terminal = !toFile && streams.outIsTerminal;
     const std::string text = indexText(records, options.format, terminal);
     if (toFile)
-        Concerning(outputPath, [&] { catalogue::WriteTextFile(outputPath, text, startFd); });
+        Concerning(Named(outputPath, OutputFileRole), [&] { catalogue::WriteTextFile(outputPath, text, startFd); });
     else
         streams.out << text;
     streams.err << "Maps indexed: " << records.size() << '\n';

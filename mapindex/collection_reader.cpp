@@ -4,13 +4,13 @@
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
+#include "runtime/ordered_work.h"
 #include "runtime/working_directory.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 
 namespace mapindex {
@@ -111,29 +111,25 @@ ReadOutcome ReadCollection(const ReadRequest &request)
         };
     }
 
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> read{0};
-    std::atomic<std::size_t> done{outcome.rows.size() - toRead.size()};
-    const std::size_t total = outcome.rows.size();
-    auto work = [&] {
-        for (std::size_t k = next++; k < toRead.size(); k = next++) {
-            if (request.stop && request.stop())
-                return;
-            fill(outcome.rows[toRead[k]], reader, request.mapsDir);
-            ++read;
-            const std::size_t finished = ++done;
-            if (request.progress)
-                request.progress(finished, total);
-        }
+    // Each worker fills its own row; the count and the progress follow in list order.
+    const auto readOne = [&](std::size_t k, const runtime::WorkStop &) {
+        if (request.stop && request.stop())
+            return false;
+        fill(outcome.rows[toRead[k]], reader, request.mapsDir);
+        return true;
     };
-    {
-        const unsigned jobs = std::clamp<unsigned>(request.jobs, 1, 64);
-        std::vector<std::jthread> helpers;
-        for (unsigned j = 1; j < jobs && j < toRead.size(); ++j)
-            helpers.emplace_back(work);
-        work();
-    }
-    outcome.mapsRead = read.load();
+    std::size_t done = outcome.rows.size() - toRead.size();
+    const auto count = [&](std::size_t, bool read) {
+        if (!read)
+            return false;
+        ++outcome.mapsRead;
+        if (request.progress)
+            request.progress(++done, outcome.rows.size());
+        return true;
+    };
+    runtime::OrderedWorkOptions options;
+    options.threads = std::clamp<unsigned>(request.jobs, 1, 64);
+    runtime::ForEachInOrder(toRead.size(), options, readOne, count);
     outcome.cancelled = request.stop && request.stop();
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include "start_folder.h"
 
 #include "ErrorReport.h"
+#include "runtime/file_size_signal.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -19,6 +20,7 @@ constexpr int UsageExit = 64;
 
 int main(int argc, char *argv[])
 {
+    runtime::IgnoreFileSizeSignal();
     // Help, version and usage errors need no display.
     const mapindex::Options options = mapindex::ParseOptions(std::vector<std::string>(argv, argv + argc));
     if (!options.usageError.empty()) {

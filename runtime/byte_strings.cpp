@@ -38,6 +38,23 @@ char AsciiUpper(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+PathParts SplitPath(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {"", path};
+    return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size()

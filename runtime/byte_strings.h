@@ -21,6 +21,7 @@ std::string FormatInt(std::int32_t value);
 
 // ASCII-only case folding: names are bytes, not text in any one encoding.
 char AsciiUpper(char c);
+std::string LowerAscii(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Name order of a listing: ASCII upper-cased bytes, then the raw bytes.
@@ -28,5 +29,13 @@ bool NameSortsBefore(std::string_view a, std::string_view b);
 
 // "*" and "?" wildcard match without regard to ASCII case.
 bool WildcardMatches(std::string_view pattern, std::string_view name);
+
+// A path cut at its last "/": the folder ("" when there is none, "/" for
+// the root) and the last component.
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+PathParts SplitPath(const std::string &path);
 
 } // namespace runtime

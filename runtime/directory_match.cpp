@@ -20,19 +20,6 @@ struct DirCloser {
 };
 using DirStream = std::unique_ptr<DIR, DirCloser>;
 
-struct SplitPattern {
-    std::string directory; // "" for the current directory
-    std::string namePattern;
-};
-
-SplitPattern splitPattern(const std::string &pattern)
-{
-    const auto slash = pattern.find_last_of('/');
-    if (slash == std::string::npos)
-        return {"", pattern};
-    return {slash == 0 ? std::string("/") : pattern.substr(0, slash), pattern.substr(slash + 1)};
-}
-
 // A stream over the directory dirFd names; errno is set when it fails.
 DirStream openListing(int dirFd, const char *path = ".")
 {
@@ -194,16 +181,16 @@ std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeM
 {
     EndMatchSearch(record);
     record.ExcludeMask = ~attributeMask & 30u;
-    const SplitPattern split = splitPattern(pattern);
+    const PathParts split = SplitPath(pattern);
     DirectoryHandle directory;
-    if (!split.directory.empty()) {
+    if (!split.folder.empty()) {
         const SavedIoCode keep; // an enumeration reports its code, it records none
-        directory = DirectoryHandle::Open(split.directory);
+        directory = DirectoryHandle::Open(split.folder);
         if (!directory.valid())
             return PendingIoCode();
     }
     const int dirFd = directory.valid() ? directory.fd() : AT_FDCWD;
-    const std::int32_t listed = ListMatches(dirFd, split.namePattern, record.pending);
+    const std::int32_t listed = ListMatches(dirFd, split.name, record.pending);
     record.next = 0;
     if (listed != 0)
         return listed;
@@ -282,17 +269,17 @@ std::string resolveInFolder(int dirFd, const std::string &name)
 
 std::string ResolveNameIgnoringCase(int dirFd, const std::string &path)
 {
-    const SplitPattern split = splitPattern(path);
-    if (split.namePattern.empty())
+    const PathParts split = SplitPath(path);
+    if (split.name.empty())
         return path;
-    if (split.directory.empty())
+    if (split.folder.empty())
         return resolveInFolder(dirFd, path);
     const SavedIoCode keep;
-    const DirectoryHandle directory = DirectoryHandle::Open(split.directory, dirFd);
+    const DirectoryHandle directory = DirectoryHandle::Open(split.folder, dirFd);
     if (!directory.valid())
         return path;
-    const std::string name = resolveInFolder(directory.fd(), split.namePattern);
-    return split.directory == "/" ? "/" + name : split.directory + "/" + name;
+    const std::string name = resolveInFolder(directory.fd(), split.name);
+    return split.folder == "/" ? "/" + name : split.folder + "/" + name;
 }
 
 std::string ResolveNameIgnoringCase(const std::string &path)
@@ -303,20 +290,6 @@ std::string ResolveNameIgnoringCase(const std::string &path)
 } // namespace runtime
 
 namespace runtime {
-namespace {
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    for (char &c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
-} // namespace
-
 void FolderNames::list() const
 {
     std::call_once(listing_, [this] {
@@ -324,7 +297,7 @@ void FolderNames::list() const
             names_ = sortedNames(dir.get());
         for (std::size_t i = 0; i < names_.size(); ++i) {
             exact_.insert(names_[i]);
-            caseless_[lowerAscii(names_[i])].push_back(i);
+            caseless_[LowerAscii(names_[i])].push_back(i);
         }
         listed_.store(true, std::memory_order_release);
     });
@@ -334,7 +307,7 @@ std::string FolderNames::lookUp(const std::string &name) const
 {
     if (name.empty() || exact_.count(name) != 0)
         return name;
-    const auto found = caseless_.find(lowerAscii(name));
+    const auto found = caseless_.find(LowerAscii(name));
     if (found == caseless_.end())
         return name;
     const std::string_view stem = std::string_view(name).substr(0, name.size() - extensionOf(name).size());

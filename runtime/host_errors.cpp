@@ -1,8 +1,10 @@
 #include "host_errors.h"
 
+#include "byte_strings.h"
 #include "io_error.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace runtime {
@@ -13,10 +15,9 @@ bool parentDirectoryExists(std::string path, int relativeTo)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back(); // "dir/missing/" names "missing" in "dir"
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
+    const std::string parent = SplitPath(path).folder;
+    if (parent.empty())
         return true; // relative to the current directory
-    const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
     struct stat info {};
     return ::fstatat(relativeTo, parent.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
@@ -70,9 +71,16 @@ std::int32_t CodeForHostError(int hostErrno, const std::string &path, int relati
     }
 }
 
+std::string HostErrorText(int hostErrno)
+{
+    // The untranslated text, whatever the locale, and safe on any thread.
+    const char *text = ::strerrordesc_np(hostErrno);
+    return text ? std::string(text) : std::string();
+}
+
 void RecordHostError(int hostErrno, const std::string &path, int relativeTo)
 {
-    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path);
+    RecordIoCode(CodeForHostError(hostErrno, path, relativeTo), path, hostErrno);
 }
 
 } // namespace runtime

@@ -14,17 +14,20 @@ public:
 
 // Raised by CheckIo when a file or directory operation recorded a code.
 // path() is what the failed operation concerned; it may be empty.
+// hostError() is the errno value behind the code, 0 for a code of our own.
 class EInOutError final : public Exception {
 public:
-    EInOutError(const std::string &message, std::int32_t code, std::string path = {})
-        : Exception(message), code_(code), path_(std::move(path))
+    EInOutError(const std::string &message, std::int32_t code, std::string path = {}, int hostError = 0)
+        : Exception(message), code_(code), path_(std::move(path)), hostError_(hostError)
     {}
     std::int32_t code() const { return code_; }
     const std::string &path() const { return path_; }
+    int hostError() const { return hostError_; }
 
 private:
     std::int32_t code_;
     std::string path_;
+    int hostError_;
 };
 
 // The codes the table knows, the layer's own, and the fixed codes that host
@@ -64,7 +67,7 @@ void ClearIoCode();
 
 // Records a code for the next CheckIo; a later code overwrites an earlier one.
 void RecordIoCode(std::int32_t code);
-void RecordIoCode(std::int32_t code, const std::string &path);
+void RecordIoCode(std::int32_t code, const std::string &path, int hostError = 0);
 
 // Raises EInOutError for the pending code and clears it; returns when nothing is pending.
 void CheckIo();
@@ -81,7 +84,11 @@ public:
 private:
     std::int32_t code_;
     std::string path_;
+    int hostError_;
 };
+
+// Whether code has a row of its own in the table, rather than the fallback.
+bool InMessageTable(std::int32_t code);
 
 // "File not found" and friends; "I/O error N" for a code the table does not know.
 std::string IoMessageTable(std::int32_t code);

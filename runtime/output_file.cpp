@@ -1,22 +1,28 @@
 #include "output_file.h"
 
+#include "byte_strings.h"
 #include "host_errors.h"
 #include "io_error.h"
 #include "temporary_cleanup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <optional>
 #include <random>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace runtime {
 namespace {
 
 constexpr int MaxLinkHops = 40;
+constexpr off_t CopyChunk = 64 * 1024;
 
 // The descriptor of ours that a name like /dev/stdout or /proc/self/fd/3 stands for.
 std::optional<int> ownDescriptorNamed(const std::string &path)
@@ -43,16 +49,8 @@ std::optional<int> ownDescriptorNamed(const std::string &path)
 
 std::string directoryPart(const std::string &path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string namePart(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string folder = SplitPath(path).folder;
+    return folder.empty() ? std::string(".") : folder;
 }
 
 struct Followed {
@@ -98,6 +96,54 @@ bool isPermissionError(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
+// A file in memory that no name reaches; closed with its owner.
+class MemoryFile final {
+public:
+    MemoryFile() : fd_(::memfd_create("map-utility-output", MFD_CLOEXEC)) {}
+    ~MemoryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    MemoryFile(const MemoryFile &) = delete;
+    MemoryFile &operator=(const MemoryFile &) = delete;
+
+    int fd() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+// Copies the first length bytes of one file over the start of another;
+// false with errno set when a read or a write fails.
+bool copyStart(int from, int to, off_t length)
+{
+    std::vector<char> buffer(static_cast<std::size_t>(std::min(length, CopyChunk)));
+    for (off_t offset = 0; offset < length;) {
+        const ssize_t got =
+            ::pread(from, buffer.data(), static_cast<std::size_t>(std::min(length - offset, CopyChunk)), offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            errno = got == 0 ? EIO : errno; // the file shrank under us
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done), offset + done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                errno = put == 0 ? EIO : errno;
+                return false;
+            }
+            done += put;
+        }
+        offset += got;
+    }
+    return true;
+}
+
 } // namespace
 
 OutputFile::~OutputFile()
@@ -112,9 +158,11 @@ void OutputFile::discard()
     UnregisterTemporary(cleanupSlot_);
     cleanupSlot_ = -1;
     temporaryName_.clear();
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    for (int *fd : {&fd_, &target_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
     kind_ = Kind::None;
 }
 
@@ -155,7 +203,7 @@ bool OutputFile::open(const std::string &path, int relativeTo)
         return false;
     }
     if (existing.st_nlink > 1)
-        return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY);
+        return openInPlace(relativeTo, target, O_RDWR | O_NOCTTY);
     return openReplacement(relativeTo, target, &existing);
 }
 
@@ -183,8 +231,23 @@ bool OutputFile::openInPlace(int relativeTo, const std::string &target, int flag
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     // Opened without blocking in case a pipe has no reader; written blocking.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    fd_ = fd;
-    kind_ = regular ? Kind::InPlace : Kind::Stream;
+    if (!regular) {
+        fd_ = fd;
+        kind_ = Kind::Stream;
+        return true;
+    }
+    // The old bytes must be readable to be put back; a name swapped for a
+    // regular file after the test for a stream is not written at all.
+    MemoryFile staging;
+    if ((::fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDWR || staging.fd() < 0) {
+        const int error = staging.fd() < 0 ? errno : EACCES;
+        ::close(fd);
+        RecordHostError(error, path_);
+        return false;
+    }
+    target_ = fd;
+    fd_ = staging.release();
+    kind_ = Kind::InPlace;
     return true;
 }
 
@@ -197,12 +260,12 @@ bool OutputFile::openReplacement(int relativeTo, const std::string &target, cons
         RecordIoCode(code == IoCode::FileNotFound ? IoCode::PathNotFound : code, path_);
         return false;
     }
-    targetName_ = namePart(target);
+    targetName_ = SplitPath(target).name;
     RemoveStaleTemporaries(folder_.fd());
     if (!createTemporary()) {
         const int error = errno;
         if (existing && isPermissionError(error))
-            return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY); // a folder we cannot write
+            return openInPlace(relativeTo, target, O_RDWR | O_NOCTTY); // a folder we cannot write
         RecordHostError(error, path_);
         return false;
     }
@@ -213,7 +276,7 @@ bool OutputFile::openReplacement(int relativeTo, const std::string &target, cons
     // cannot be kept, the old file is written in place instead.
     if (::fchown(fd_, existing->st_uid, existing->st_gid) != 0 || ::fchmod(fd_, existing->st_mode & 07777) != 0) {
         discard();
-        return openInPlace(relativeTo, target, O_WRONLY | O_TRUNC | O_NOCTTY);
+        return openInPlace(relativeTo, target, O_RDWR | O_NOCTTY);
     }
     return true;
 }
@@ -261,16 +324,54 @@ bool OutputFile::nameTemporary()
     return false;
 }
 
+// The target is overwritten only once its old bytes are kept and room for
+// the longer version is reserved; a failure after that puts the old bytes
+// back and reports what failed.
+bool OutputFile::commitInPlace()
+{
+    struct stat written {};
+    struct stat old {};
+    if (::fstat(fd_, &written) != 0 || ::fstat(target_, &old) != 0) {
+        RecordHostError(errno, path_);
+        return false;
+    }
+    const MemoryFile kept;
+    if (kept.fd() < 0 || !copyStart(target_, kept.fd(), old.st_size)) {
+        RecordHostError(errno, path_);
+        return false;
+    }
+    const off_t room = std::max(written.st_size, old.st_size);
+    if (room > 0 && ::fallocate(target_, FALLOC_FL_KEEP_SIZE, 0, room) != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+        const int error = errno;
+        if (room > old.st_size)
+            ::ftruncate(target_, old.st_size); // frees what was reserved past the end
+        RecordHostError(error, path_);
+        return false;
+    }
+    if (copyStart(fd_, target_, written.st_size) && ::ftruncate(target_, written.st_size) == 0 && ::fsync(target_) == 0)
+        return true;
+    const int error = errno;
+    if (copyStart(kept.fd(), target_, old.st_size))
+        ::ftruncate(target_, old.st_size);
+    ::fsync(target_);
+    RecordHostError(error, path_);
+    return false;
+}
+
 bool OutputFile::commit()
 {
     if (kind_ == Kind::None) {
         RecordIoCode(IoCode::NotOpen, path_);
         return false;
     }
-    const bool regular = kind_ != Kind::Stream;
-    // Synced before the rename, so a late write error (a full disk, a network
-    // file system) never replaces the target.
-    if (::fsync(fd_) != 0 && (regular || (errno != EINVAL && errno != EROFS))) {
+    if (kind_ == Kind::InPlace) {
+        if (!commitInPlace()) {
+            discard();
+            return false;
+        }
+    } else if (::fsync(fd_) != 0 && (kind_ == Kind::Replace || (errno != EINVAL && errno != EROFS))) {
+        // Synced before the rename, so a late write error (a full disk, a
+        // network file system) never replaces the target.
         RecordHostError(errno, path_);
         discard();
         return false;
@@ -286,8 +387,11 @@ bool OutputFile::commit()
     }
     UnregisterTemporary(cleanupSlot_);
     cleanupSlot_ = -1;
-    const int fd = fd_;
-    fd_ = -1;
+    // In place, the target's descriptor is the one whose close can fail.
+    if (target_ >= 0)
+        ::close(std::exchange(fd_, target_));
+    const int fd = std::exchange(fd_, -1);
+    target_ = -1;
     kind_ = Kind::None;
     if (::close(fd) != 0 && errno != EINTR) {
         RecordHostError(errno, path_);

@@ -12,9 +12,10 @@ namespace runtime {
 //   commit, so a failure at any point leaves the old file whole. Used for a
 //   new file, and for a regular file with one link whose owner, group and
 //   mode the new version can keep.
-// - InPlace: the target itself, truncated and written: a regular file shared
-//   by other links, owned by someone we cannot give it back to, or in a
-//   folder we cannot write.
+// - InPlace: the target itself, for a regular file shared by other links,
+//   owned by someone we cannot give it back to, or in a folder we cannot
+//   write. What is written goes to a copy in memory; commit copies it over the
+//   target, and puts the old bytes back if that fails.
 // - Stream: a terminal, pipe or device, or one of our own descriptors named
 //   as /dev/stdout, /dev/fd/N or /proc/self/fd/N: written where it stands.
 // Every failure records a code with the path; the caller runs CheckIo.
@@ -30,8 +31,8 @@ public:
     // Opens path (relative to relativeTo) for writing; false on failure.
     bool open(const std::string &path, int relativeTo = AT_FDCWD);
     // Makes what was written the target's content: synced, then renamed
-    // over the target (Replace) or closed. False on failure, when a new
-    // version is removed and the old file stays.
+    // over the target (Replace), copied over it (InPlace) or closed. False on
+    // failure, when the target keeps its old bytes.
     bool commit();
     // Drops the file; an unfinished new version is removed.
     void discard();
@@ -42,12 +43,14 @@ public:
 private:
     bool openStream(int descriptor);
     bool openInPlace(int relativeTo, const std::string &target, int flags);
+    bool commitInPlace();
     bool openReplacement(int relativeTo, const std::string &target, const struct stat *existing);
     bool createTemporary();
     bool nameTemporary();
 
     Kind kind_ = Kind::None;
-    int fd_ = -1;
+    int fd_ = -1;               // what the caller writes to
+    int target_ = -1;           // InPlace: the target, read and written on commit
     std::string path_;          // as the caller gave it, for messages
     DirectoryHandle folder_;    // Replace: the target's folder
     std::string targetName_;    // Replace: the target's name in it

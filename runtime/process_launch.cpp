@@ -63,12 +63,16 @@ std::optional<std::string> FindOnPath(const std::string &name)
         std::size_t end = directories.find(':', start);
         if (end == std::string::npos)
             end = directories.size();
-        const std::string dir = end == start ? std::string(".") : directories.substr(start, end - start);
+        const std::string dir = directories.substr(start, end - start);
+        start = end + 1;
+        // An empty or relative entry names the current directory, the maps
+        // folder: a program there must never run in the viewer's place.
+        if (dir.empty() || dir.front() != '/')
+            continue;
         const std::string candidate = dir + "/" + name;
         struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
-        start = end + 1;
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "working_directory.h"
 
+#include "directory_handle.h"
 #include "host_errors.h"
 
 #include <cerrno>
@@ -17,6 +18,17 @@ void SetWorkingDirectory(const std::string &path)
     }
     if (::chdir(path.c_str()) != 0)
         RecordHostError(errno, path);
+}
+
+void SetWorkingDirectory(const std::string &path, int relativeTo)
+{
+    if (relativeTo == AT_FDCWD || path.starts_with('/') || path.find('\0') != std::string::npos) {
+        SetWorkingDirectory(path);
+        return;
+    }
+    const DirectoryHandle folder = DirectoryHandle::Open(path, relativeTo);
+    if (folder.valid() && ::fchdir(folder.fd()) != 0)
+        RecordHostError(errno, path, relativeTo);
 }
 
 std::string GetWorkingDirectory()

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -31,12 +32,22 @@ QMargins &lastFrame()
     return margins;
 }
 
-QMargins frameOf(const QWidget &window)
+// The frame as the widget knows it: refreshed only when its window moves.
+QMargins widgetFrame(const QWidget &window)
 {
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
     return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
             frame.bottom() - client.bottom()};
+}
+
+// The frame as it is: a manager that frames a window where it stands moves
+// nothing, and the widget then keeps knowing none; its platform window knows.
+QMargins frameOf(const QWidget &window)
+{
+    if (const QWindow *handle = window.windowHandle(); handle && handle->handle())
+        return handle->frameMargins();
+    return widgetFrame(window);
 }
 
 } // namespace
@@ -57,10 +68,15 @@ QSize FrameSize(const QWidget &window)
 
 void MoveFrameTo(QWidget &window, const QPoint &topLeft)
 {
-    // A window that exists but has no frame yet is moved by its client area.
-    const bool frameless = frameOf(window).isNull() && window.testAttribute(Qt::WA_WState_Created);
-    const QMargins margins = frameless ? lastFrame() : QMargins();
-    window.move(topLeft + QPoint(margins.left(), margins.top()));
+    // move() places a window that exists by the frame the widget knows (none
+    // before the manager framed it): add what it does not know yet.
+    QPoint unknown;
+    if (window.testAttribute(Qt::WA_WState_Created)) {
+        const QMargins frame = frameOf(window).isNull() ? lastFrame() : frameOf(window);
+        const QMargins known = widgetFrame(window);
+        unknown = QPoint(frame.left() - known.left(), frame.top() - known.top());
+    }
+    window.move(topLeft + unknown);
 }
 
 void CentreOnScreen(QWidget &window)

@@ -1,12 +1,12 @@
 #include "MountedDrives.h"
 
+#include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/host_volumes.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
-#include <sstream>
 #include <utility>
 
 namespace ui {
@@ -64,14 +64,6 @@ bool isUnderAny(std::string_view path, const std::array<std::string_view, N> &ro
     return std::any_of(roots.begin(), roots.end(), [path](std::string_view root) { return isUnder(path, root); });
 }
 
-std::string lowerAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -81,23 +73,6 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-// The mount table writes space, tab, newline and backslash as "\ooo".
-std::string undoOctalEscapes(std::string_view field)
-{
-    const auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
-            && isOctal(field[i + 3])) {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
-            i += 3;
-            continue;
-        }
-        out += field[i];
-    }
-    return out;
 }
 
 // udev writes unsafe bytes of a label as "\xNN".
@@ -114,31 +89,6 @@ std::string undoHexEscapes(std::string_view name)
         out += name[i];
     }
     return out;
-}
-
-std::vector<std::string_view> splitFields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        const std::size_t start = line.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos)
-            break;
-        const std::size_t end = std::min(line.find(' ', start), line.size());
-        fields.push_back(line.substr(start, end - start));
-        pos = end;
-    }
-    return fields;
-}
-
-bool parseDeviceNumbers(std::string_view text, unsigned &major, unsigned &minor)
-{
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos)
-        return false;
-    std::istringstream majorText{std::string(text.substr(0, colon))};
-    std::istringstream minorText{std::string(text.substr(colon + 1))};
-    return static_cast<bool>(majorText >> major) && static_cast<bool>(minorText >> minor);
 }
 
 using DeviceNumbers = std::pair<unsigned, unsigned>;
@@ -160,29 +110,6 @@ std::map<DeviceNumbers, std::string> hostVolumeLabels()
 
 } // namespace
 
-std::vector<MountEntry> ParseMountInfo(std::string_view text)
-{
-    std::vector<MountEntry> mounts;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        const std::vector<std::string_view> fields = splitFields(text.substr(pos, end - pos));
-        pos = end + 1;
-        // id parent major:minor root mount-point options [optional...] - type source super-options
-        const auto dash = std::find(fields.begin(), fields.end(), std::string_view("-"));
-        if (fields.size() < 5 || dash == fields.end() || dash - fields.begin() < 6 || fields.end() - dash < 3)
-            continue;
-        MountEntry mount;
-        if (!parseDeviceNumbers(fields[2], mount.major, mount.minor))
-            continue;
-        mount.mountPath = undoOctalEscapes(fields[4]);
-        mount.fsType = undoOctalEscapes(dash[1]);
-        mount.source = undoOctalEscapes(dash[2]);
-        mounts.push_back(std::move(mount));
-    }
-    return mounts;
-}
-
 bool ClassifyMount(const MountEntry &mount, DriveKind &kind)
 {
     if (isOneOf(mount.fsType, PseudoTypes) || isUnderAny(mount.mountPath, SystemRoots))
@@ -202,12 +129,12 @@ bool ClassifyMount(const MountEntry &mount, DriveKind &kind)
 
 std::string DriveCaption(const MountEntry &mount, DriveKind kind, const std::string &label)
 {
-    const std::string bracketed = "[" + lowerAscii(label) + "]";
+    const std::string bracketed = "[" + runtime::LowerAscii(label) + "]";
     switch (kind) {
     case DriveKind::Removable:
         return mount.mountPath + ":";
     case DriveKind::Network:
-        return mount.mountPath + ": " + (mount.source.empty() ? bracketed : lowerAscii(mount.source));
+        return mount.mountPath + ": " + (mount.source.empty() ? bracketed : runtime::LowerAscii(mount.source));
     case DriveKind::Fixed:
     case DriveKind::CdRom:
     case DriveKind::Ram:

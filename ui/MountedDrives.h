@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/mount_table.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -12,23 +14,14 @@ namespace ui {
 
 enum class DriveKind { Removable, Fixed, CdRom, Ram, Network };
 
-// One line of the mount table, its escapes undone.
-struct MountEntry {
-    std::string mountPath;
-    std::string fsType;
-    std::string source;
-    unsigned major = 0;
-    unsigned minor = 0;
-};
+using runtime::MountEntry;
+using runtime::ParseMountInfo;
 
 struct MountedDrive {
     std::string mountPath; // raw bytes, used for the directory change
     DriveKind kind = DriveKind::Fixed;
     std::string caption; // what the list shows
 };
-
-// Parses the text of /proc/self/mountinfo; malformed lines are skipped.
-std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
 // The kind of a mount, or false when it is a pseudo file system or system
 // internals that hold no files of the user's.

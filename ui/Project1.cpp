@@ -3,6 +3,7 @@
 #include "ErrorReport.h"
 #include "StartOptions.h"
 #include "Unit1.h"
+#include "runtime/file_size_signal.h"
 
 #include <QApplication>
 
@@ -36,6 +37,7 @@ int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    runtime::IgnoreFileSizeSignal();
     // Handlers report their own errors; this catches what fails around them
     // (start-up, shutdown) so the program never ends without a word.
     try {

@@ -29,7 +29,6 @@
 #include "catalogue/map_search.h"
 #include "catalogue/viewer_launch.h"
 #include "runtime/io_error.h"
-#include "runtime/working_directory.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +46,8 @@ constexpr int DetailsPanelHeight = 98;
 constexpr int ListFontHeight = 16;
 constexpr int ListRowHeight = 20;
 constexpr int DetailsFontHeight = 13;
+// Says where to name one, instead of an empty name that cannot be started.
+constexpr const char *NoViewerSetText = "No viewer is set. Select File - Configure to choose one";
 
 QString mapsAreInText()
 {
@@ -231,7 +232,7 @@ void TForm1::FormActivate()
         widgets_->Scan1->setEnabled(true);
         statusPanel0_->setText(mapsAreInText());
         widgets_->SpeedButton2->setEnabled(true);
-        runtime::SetWorkingDirectory(catalogue::programState().MapsDirectory);
+        catalogue::EnterMapsDirectory(catalogue::programState(), catalogue::programState().MapsDirectory);
         runtime::CheckIo();
     });
 }
@@ -286,8 +287,14 @@ void TForm1::View1Click()
 {
     ui::Guarded([this] {
         // Nothing selected (an empty scan, a list just narrowed): nothing to view.
-        if (const auto entry = selectedEntry())
+        const auto entry = selectedEntry();
+        if (!entry)
+            return;
+        try {
             catalogue::LaunchViewer(catalogue::programState(), *entry);
+        } catch (const catalogue::NoViewerSet &) {
+            throw runtime::Exception(NoViewerSetText);
+        }
     });
 }
 
@@ -384,7 +391,8 @@ void TForm1::ListBox1Click()
 {
     ui::Guarded([this] {
         if (const auto entry = selectedEntry())
-            catalogue::ShowMapDetails(frmConfig->MapsText(), *entry, *details_);
+            catalogue::ShowMapDetailsAt(catalogue::StartDirectoryFd(catalogue::programState()), frmConfig->MapsText(),
+                                        *entry, *details_);
     });
 }
 

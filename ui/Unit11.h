@@ -1,23 +1,18 @@
 #pragma once
 
-#include "DialogFrame.h"
-
-#include <memory>
+#include "MessageDialog.h"
 
 namespace Ui {
 class TfrmNotFound;
 }
 
 // "Maps not found": shown when a search matched nothing.
-class TfrmNotFound final : public ui::ModalDialog {
+class TfrmNotFound final : public ui::MessageDialog<Ui::TfrmNotFound> {
     Q_OBJECT
 
 public:
     explicit TfrmNotFound(QWidget *parent = nullptr);
     ~TfrmNotFound() override;
-
-private:
-    std::unique_ptr<Ui::TfrmNotFound> widgets_;
 };
 
 extern TfrmNotFound *frmNotFound;

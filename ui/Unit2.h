@@ -1,23 +1,18 @@
 #pragma once
 
-#include "DialogFrame.h"
-
-#include <memory>
+#include "MessageDialog.h"
 
 namespace Ui {
 class TfrmAbout;
 }
 
 // Describes the program.
-class TfrmAbout final : public ui::ModalDialog {
+class TfrmAbout final : public ui::MessageDialog<Ui::TfrmAbout> {
     Q_OBJECT
 
 public:
     explicit TfrmAbout(QWidget *parent = nullptr);
     ~TfrmAbout() override;
-
-private:
-    std::unique_ptr<Ui::TfrmAbout> widgets_;
 };
 
 extern TfrmAbout *frmAbout;

@@ -1,23 +1,18 @@
 #pragma once
 
-#include "DialogFrame.h"
-
-#include <memory>
+#include "MessageDialog.h"
 
 namespace Ui {
 class TfrmQuit;
 }
 
 // Asks before the program ends: "&Close" gives 1, Cancel 2.
-class TfrmQuit final : public ui::ModalDialog {
+class TfrmQuit final : public ui::MessageDialog<Ui::TfrmQuit> {
     Q_OBJECT
 
 public:
     explicit TfrmQuit(QWidget *parent = nullptr);
     ~TfrmQuit() override;
-
-private:
-    std::unique_ptr<Ui::TfrmQuit> widgets_;
 };
 
 extern TfrmQuit *frmQuit;

@@ -3,12 +3,6 @@
 
 TfrmDoConfig *frmDoConfig = nullptr;
 
-TfrmDoConfig::TfrmDoConfig(QWidget *parent)
-    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmDoConfig>())
-{
-    widgets_->setupUi(this);
-    ui::UseFixedDialogFrame(*this);
-    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-}
+TfrmDoConfig::TfrmDoConfig(QWidget *parent) : MessageDialog(parent) {}
 
 TfrmDoConfig::~TfrmDoConfig() = default;

@@ -3,12 +3,6 @@
 
 TfrmError *frmError = nullptr;
 
-TfrmError::TfrmError(QWidget *parent)
-    : ModalDialog(parent, ui::EscapeKey::Ignored), widgets_(std::make_unique<Ui::TfrmError>())
-{
-    widgets_->setupUi(this);
-    ui::UseFixedDialogFrame(*this);
-    connect(widgets_->BitBtn1, &QPushButton::clicked, this, [this] { done(ui::ResultOk); });
-}
+TfrmError::TfrmError(QWidget *parent) : MessageDialog(parent) {}
 
 TfrmError::~TfrmError() = default;

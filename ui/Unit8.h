@@ -1,23 +1,18 @@
 #pragma once
 
-#include "DialogFrame.h"
-
-#include <memory>
+#include "MessageDialog.h"
 
 namespace Ui {
 class TfrmError;
 }
 
 // "Configuration error": the chosen maps directory holds no maps.
-class TfrmError final : public ui::ModalDialog {
+class TfrmError final : public ui::MessageDialog<Ui::TfrmError> {
     Q_OBJECT
 
 public:
     explicit TfrmError(QWidget *parent = nullptr);
     ~TfrmError() override;
-
-private:
-    std::unique_ptr<Ui::TfrmError> widgets_;
 };
 
 extern TfrmError *frmError;

@@ -1,23 +1,18 @@
 #pragma once
 
-#include "DialogFrame.h"
-
-#include <memory>
+#include "MessageDialog.h"
 
 namespace Ui {
 class TfrmConfirmClear;
 }
 
 // Asks before the map list is emptied: "Clear" gives 1, Cancel 2.
-class TfrmConfirmClear final : public ui::ModalDialog {
+class TfrmConfirmClear final : public ui::MessageDialog<Ui::TfrmConfirmClear> {
     Q_OBJECT
 
 public:
     explicit TfrmConfirmClear(QWidget *parent = nullptr);
     ~TfrmConfirmClear() override;
-
-private:
-    std::unique_ptr<Ui::TfrmConfirmClear> widgets_;
 };
 
 extern TfrmConfirmClear *frmConfirmClear;

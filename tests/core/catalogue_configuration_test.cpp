@@ -1,4 +1,7 @@
 #include "catalogue/configuration.h"
+#include "catalogue/list_export.h"
+#include "catalogue/map_search.h"
+#include "catalogue/vector_map_list.h"
 #include "fake_views.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
@@ -6,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 using namespace catalogue;
@@ -123,4 +127,27 @@ TEST_F(ConfigurationTest, AFailedSaveKeepsWhatItsTargetHeld)
     EXPECT_EQ(testing_support::directoryEntries(path("locked")), std::vector<std::string>{"lister.txt"});
 
     EXPECT_THROW(SaveConfiguration(path("missing"), "/new", "/v"), runtime::EInOutError);
+}
+
+// The folder chooser and the save dialog move the current directory; a
+// relative maps line keeps naming the folder beside "lister.txt".
+TEST_F(ConfigurationTest, ARelativeMapsFolderStaysTheOneBesideTheConfiguration)
+{
+    testing_support::makeDirectory(path("maps"));
+    writeFile(path("maps/a.fcw"), "x");
+    testing_support::ScriptedPrompt cancelled;
+    testing_support::RecordingProgress progress;
+    const std::vector<std::function<void()>> steps = {
+        [&] { EXPECT_TRUE(ApplyConfiguration(state, "maps", "v")); },
+        [&] { ExportList(state, VectorMapList(), cancelled); },
+        [&] { BeginContentSearch(state, VectorMapList({"a"}), "maps", progress); },
+    };
+    for (const auto &step : steps) {
+        for (const std::string &from : {dir(), path("maps")}) {
+            std::filesystem::current_path(from);
+            step();
+            EXPECT_EQ(runtime::GetWorkingDirectory(), path("maps")) << "from " << from;
+        }
+    }
+    EXPECT_EQ(state.MapsDirectory, "maps") << "kept as written";
 }

@@ -144,7 +144,7 @@ TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFail
             writeFile(path(entries.back() + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
     }
     std::vector<std::string> seen;
-    ReadIndexRecords(dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
+    ReadIndexRecordsAt(AT_FDCWD, dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
         ASSERT_EQ(i, seen.size());
         ASSERT_EQ(result.record.has_value(), i != 7);
         seen.push_back(result.record ? *result.record->values[3] : "error");
@@ -157,7 +157,7 @@ TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFail
         if (i == 3)
             throw std::runtime_error("output failed");
     };
-    EXPECT_THROW(ReadIndexRecords(dir(), entries, 4, failing), std::runtime_error);
+    EXPECT_THROW(ReadIndexRecordsAt(AT_FDCWD, dir(), entries, 4, failing), std::runtime_error);
 }
 
 TEST_F(IndexRecordTest, ManyMapsOpenByNameInAnyCaseAndFailAsOneMapDoes)
@@ -167,7 +167,7 @@ TEST_F(IndexRecordTest, ManyMapsOpenByNameInAnyCaseAndFailAsOneMapDoes)
     writeFile(path("B.FCW"), "Page Number: 3\r");
     const std::vector<std::string> entries = {"A", "a", "b", "gone"};
     std::vector<std::string> seen;
-    ReadIndexRecords(dir(), entries, 2, [&](std::size_t i, IndexResult &result) {
+    ReadIndexRecordsAt(AT_FDCWD, dir(), entries, 2, [&](std::size_t i, IndexResult &result) {
         if (result.record) {
             seen.push_back(*result.record->values[3]);
             return;

@@ -6,6 +6,7 @@
 #include "runtime/working_directory.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include "test_support.h"
 
@@ -168,6 +169,10 @@ TEST_F(ScanTest, NamesWithStarsAreListedLikeAnyOther)
         writeFile(path(name), "x");
     ScanMaps(state, list);
     EXPECT_EQ(list.entries(), (std::vector<std::string>{"**", "*", "*abc", "plain"}));
+    // Only the star name stands before a folder named like a map: it is the map that counts.
+    for (const char *name : {"*abc.fcw", "*.b.fcw", "plain.fcw"})
+        std::filesystem::remove(path(name));
+    testing_support::makeDirectory(path("a.fcw"));
     EXPECT_TRUE(MapsPresent(AT_FDCWD));
 }
 

@@ -90,7 +90,7 @@ TEST_F(CommandLineTest, ExportWritesTheListFileRelativeToTheStart)
 TEST_F(CommandLineTest, AnEmptyDirectoryNameIsAnError)
 {
     EXPECT_EQ(run({"--dir", "", "scan"}), 2);
-    EXPECT_EQ(err.str(), "map-catalogue: Invalid filename.\n");
+    EXPECT_EQ(err.str(), "map-catalogue: maps folder \"\": Invalid filename.\n");
     writeFile(path("lister.txt"), "\r\n\r\n");
     EXPECT_EQ(run({"scan"}), 2);
 }

@@ -4,12 +4,15 @@
 #include "catalogue/vector_map_list.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
+#include "runtime/output_file.h"
 #include "runtime/temporary_cleanup.h"
 #include "test_support.h"
 
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -188,3 +191,39 @@ TEST_F(OutputFileTest, AFailedRenameIsReportedAndLeavesNoTemporary)
     EXPECT_THROW(runtime::CheckIo(), runtime::EInOutError);
     EXPECT_EQ(testing_support::directoryEntries(dir()), std::vector<std::string>{"list.txt"});
 }
+
+class FailedWriteTest : public testing_support::TempDirTest, public testing::WithParamInterface<bool> {};
+
+// "nobody" writes root's list in place (it cannot give a new one back to root,
+// or cannot write the folder) and fails: on a full 64 KiB file system of its
+// own, or under a file size limit met only once the list is overwritten.
+TEST_P(FailedWriteTest, LeavesTheOldBytes)
+{
+    const bool fullDisk = GetParam();
+    testing_support::makeDirectory(path("out"));
+    if (fullDisk
+        && (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", path("out").c_str(), "tmpfs", 0, "size=64k") != 0))
+        GTEST_SKIP() << "cannot mount a small file system";
+    const std::string old = testing_support::mapBytes(3000);
+    writeFile(path("out/list.txt"), old);
+    writeFile(path("out/filler"), std::string(fullDisk ? 15 * 4096 : 0, 'f')); // every page but the list's
+    ::chmod(path("out/list.txt").c_str(), 0666);
+    ::chmod(dir().c_str(), 0755);
+    const int code = testing_support::runUnprivileged([&] {
+        runtime::OutputFile file;
+        const bool written =
+            file.open(path("out/list.txt")) && ::write(file.fd(), std::string(16384, 'n').data(), 16384) > 0;
+        const rlimit limit{4096, 4096};
+        const bool limited =
+            fullDisk || (::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        return written && limited && !file.commit() ? runtime::PendingIoCode() : 1;
+    });
+    const std::string kept = readFile(path("out/list.txt"));
+    ::umount2(path("out").c_str(), MNT_DETACH);
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, fullDisk ? 101 : 223) << "1: no failure";
+    EXPECT_TRUE(kept == old) << "the old bytes are gone: " << kept.size() << " bytes left";
+}
+INSTANTIATE_TEST_SUITE_P(FullDiskOrSizeLimit, FailedWriteTest, testing::Bool());

@@ -115,7 +115,8 @@ row "entry is a socket" unreadable_entry \
 row "entry is a device" unreadable_entry "mknod Odd.fcw c 1 5 2>/dev/null || ln -s /dev/zero Odd.fcw" \
     "File access denied."
 row "entry is a dangling link" unreadable_entry "ln -s nowhere Odd.fcw" "File not found."
-row "entry is a link loop" unreadable_entry "ln -s Odd.fcw Odd.fcw" "I/O error 1921."
+row "entry is a link loop" unreadable_entry "ln -s Odd.fcw Odd.fcw" \
+    "I/O error 1921. (Too many levels of symbolic links)"
 
 deleted_after_scan() {
     cp maps/Harbour.fcw maps/Extra.fcw
@@ -236,7 +237,7 @@ lister_error() { # make command, stderr
     expect "nothing listed" "" "$(cat out)"
 }
 row "lister.txt missing" lister_error ":" "$not_configured"
-row "lister.txt empty" lister_error ": > lister.txt" "map-catalogue: Invalid filename."
+row "lister.txt empty" lister_error ": > lister.txt" 'map-catalogue: maps folder "": Invalid filename.'
 row "lister.txt binary" lister_error "printf '\\xff\\xfe\\x01\\r\\n\\x80\\r\\n' > lister.txt" \
     "map-catalogue: "$'\xff\xfe\x01'": File not found."
 
@@ -244,7 +245,7 @@ lister_of_nuls() {
     head -c 100 /dev/zero > lister.txt
     mc scan
     expect "exit code" 2 "$code"
-    expect "error" "map-catalogue: : I/O error 87." "$(tr -d '\0' < err)"
+    expect "error" "map-catalogue: : I/O error 87. (Invalid argument)" "$(tr -d '\0' < err)"
 }
 row "lister.txt of NULs" lister_of_nuls
 row "lister.txt with a 1 MiB line" lister_error "head -c 1048576 /dev/zero | tr '\\0' a > lister.txt" \
@@ -266,7 +267,7 @@ one_line_lister() {
     mc scan
     expect_done "Maps found: 12"
     mc view Harbour
-    expect_error 2 "map-catalogue: The viewer could not be started: : Invalid filename."
+    expect_error 2 "map-catalogue: lister.txt: No viewer is set."
 }
 row "lister.txt of one line" one_line_lister
 row "lister.txt ending in Ctrl-Z" lister_usable 'maps\r\n%s/viewer\r\n\x1a'
@@ -284,7 +285,7 @@ onto_directory() {
     expect_file taken/file mine
 }
 row "export onto a directory" onto_directory
-row "export to an empty name" export_error "" "map-catalogue: Invalid filename."
+row "export to an empty name" export_error "" 'map-catalogue: output file "": Invalid filename.'
 
 closed_stdout() {
     timeout -k 5 "$guard" "$catalogue" export /dev/stdout >&- 2>err; code=$?
@@ -442,6 +443,75 @@ viewer_fails() { # viewer, message
 }
 row "missing viewer" viewer_fails "$work/no-viewer" "File not found."
 row "viewer not executable" viewer_fails "$work/rows/viewer not executable/viewer" "File access denied."
+
+# ---- a failed write keeps the old file ------------------------------------------
+# No file may grow (ulimit -f 0): a write over out/list.txt, in place or
+# replaced, fails and leaves the old bytes, its link and nothing else.
+no_room() { # linked|replaced, then map-catalogue's arguments
+    mkdir out && printf 'old\r\n' | tee old.txt > out/list.txt
+    [ "$1" = replaced ] || ln out/list.txt out/link.txt
+    (shift; ulimit -f 0; exec timeout -k 5 "$guard" "$catalogue" "$@") 2>&1 >/dev/null | cat > err # not a file
+    code=${PIPESTATUS[0]}
+    case "$code $(cat err)" in "2 map-catalogue: out/list.txt: I/O error 223."*) ;; *) note "exit $code: $(cat err)" ;; esac
+    cmp -s old.txt out/list.txt || note "old bytes lost: $(od -c out/list.txt | head -n 2)"
+    expect "left in the folder" "$([ "$1" = replaced ] || echo 'link.txt|')list.txt|" "$(ls -A out | tr '\n' '|')"
+}
+row "export over a linked file that may not grow" no_room linked export out/list.txt
+row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
+
+# ---- threads that cannot start -----------------------------------------------
+
+# The 100,000 maps read with 64 threads as "nobody", with room for only three
+# more threads of that user: the work goes on with the threads there are.
+few_threads() { # expected last stderr line, command...
+    local last=$1; shift
+    local limit=$(($(find /proc/[0-9]*/task -mindepth 1 -maxdepth 1 -user nobody 2>/dev/null | wc -l) + 4))
+    (ulimit -u "$limit"; exec timeout -k 5 "$guard" setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        "$catalogue" --dir "$many" --jobs 64 "$@") >out 2>err
+    code=$?
+    [ "$code" -ne 124 ] || note "map-catalogue $* never ended"
+    expect_done "$last"
+}
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+    row "64 threads, room for 3: index" few_threads "Maps indexed: 100012" index
+else
+    skip "64 threads, room for 3" "needs root and the user nobody"
+fi
+
+# ---- relative lines in lister.txt, and error words ---------------------------
+
+# A program for each relative viewer line and for wine, and a maps/maps
+# folder, wait in the maps folder (current once entered); none may be used.
+relative_lines() { # lister folder, maps line, viewer line, PATH, the viewer's record or stderr
+    mkdir -p maps/maps "$(dirname "$1/$3")" && cp maps/Harbour.fcw maps/maps/Decoy.fcw && cp viewer "$1/$3"
+    for program in "$3" wine; do
+        mkdir -p "$(dirname "maps/$program")"
+        printf '#!/bin/sh\ntouch "%s/decoy-ran"\n' "$PWD" > "maps/$program" && chmod 755 "maps/$program"
+    done
+    printf '%s\r\n%s\r\n' "$2" "$3" > "$1/lister.txt"
+    local top=$PWD
+    cd "$1" && mc search --content "Northern Expansion" && expect_done "Maps found: 2"
+    mc details Decoy && expect "details of maps/maps/Decoy" 2 "$code"
+    PATH=$4 mc view Harbour
+    if [ -n "${5-}" ]; then expect_error 2 "$5"; else
+        for _ in $(seq 100); do [ -s "$3.args" ] && break; sleep 0.1; done
+        printf '1\n%s\0' "$top/maps/Harbour.fcw" | cmp -s - "$3.args" || note "the viewer did not get the map"
+    fi
+    cd "$top" && sleep 0.3 && expect_absent decoy-ran
+}
+row "relative lister lines and ./viewer.sh" relative_lines . maps ./viewer.sh "$PATH"
+row "relative lister lines read from another folder" relative_lines conf ../maps bin/viewer.sh "$PATH"
+row "bare viewer name, PATH ending in :" relative_lines . maps viewer.sh "$PATH:" \
+    "map-catalogue: The viewer could not be started: viewer.sh: File not found."
+if command -v wine >/dev/null; then skip "PATH ending in : and wine in the maps folder" "wine is installed"
+else row "PATH ending in : and wine in the maps folder" relative_lines . maps ./cm32.exe "$PATH:"; fi
+
+file_too_large() {
+    for i in $(seq 200); do : > "maps/padding map $i.fcw"; done
+    (trap '' XFSZ; ulimit -f 1; mc export list.txt; echo "$code" > code)
+    code=$(cat code) && expect_error 2 "map-catalogue: list.txt: I/O error 223. (File too large)"
+}
+row "export over ulimit -f" file_too_large
 
 # ---- CSV cells and Map Index --------------------------------------------------
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One run of map-index on a real X server (Xvfb): start on the demo
 # collection, filter, sort by a header click, open the top row in a
-# stand-in viewer, and export over an existing file and to a new one. Usage: map_index_end_to_end.sh MAP_INDEX MAKE_DEMO_MAPS
+# stand-in viewer. Usage: map_index_end_to_end.sh MAP_INDEX MAKE_DEMO_MAPS
 set -u
 map_index=$1
 make_demo=$2
@@ -43,24 +43,6 @@ for _ in $(seq 50); do
     [ -s "$WORK/opened.txt" ] && break
     sleep 0.2
 done
-
-# Export: "budget" where budget.csv exists must ask first, and No (the
-# default answer) keeps the file; then "fresh" writes fresh.csv.
-export_as() { # name typed, keys after Return
-    xdotool windowfocus --sync "$wid"
-    xdotool key --window "$wid" ctrl+e
-    timeout 10 xdotool search --sync --name '^Export$' >/dev/null
-    sleep 0.5
-    xdotool key ctrl+a
-    xdotool type --delay 20 "$WORK/$1"
-    xdotool key Return
-    sleep 1
-    [ $# -lt 2 ] || xdotool key "${@:2}"
-    sleep 0.5
-}
-printf 'keep me' >"$WORK/budget.csv"
-export_as budget Return Escape # No to the question, then the dialog is closed
-export_as fresh
 kill "$app"
 wait "$app" 2>/dev/null
 exit 0
@@ -75,8 +57,3 @@ if [ "$opened" != "$expected" ]; then
     exit 1
 fi
 echo "map-index opened $expected after filter and sort"
-if [ "$(cat "$work/budget.csv")" != "keep me" ] || ! grep -q '^entry,map name,' "$work/fresh.csv" 2>/dev/null; then
-    echo "FAIL: export: budget.csv holds [$(head -c 80 "$work/budget.csv")], fresh.csv $(ls "$work"/fresh* 2>&1)"
-    exit 1
-fi
-echo "map-index asked before replacing budget.csv, and wrote fresh.csv"

@@ -3,13 +3,14 @@
 // Shared set-up of the Map Index tests: demo collections, a counting reader,
 // and a window opened on a folder and waited for.
 
-#include "app_fixture.h"
 #include "index_model.h"
 #include "index_window.h"
 
 #include "catalogue/map_index.h"
+#include "ui_test_support.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -3,6 +3,7 @@
 #include "ErrorReport.h"
 #include "row_export.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>

@@ -26,29 +26,6 @@
 
 namespace uitest {
 
-// A fresh copy of the 12-map demo collection.
-inline QString makeDemoMaps()
-{
-    const QString dir = makeTempDir() + QStringLiteral("/maps");
-    const QString tool = qEnvironmentVariable("DEMO_MAPS_TOOL");
-    if (tool.isEmpty() || QProcess::execute(tool, {dir}) != 0)
-        qFatal("DEMO_MAPS_TOOL did not write the demo collection");
-    return dir;
-}
-
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // One run of the program: start directory, windows, recorded boxes.
 class AppRun final {
 public:

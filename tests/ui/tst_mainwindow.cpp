@@ -80,6 +80,7 @@ private slots:
     void detailsAfterACancelledConfigure();
     void viewLaunchesViewerOnSelectedMap();
     void viewWithNothingSelectedDoesNothing();
+    void viewWithNoViewerSetSaysSo();
     void saveWritesListAndReturnsToMaps();
     void fileDialogsArePlacedLikeThePrintDialog();
     void clearAsksFirst();
@@ -544,6 +545,16 @@ void TestMainWindow::viewWithNothingSelectedDoesNothing()
     run_->form->View1Click();
     viewOnlyThisOneLater();
     QVERIFY(run_->messages.empty());
+}
+
+void TestMainWindow::viewWithNoViewerSetSaysSo()
+{
+    run_ = std::make_unique<AppRun>();
+    startConfigured(*run_);
+    scan(*run_);
+    run_->form->View1Click();
+    QCOMPARE(run_->messages.size(), std::size_t(1));
+    QCOMPARE(run_->messages[0].text, QStringLiteral("No viewer is set. Select File - Configure to choose one."));
 }
 
 void TestMainWindow::saveWritesListAndReturnsToMaps()

@@ -368,19 +368,23 @@ void TestPrinting::setupDialogOffersWholeDocumentOnly()
         toFile = dialog.testOption(QAbstractPrintDialog::PrintToFile);
         collateFirst = dialog.printer()->collateCopies();
         dialog.printer()->setCollateCopies(true); // what the user confirms
+        dialog.printer()->setPrintRange(QPrinter::PageRange); // as a range Qt still offered would
         // Qt offers a range for the print system to pick out all the same:
         // as shown, no page choice is left to make.
         dialog.show();
-        for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"}) {
-            if (auto *choice = dialog.findChild<QWidget *>(QLatin1String(name)))
-                pageRange = pageRange || choice->isEnabled();
-        }
-        if (auto *pageSet = dialog.findChild<QWidget *>(QStringLiteral("pageSetCombo")))
-            pageRange = pageRange || !pageSet->isHidden();
+        // A widget Qt no longer has by its name is a choice left offered.
+        const auto offered = [&dialog](const char *name, bool shownEnabled) {
+            const auto *choice = dialog.findChild<QWidget *>(QLatin1String(name));
+            return !choice || (shownEnabled ? choice->isEnabled() : !choice->isHidden());
+        };
+        for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"})
+            pageRange = pageRange || offered(name, true);
+        pageRange = pageRange || offered("pageSetCombo", false);
         dialog.hide();
         return int(QDialog::Accepted);
     });
     QVERIFY(setup_->Execute(nullptr));
+    QCOMPARE(setup_->Printer().printRange(), QPrinter::AllPages);
     QVERIFY(!pageRange);
     QVERIFY(!selection);
     QVERIFY(!currentPage);

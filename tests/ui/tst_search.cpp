@@ -126,6 +126,7 @@ private slots:
     void narrowingTwiceThenScanRestoresTheList();
     void cancelChangesNothing();
     void searchButtonDoesNothingWhileSearchIsDisabled();
+    void relativeConfigurationLinesKeepTheirFolder();
 
     void handlerReturnsWhileTheWorkerSearches();
     void inputDuringTheSearchIsDropped();
@@ -450,6 +451,33 @@ void TestSearch::closingTheWindowWaitsForTheWorker()
     startHeldSearch(run, gate);
     run.form.reset();
     QVERIFY(gate.ended());
+}
+
+// "lister.txt" names "maps" and "./viewer.sh" beside it; the maps folder,
+// current after loading, holds a viewer.sh of its own that must not run.
+void TestSearch::relativeConfigurationLinesKeepTheirFolder()
+{
+    AppRun run;
+    QVERIFY(QDir().rename(makeDemoMaps(), run.startDirectory + QStringLiteral("/maps")));
+    const QByteArray start = QFile::encodeName(run.startDirectory);
+    for (const QByteArray &folder : {start, start + "/maps"}) {
+        writeFile(QFile::decodeName(folder + "/viewer.sh"),
+                  "#!/bin/sh\necho '" + folder + "' >> '" + start + "/viewed'\n");
+        QFile::setPermissions(QFile::decodeName(folder + "/viewer.sh"), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    run.writeConfiguration("maps", "./viewer.sh");
+    run.createWindows();
+    run.form->FormActivate();
+    run.form->Scan1Click();
+    QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
+    QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
+    run.list()->setCurrentRow(0);
+    run.form->View1Click();
+    QTRY_COMPARE(readFile(QFile::decodeName(start + "/viewed")), start + "\n");
+    QDir::setCurrent(run.startDirectory); // as the folder chooser may leave it
+    run.list()->setCurrentRow(2);
+    QVERIFY(run.details()->toPlainText().startsWith(QStringLiteral("Map Name: Sunken Temple")));
+    QVERIFY(run.messages.empty());
 }
 
 QTEST_MAIN(TestSearch)

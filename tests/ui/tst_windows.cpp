@@ -341,7 +341,7 @@ void TestWindows::aboutPictureIsStretched()
 }
 
 // Each wrapped paragraph of the first box ends a few pixels above the next,
-// as the Part's layout leaves them with its own font.
+// as the About box's fixed layout leaves them with its own font.
 void TestWindows::aboutParagraphsKeepApart()
 {
     const auto label = [](const char *name) { return frmAbout->findChild<QLabel *>(QLatin1String(name)); };

@@ -2,11 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <vector>
+
+extern "C" char **environ; // NOLINT: the process environment, handed on to children
 
 namespace uitest {
 
@@ -55,6 +62,67 @@ QString makeTempDir()
     static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
     dirs.push_back(std::make_unique<QTemporaryDir>());
     return QDir(dirs.back()->path()).canonicalPath();
+}
+
+ToolRun runTool(const QString &program, const QStringList &arguments, const QStringList &environment)
+{
+    QTemporaryFile output;
+    if (!output.open())
+        qFatal("no temporary file for a tool's output");
+    std::vector<QByteArray> argumentBytes{QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        argumentBytes.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &argument : argumentBytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<QByteArray> environmentBytes;
+    for (char **entry = environ; *entry; ++entry)
+        environmentBytes.emplace_back(*entry);
+    for (const QString &entry : environment)
+        environmentBytes.push_back(QFile::encodeName(entry));
+    std::vector<char *> envp;
+    for (QByteArray &entry : environmentBytes)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output.handle(), 1);
+    posix_spawn_file_actions_adddup2(&actions, output.handle(), 2);
+    pid_t pid = -1;
+    ToolRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    output.seek(0);
+    run.output = output.readAll();
+    return run;
+}
+
+QString makeDemoMaps()
+{
+    const QString dir = makeTempDir() + QStringLiteral("/maps");
+    const QString tool = qEnvironmentVariable("DEMO_MAPS_TOOL");
+    if (tool.isEmpty() || runTool(tool, {dir}).exitCode != 0)
+        qFatal("DEMO_MAPS_TOOL did not write the demo collection");
+    return dir;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace uitest

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -17,5 +19,20 @@ void closeAllModals();
 
 // A fresh empty directory under the system temp dir, removed at exit.
 QString makeTempDir();
+
+// Runs a program to its end with extra environment entries ("NAME=value");
+// stdout and stderr together in output. posix_spawn rather than QProcess:
+// ThreadSanitizer cannot follow the raw clone QProcess starts children with.
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray output;
+};
+ToolRun runTool(const QString &program, const QStringList &arguments, const QStringList &environment = {});
+
+// A fresh copy of the 12-map demo collection, written by DEMO_MAPS_TOOL.
+QString makeDemoMaps();
+
+void writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
 
 } // namespace uitest

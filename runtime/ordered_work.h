@@ -1,0 +1,193 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace runtime {
+
+// Work on a list of items with several threads, handed back in list order.
+//
+// Workers take the items in order and work ahead of the consumer, which runs
+// on the calling thread and receives each result strictly in list order. At
+// most `window` items are ahead of the one being consumed, so memory stays
+// flat however long the list. The consumer ends the work by returning false
+// (at a first error, say) or by raising; the `cancel` flag ends it from any
+// thread. Either way the WorkStop a worker is given turns true, so a long
+// item can end at its next chunk, and every worker is joined before
+// ForEachInOrder returns. What a worker raises is raised on the caller's
+// thread, at its item's turn. A thread that cannot start (too many
+// processes) only means fewer threads; with none, the caller's thread does
+// the work itself.
+//
+// `work` is either a function of (item, stop) that every thread shares, or a
+// function of no arguments that makes one such function per thread (for a
+// buffer of each thread's own). `consume` gets (item, result&) and returns
+// false to stop, or nothing.
+//
+// Example: a search with a buffer per thread that stops at the first error.
+//
+//     runtime::OrderedWorkOptions options;
+//     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
+//     options.cancel = cancel; // a std::atomic<bool> * the window sets on Esc
+//     const runtime::WorkEnd end = runtime::ForEachInOrder(
+//         entries.size(), options,
+//         [&] {
+//             return [searcher = MapSearcher(mapsDirFd, names, text), &entries](
+//                        std::size_t i, const runtime::WorkStop &stop) mutable {
+//                 return searcher.search(entries[i], stop); // polls stop.requested() per chunk
+//             };
+//         },
+//         [&](std::size_t i, Outcome &outcome) { return takeOutcome(i, outcome, progress, result); });
+//     result.cancelled = result.cancelled || end == runtime::WorkEnd::Cancelled;
+
+// Whether the work should end early: the consumer is done, or the caller's
+// cancel flag is set. Cheap enough to poll at every chunk.
+class WorkStop final {
+public:
+    explicit WorkStop(const std::atomic<bool> *cancel = nullptr) noexcept : cancel_(cancel) {}
+    WorkStop(const WorkStop &) = delete;
+    WorkStop &operator=(const WorkStop &) = delete;
+    ~WorkStop() = default;
+
+    bool requested() const noexcept
+    {
+        return own_.load(std::memory_order_relaxed) || (cancel_ && cancel_->load(std::memory_order_relaxed));
+    }
+    void request() noexcept { own_.store(true, std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> own_{false};
+    const std::atomic<bool> *cancel_;
+};
+
+// Starts one thread running body, or raises; tests give one that fails.
+using ThreadStarter = std::function<std::jthread(std::function<void()> body)>;
+
+struct OrderedWorkOptions {
+    unsigned threads = 1;                      // at most; below two, the caller's thread does it all
+    std::size_t window = 0;                    // items ahead of the consumer at most; 0: eight per thread
+    const std::atomic<bool> *cancel = nullptr; // set from any thread to end the work
+    ThreadStarter startThread;                 // empty: a plain std::jthread
+};
+
+enum class WorkEnd {
+    Finished,  // every item consumed
+    Stopped,   // the consumer returned false
+    Cancelled, // the cancel flag was set; the item at hand was not consumed
+};
+
+// The bookkeeping behind ForEachInOrder: which items are handed out, which
+// slots are filled, and the threads. Item i lives in slot i % size().
+class OrderedWindow final {
+public:
+    OrderedWindow(std::size_t count, std::size_t size, const std::atomic<bool> *cancel);
+    ~OrderedWindow(); // ends the work and joins the workers
+    OrderedWindow(const OrderedWindow &) = delete;
+    OrderedWindow &operator=(const OrderedWindow &) = delete;
+
+    // Starts up to threads workers that run body; returns how many started.
+    std::size_t start(std::size_t threads, const ThreadStarter &starter, std::function<void()> body);
+
+    std::size_t size() const noexcept { return filled_.size(); }
+    const WorkStop &stop() const noexcept { return stop_; }
+
+    std::optional<std::size_t> claim(); // worker: the next item once there is room; nothing at the end
+    void finished(std::size_t item);    // worker: the item's slot is filled
+    bool await(std::size_t item);       // consumer: true once filled, false when it never will be
+    void taken(std::size_t item);       // consumer: the item's slot is free again
+    void end();                         // hands out no more items and wakes everyone
+
+private:
+    std::mutex mutex_;
+    std::condition_variable room_;  // a slot came free, or the work ends
+    std::condition_variable ready_; // a slot was filled, or a worker saw the end
+    std::vector<char> filled_;
+    std::size_t count_;
+    std::size_t claimed_ = 0; // items handed to workers
+    std::size_t taken_ = 0;   // items consumed
+    WorkStop stop_;
+    std::function<void()> body_;
+    std::vector<std::jthread> workers_;
+};
+
+template <class Work, class Consume>
+WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Work &&work, Consume &&consume)
+{
+    const auto makeWorker = [&work] {
+        if constexpr (std::is_invocable_v<Work &, std::size_t, const WorkStop &>)
+            return std::ref(work);
+        else
+            return work();
+    };
+    using Worker = decltype(makeWorker());
+    using Result = std::invoke_result_t<Worker &, std::size_t, const WorkStop &>;
+    const auto take = [&consume](std::size_t item, Result &result) {
+        if constexpr (std::is_void_v<std::invoke_result_t<Consume &, std::size_t, Result &>>) {
+            consume(item, result);
+            return true;
+        } else {
+            return static_cast<bool>(consume(item, result));
+        }
+    };
+
+    if (const std::size_t threads = std::min<std::size_t>(options.threads, count); threads > 1) {
+        struct Slot {
+            std::optional<Result> result;
+            std::exception_ptr error;
+        };
+        std::vector<Slot> slots(options.window > 0 ? options.window : 8 * threads);
+        OrderedWindow window(count, slots.size(), options.cancel); // after slots: its threads go first
+        const auto body = [&] {
+            std::optional<Worker> worker;
+            while (const auto item = window.claim()) {
+                Slot &slot = slots[*item % slots.size()];
+                try {
+                    if (!worker)
+                        worker.emplace(makeWorker());
+                    slot.result.emplace((*worker)(*item, window.stop()));
+                } catch (...) {
+                    slot.error = std::current_exception();
+                }
+                window.finished(*item);
+            }
+        };
+        if (window.start(threads, options.startThread, body) > 0) {
+            for (std::size_t item = 0; item < count; ++item) {
+                if (!window.await(item) || window.stop().requested())
+                    return WorkEnd::Cancelled;
+                Slot &slot = slots[item % slots.size()];
+                if (slot.error)
+                    std::rethrow_exception(slot.error);
+                if (!take(item, *slot.result))
+                    return WorkEnd::Stopped;
+                slot.result.reset();
+                window.taken(item);
+            }
+            return WorkEnd::Finished;
+        }
+    }
+
+    const WorkStop stop(options.cancel);
+    auto worker = makeWorker();
+    for (std::size_t item = 0; item < count; ++item) {
+        if (stop.requested())
+            return WorkEnd::Cancelled;
+        Result result = worker(item, stop);
+        if (stop.requested())
+            return WorkEnd::Cancelled;
+        if (!take(item, result))
+            return WorkEnd::Stopped;
+    }
+    return WorkEnd::Finished;
+}
+
+} // namespace runtime
