@@ -60,13 +60,42 @@ std::string TsvRow(const IndexFields &fields)
     return row;
 }
 
+namespace {
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Optional sign, digits, and optionally a point and more digits.
+bool isPlainDecimal(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos)
+        return allDigits(text);
+    return allDigits(text.substr(0, point)) && allDigits(text.substr(point + 1));
+}
+
+} // namespace
+
+std::string SpreadsheetCell(std::string_view field)
+{
+    // A spreadsheet opening the file would run such a cell (=HYPERLINK(...)).
+    if (field.empty() || std::string_view("=+-@\t\r").find(field.front()) == std::string_view::npos
+        || isPlainDecimal(field))
+        return std::string(field);
+    return "'" + std::string(field);
+}
+
 std::string CsvRow(const IndexFields &fields)
 {
     std::string row;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             row += ',';
-        const std::string &field = fields[i];
+        const std::string field = SpreadsheetCell(fields[i]);
         if (field.find_first_of(",\"\r\n") == std::string::npos) {
             row += field;
             continue;

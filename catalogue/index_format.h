@@ -30,7 +30,13 @@ std::string TsvField(std::string_view field);
 // Fields joined by tabs, each as TsvField writes it.
 std::string TsvRow(const IndexFields &fields);
 
-// Fields joined by commas, quoted (quotes doubled) where they need it.
+// A cell a spreadsheet would take for a formula ("=", "+", "-", "@", tab or
+// CR first) with an apostrophe before it; a plain decimal number ("-1",
+// "+2.50") and every other cell as it is.
+std::string SpreadsheetCell(std::string_view field);
+
+// Fields joined by commas, each as SpreadsheetCell writes it, quoted (quotes
+// doubled) where they need it.
 std::string CsvRow(const IndexFields &fields);
 
 // The header and one line per row: TSV lines end in LF, CSV lines in CR LF.

@@ -43,4 +43,9 @@ std::optional<std::string> ViewerProgram(const ProgramState &state);
 // started: VIEWER: reason") when the viewer cannot be started.
 void LaunchViewer(const ProgramState &state, const ListedMap &map);
 
+// The same for a map known by its file, whatever the current directory: name
+// in the folder descriptor folder is checked (errors name mapPath), and the
+// viewer is handed mapPath.
+void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, int folder, const std::string &name);
+
 } // namespace catalogue

@@ -21,15 +21,24 @@ std::string homeDirectory()
 
 } // namespace
 
-std::string ConfigDirectoryPath()
+std::string XdgBaseDirectory(const char *variable, const char *underHome)
 {
-    std::string base = qgetenv("XDG_CONFIG_HOME").toStdString();
+    const std::string base = qgetenv(variable).toStdString();
     if (base.empty() || base.front() != '/')
-        base = homeDirectory() + "/.config";
-    return base + "/map-utility";
+        return homeDirectory() + '/' + underHome;
+    return base;
 }
 
-void EnterConfigDirectory(const std::string &path)
+std::string ConfigDirectoryPath()
+{
+    return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/map-utility";
+}
+
+namespace {
+
+// A folder that could not be made fails when it is used: say which it was.
+template <class Use>
+void useConfigDirectory(const std::string &path, const Use &use)
 {
     const QString folder = QFile::decodeName(QByteArray::fromStdString(path));
     if (!QDir(folder).exists()) {
@@ -39,13 +48,26 @@ void EnterConfigDirectory(const std::string &path)
             QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    // A folder that could not be made fails here; say which folder it was.
     try {
-        runtime::SetWorkingDirectory(path);
+        use();
         runtime::CheckIo();
     } catch (const runtime::EInOutError &error) {
         throw runtime::Exception("The configuration folder could not be used: " + path + ": " + error.what());
     }
+}
+
+} // namespace
+
+void EnterConfigDirectory(const std::string &path)
+{
+    useConfigDirectory(path, [&] { runtime::SetWorkingDirectory(path); });
+}
+
+std::shared_ptr<const runtime::DirectoryHandle> OpenConfigDirectory(const std::string &path)
+{
+    auto folder = std::make_shared<runtime::DirectoryHandle>();
+    useConfigDirectory(path, [&] { *folder = runtime::DirectoryHandle::Open(path); });
+    return folder;
 }
 
 void SaveListsInDocuments()

@@ -18,7 +18,7 @@ std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vect
         const auto found = before.find(row.fileName);
         if (found == before.end())
             row.change = Change::New;
-        else if (found->second->size != row.size || found->second->writeTime != row.writeTime)
+        else if (found->second->size != row.size || found->second->stamp != row.stamp)
             row.change = Change::Changed;
         else
             row.change = Change::None;

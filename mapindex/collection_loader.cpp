@@ -98,6 +98,7 @@ void CollectionLoader::start(const std::string &mapsDir, SharedRows previous)
             },
             Qt::QueuedConnection);
     };
+    pending_ = true;
     watcher_.setFuture(QtConcurrent::run(
         [mapsDir, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before) {
             LoadResult result = load(promise, mapsDir, std::move(before), reader, showCached);
@@ -114,6 +115,11 @@ void CollectionLoader::cancel()
 
 void CollectionLoader::onFinished()
 {
+    // Once its result is taken the future holds no state, and the worker's
+    // promise, let go after that, reports a cancel and a second end.
+    if (!pending_)
+        return;
+    pending_ = false;
     if (watcher_.isCanceled() || watcher_.future().resultCount() == 0) {
         emit cancelled();
         return;

@@ -57,6 +57,7 @@ private:
     QFutureWatcher<LoadResult> watcher_;
     RecordReader reader_;
     SharedRows cached_;
+    bool pending_ = false; // started, and its end not yet passed on
 };
 
 } // namespace mapindex

@@ -20,7 +20,7 @@ using PreviousRows = std::unordered_map<std::string_view, const IndexRow *>;
 
 bool reusable(const IndexRow *old, const IndexRow &row)
 {
-    return old && !old->error && old->entry == row.entry && old->size == row.size && old->writeTime == row.writeTime;
+    return old && !old->error && old->entry == row.entry && old->size == row.size && old->stamp == row.stamp;
 }
 
 void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
@@ -53,7 +53,7 @@ std::vector<IndexRow> ListMaps(const std::string &mapsDir)
         row.fileName = record.Name;
         row.entry = catalogue::MapListEntry(record.Name);
         row.size = record.Size;
-        row.writeTime = record.WriteTime;
+        row.stamp = record.Stamp;
         rows.push_back(std::move(row));
     }
     runtime::EndMatchSearch(record);
@@ -89,6 +89,9 @@ ReadOutcome ReadCollection(const ReadRequest &request)
         else
             toRead.push_back(i);
     }
+    // The maps taken as they were count as checked, so a cancel knows how far it got.
+    if (request.progress)
+        request.progress(outcome.rows.size() - toRead.size(), outcome.rows.size());
 
     // Maps open in their folder, named from one listing of it; a folder
     // that does not open leaves each map to report its own error.

@@ -1,10 +1,11 @@
 #include "index_cache.h"
 
+#include "ConfigDirectory.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,8 +17,8 @@ namespace mapindex {
 namespace {
 
 constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
-constexpr std::uint32_t Version = 3;
-constexpr qint64 DigestSize = sizeof(std::uint64_t);
+constexpr std::uint32_t Version = 4;        // 4: file stamps instead of whole-second times
+constexpr std::size_t DigestSize = sizeof(std::uint64_t);
 constexpr qint64 LargestCache = qint64(1) << 30;
 constexpr std::uint8_t HasError = 1 << 4;
 
@@ -79,11 +80,10 @@ QByteArrayView view(const std::string &text)
     return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QByteArray digest(QByteArrayView body)
+std::string digest(std::string_view body)
 {
-    const auto value = static_cast<std::uint64_t>(
-        std::hash<std::string_view>{}(std::string_view(body.data(), static_cast<std::size_t>(body.size()))));
-    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
+    const auto value = static_cast<std::uint64_t>(std::hash<std::string_view>{}(body));
+    return std::string(reinterpret_cast<const char *>(&value), sizeof value);
 }
 
 void writeRow(Writer &out, const IndexRow &row)
@@ -94,7 +94,10 @@ void writeRow(Writer &out, const IndexRow &row)
     out.text(row.fileName);
     out.text(row.entry);
     out.number<std::uint64_t>(row.size);
-    out.number<std::int64_t>(row.writeTime);
+    out.number<std::int64_t>(row.stamp.modifiedNs);
+    out.number<std::int64_t>(row.stamp.changedNs);
+    out.number<std::uint64_t>(row.stamp.inode);
+    out.number<std::uint64_t>(row.stamp.device);
     out.number(flags);
     for (const auto &value : row.values)
         if (value)
@@ -109,7 +112,10 @@ IndexRow readRow(Reader &in)
     row.fileName = in.text();
     row.entry = in.text();
     row.size = in.number<std::uint64_t>();
-    row.writeTime = in.number<std::int64_t>();
+    row.stamp.modifiedNs = in.number<std::int64_t>();
+    row.stamp.changedNs = in.number<std::int64_t>();
+    row.stamp.inode = in.number<std::uint64_t>();
+    row.stamp.device = in.number<std::uint64_t>();
     const auto flags = in.number<std::uint8_t>();
     for (std::size_t k = 0; k < row.values.size(); ++k)
         if (flags & (1u << k))
@@ -124,21 +130,27 @@ IndexRow readRow(Reader &in)
 QString CacheFilePath(const std::string &mapsDir)
 {
     const QByteArray name = QCryptographicHash::hash(view(mapsDir), QCryptographicHash::Sha1).toHex();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/map-utility/")
-        + QString::fromLatin1(name) + QStringLiteral(".cache");
+    // Not QStandardPaths: it takes a relative XDG_CACHE_HOME as it is, which
+    // would put the cache in whatever folder is current.
+    return QFile::decodeName(QByteArray::fromStdString(ui::XdgBaseDirectory("XDG_CACHE_HOME", ".cache")))
+        + QStringLiteral("/map-utility/") + QString::fromLatin1(name) + QStringLiteral(".cache");
 }
 
-std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir)
+std::string SealedCache(std::string body)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > LargestCache || file.size() < DigestSize)
+    body += digest(body);
+    return body;
+}
+
+std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const std::string &mapsDir)
+{
+    if (bytes.size() < DigestSize)
         return std::nullopt;
-    const QByteArray all = file.readAll();
-    const QByteArrayView body = QByteArrayView(all).first(all.size() - DigestSize);
-    if (digest(body) != QByteArrayView(all).last(DigestSize))
+    const std::string_view body = bytes.substr(0, bytes.size() - DigestSize);
+    if (digest(body) != bytes.substr(body.size()))
         return std::nullopt;
 
-    Reader in(std::string_view(body.data(), static_cast<std::size_t>(body.size())));
+    Reader in(body);
     const auto magic = in.number<std::uint32_t>();
     const auto version = in.number<std::uint32_t>();
     const std::string dir = in.text();
@@ -146,7 +158,7 @@ std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::s
     if (!in.ok() || magic != Magic || version != Version || dir != mapsDir)
         return std::nullopt;
     std::vector<IndexRow> rows;
-    rows.reserve(std::min<std::size_t>(count, static_cast<std::size_t>(body.size()) / 8));
+    rows.reserve(std::min<std::size_t>(count, body.size() / 8));
     for (std::uint32_t i = 0; i < count && in.ok(); ++i)
         rows.push_back(readRow(in));
     if (!in.ok() || !in.atEnd())
@@ -154,7 +166,7 @@ std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::s
     return rows;
 }
 
-bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows)
+std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows)
 {
     Writer out;
     out.number(Magic);
@@ -163,12 +175,27 @@ bool SaveCache(const QString &path, const std::string &mapsDir, const std::vecto
     out.number(static_cast<std::uint32_t>(rows.size()));
     for (const IndexRow &row : rows)
         writeRow(out, row);
+    return SealedCache(std::move(out.bytes));
+}
+
+std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > LargestCache)
+        return std::nullopt;
+    const QByteArray all = file.readAll();
+    return ParseCache(std::string_view(all.data(), static_cast<std::size_t>(all.size())), mapsDir);
+}
+
+bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows)
+{
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
+    const std::string bytes = CacheBytes(mapsDir, rows);
     QSaveFile file(path);
-    const QByteArrayView body = view(out.bytes);
-    return file.open(QIODevice::WriteOnly) && file.write(body.data(), body.size()) == body.size()
-        && file.write(digest(body)) == DigestSize && file.commit();
+    return file.open(QIODevice::WriteOnly)
+        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
+        && file.commit();
 }
 
 } // namespace mapindex

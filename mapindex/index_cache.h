@@ -6,11 +6,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapindex {
 
-// The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache.
+// The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache
+// (~/.cache when XDG_CACHE_HOME is unset, empty or relative).
 QString CacheFilePath(const std::string &mapsDir);
 
 // The rows saved for mapsDir; nothing when the file is missing, corrupt or
@@ -19,5 +21,12 @@ std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::s
 
 // Replaces the cache atomically; false when it could not be written.
 bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows);
+
+// The cache file's bytes: the body the rows make, then its digest.
+std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows);
+// body with its digest after it, as a cache file ends.
+std::string SealedCache(std::string body);
+// The rows of a cache file's bytes, as LoadCache gives them.
+std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const std::string &mapsDir);
 
 } // namespace mapindex

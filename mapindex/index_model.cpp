@@ -52,35 +52,37 @@ void IndexModel::setRows(SharedRows rows)
     beginResetModel();
     rows_ = std::move(rows);
     texts_.clear();
+    textsOf_.reset();
+    // Started before the filter runs: a filter already typed waits for this job.
+    textsJob_.setFuture(QtConcurrent::run([rows = rows_] { return MadeTexts{rows, FilterTexts(*rows)}; }));
     orderRows();
     applyFilter();
     endResetModel();
     emit shownCountChanged();
-    textsJob_.setFuture(QtConcurrent::run([rows = rows_] {
-        MadeTexts made{rows, {}};
-        made.texts.reserve(rows->size());
-        for (const IndexRow &row : *rows)
-            made.texts.push_back(FilterText(row));
-        return made;
-    }));
 }
 
 void IndexModel::takeMadeTexts()
 {
-    if (!texts_.empty() || textsJob_.future().resultCount() == 0)
+    if (textsOf_ == rows_ || textsJob_.future().resultCount() == 0)
         return;
     // A copy, cheap with shared strings: a taken result would leave the future invalid.
     MadeTexts made = textsJob_.future().result();
-    if (made.rows == rows_)
+    if (made.rows == rows_) {
         texts_ = std::move(made.texts);
+        textsOf_ = std::move(made.rows);
+    }
 }
 
 void IndexModel::makeTexts()
 {
-    if (texts_.size() == rows_->size())
+    if (textsOf_ == rows_)
         return;
-    textsJob_.waitForFinished(); // the latest job is for these rows
+    textsJob_.waitForFinished();
     takeMadeTexts();
+    if (textsOf_ != rows_) { // the job was for other rows: never filter these with its texts
+        texts_ = FilterTexts(*rows_);
+        textsOf_ = rows_;
+    }
 }
 
 void IndexModel::setFilterText(const QString &typed)
@@ -140,6 +142,7 @@ void IndexModel::applyFilter()
         return;
     }
     makeTexts();
+    Q_ASSERT(texts_.size() == rows_->size());
     shown_.clear();
     for (const std::size_t i : sorted_) {
         if (RowMatches(texts_[i], words_))

@@ -55,7 +55,8 @@ private:
     void takeMadeTexts();
 
     SharedRows rows_;
-    std::vector<QString> texts_; // FilterText of each row; empty until made
+    std::vector<QString> texts_; // FilterText of each row of textsOf_
+    SharedRows textsOf_;         // the rows texts_ belong to; filtering needs rows_
     QFutureWatcher<MadeTexts> textsJob_;
     std::vector<std::size_t> sorted_; // every row, in sort order
     std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order

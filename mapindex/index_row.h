@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/file_stamp.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -16,10 +18,12 @@ struct IndexRow {
     std::string fileName; // as listed; the cache's key, unique in the folder
     std::string entry;
     std::uint64_t size = 0;
-    std::int64_t writeTime = 0;
+    runtime::FileStamp stamp;                         // with size, what says the details are still those of the file
     std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
     std::optional<std::string> error;                 // why the map could not be read
     Change change = Change::None;                     // since the previous reading
+
+    bool operator==(const IndexRow &) const = default;
 };
 
 // Rows that are never changed in place once made, so that the window and a

@@ -12,12 +12,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -30,18 +33,39 @@
 namespace mapindex {
 namespace {
 
+bool confirmReplace(QWidget *parent, const QString &name)
+{
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Export"),
+        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
+        QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("replaceQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+// A name typed without a suffix gets the chosen format's, and only then is
+// the user asked about replacing a file: so the question names the file that
+// is written, with Qt's dialog and with the desktop's alike.
 std::optional<QString> askExportFile(QWidget *parent)
 {
     const QString csv = QStringLiteral("CSV files (*.csv)");
     const QString tsv = QStringLiteral("TSV files (*.tsv)");
-    QString chosenFilter = csv;
-    QString name = QFileDialog::getSaveFileName(parent, QStringLiteral("Export"), QStringLiteral("maps.csv"),
-                                                csv + QStringLiteral(";;") + tsv, &chosenFilter);
-    if (name.isEmpty())
-        return std::nullopt;
-    if (!name.contains(QChar(u'.')) || name.lastIndexOf(QChar(u'.')) < name.lastIndexOf(QChar(u'/')))
-        name += chosenFilter == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-    return name;
+    QFileDialog dialog(parent, QStringLiteral("Export"));
+    dialog.setObjectName(QStringLiteral("exportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters({csv, tsv});
+    dialog.selectFile(QStringLiteral("maps.csv"));
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        QString name = dialog.selectedFiles().constFirst();
+        if (!QFileInfo(name).fileName().contains(QChar(u'.')))
+            name += dialog.selectedNameFilter() == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
+        if (!QFileInfo::exists(name) || confirmReplace(parent, name))
+            return name;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -58,12 +82,13 @@ IndexWindow::IndexWindow(QWidget *parent)
     createStatusBar();
 
     connect(loader_, &CollectionLoader::progress, this, [this](int done, int total) {
+        checked_ = {done, total};
         progress_->setMaximum(total);
         progress_->setValue(done);
     });
     connect(loader_, &CollectionLoader::cachedRowsReady, this, &IndexWindow::onCachedRows);
     connect(loader_, &CollectionLoader::finished, this, &IndexWindow::onLoaded);
-    connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadEnded);
+    connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadCancelled);
     connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::updateStatus);
     resize(900, 600);
 }
@@ -175,19 +200,8 @@ void IndexWindow::createStatusBar()
 void IndexWindow::open(const catalogue::ProgramState &state)
 {
     state_ = state;
-    // The viewer is given the map's path in the current directory.
-    try {
-        runtime::SetWorkingDirectory(state_.MapsDirectory);
-        runtime::CheckIo();
-    } catch (const runtime::Exception &) {
-        // The reading reports the folder's problem itself.
-    }
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
-    progress_->setRange(0, 0);
-    progress_->show();
-    cancel_->show();
-    reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, nullptr);
+    startReading(nullptr);
 }
 
 void IndexWindow::showNotConfigured(const QString &text)
@@ -200,11 +214,22 @@ void IndexWindow::reload()
 {
     if (loader_->isRunning() || state_.MapsDirectory.empty())
         return;
+    startReading(model_->sharedRows());
+}
+
+void IndexWindow::startReading(SharedRows previous)
+{
+    // The maps open in the folder being read, never in the current directory.
+    {
+        const runtime::SavedIoCode keep; // the reading reports the folder's problem itself
+        mapsFolder_ = runtime::DirectoryHandle::Open(state_.MapsDirectory);
+    }
+    checked_ = {};
     progress_->setRange(0, 0);
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, model_->sharedRows());
+    loader_->start(state_.MapsDirectory, std::move(previous));
 }
 
 void IndexWindow::onCachedRows()
@@ -216,6 +241,7 @@ void IndexWindow::onCachedRows()
 void IndexWindow::onLoaded()
 {
     LoadResult result = loader_->takeResult();
+    cancelledAt_.reset();
     onLoadEnded();
     if (result.error) {
         model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
@@ -231,6 +257,12 @@ void IndexWindow::onLoaded()
     emit readingFinished();
 }
 
+void IndexWindow::onLoadCancelled()
+{
+    cancelledAt_ = checked_;
+    onLoadEnded();
+}
+
 void IndexWindow::onLoadEnded()
 {
     progress_->hide();
@@ -241,16 +273,26 @@ void IndexWindow::onLoadEnded()
 
 void IndexWindow::updateStatus()
 {
-    status_->setText(QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount()));
+    QString text = QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount());
+    // The rows shown may be older than the maps: say so until a reading ends.
+    if (cancelledAt_ && cancelledAt_->second > 0)
+        text += QStringLiteral("; cancelled after %1 of %2, ").arg(cancelledAt_->first).arg(cancelledAt_->second);
+    else if (cancelledAt_)
+        text += QStringLiteral("; cancelled, ");
+    if (cancelledAt_)
+        text += QStringLiteral("not checked: press F5");
+    status_->setText(text);
 }
 
 void IndexWindow::openRow(const QModelIndex &index)
 {
     ui::Guarded([&] {
-        if (index.isValid()) {
-            const IndexRow &row = model_->shownRow(index.row());
-            catalogue::LaunchViewer(state_, {row.entry, row.fileName});
-        }
+        if (!index.isValid())
+            return;
+        const std::string &fileName = model_->shownRow(index.row()).fileName;
+        const std::string mapPath = state_.MapsDirectory + runtime::PathSeparator + fileName;
+        catalogue::LaunchViewerOnMap(state_, mapPath, mapsFolder_.valid() ? mapsFolder_.fd() : AT_FDCWD,
+                                     mapsFolder_.valid() ? fileName : mapPath);
     });
 }
 

@@ -4,12 +4,14 @@
 #include "index_row.h"
 
 #include "catalogue/program_state.h"
+#include "runtime/directory_handle.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -54,8 +56,10 @@ private:
     void createStatusBar();
 
     void reload();
+    void startReading(SharedRows previous);
     void onCachedRows();
     void onLoaded();
+    void onLoadCancelled();
     void onLoadEnded();
     void openRow(const QModelIndex &index);
     void exportShown();
@@ -64,6 +68,7 @@ private:
     void updateStatus();
 
     catalogue::ProgramState state_;
+    runtime::DirectoryHandle mapsFolder_; // the folder of the rows shown
     IndexModel *model_ = nullptr;
     CollectionLoader *loader_ = nullptr;
     QTableView *table_ = nullptr;
@@ -77,6 +82,10 @@ private:
     QAction *changesAction_ = nullptr;
     std::vector<ChangeNote> changes_;
     bool compared_ = false;
+    // How far the reading got, as its progress said; kept for the status
+    // line when it is cancelled, until a reading ends.
+    std::pair<int, int> checked_;
+    std::optional<std::pair<int, int>> cancelledAt_;
     ExportPicker exportPicker_;
 };
 

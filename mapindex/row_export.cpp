@@ -38,8 +38,12 @@ void ExportRows(const std::string &path, const std::vector<const IndexRow *> &ro
 std::string TsvLines(const std::vector<const IndexRow *> &rows)
 {
     std::string text;
-    for (const auto &row : fields(rows))
+    // Pasted into a spreadsheet, the cells are taken as a CSV file's are.
+    for (auto row : fields(rows)) {
+        for (std::string &cell : row)
+            cell = catalogue::SpreadsheetCell(cell);
         text += catalogue::TsvRow(row) + '\n';
+    }
     return text;
 }
 

@@ -19,7 +19,8 @@ ExportFormat FormatForFileName(const QString &fileName);
 // the index command leaves them out. Raises EInOutError on failure.
 void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format);
 
-// The rows as TSV lines without the header, for the clipboard.
+// The rows as TSV lines without the header, for the clipboard; cells that a
+// spreadsheet would take for formulas get an apostrophe, as in CSV.
 std::string TsvLines(const std::vector<const IndexRow *> &rows);
 
 } // namespace mapindex

@@ -28,4 +28,13 @@ QString FilterText(const IndexRow &row)
     return FoldForFilter(all);
 }
 
+std::vector<QString> FilterTexts(const std::vector<IndexRow> &rows)
+{
+    std::vector<QString> texts;
+    texts.reserve(rows.size());
+    for (const IndexRow &row : rows)
+        texts.push_back(FilterText(row));
+    return texts;
+}
+
 } // namespace mapindex

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace mapindex {
 
 // One cell as the table shows it; made when the table asks, for the few
@@ -13,6 +15,8 @@ QString ColumnText(const IndexRow &row, Column column);
 
 // Every column of the row, folded, as the filter searches it.
 QString FilterText(const IndexRow &row);
+// The same for every row, in order.
+std::vector<QString> FilterTexts(const std::vector<IndexRow> &rows);
 
 // The entry as shown: UTF-8 when it is valid, otherwise Windows-1252.
 QString EntryText(const std::string &entry);

@@ -6,15 +6,6 @@
 #include "runtime/working_directory.h"
 
 namespace mapindex {
-namespace {
-
-class IgnoredFields final : public catalogue::ConfigurationFields {
-public:
-    void setMapsText(const std::string &) override {}
-    void setViewerText(const std::string &) override {}
-};
-
-} // namespace
 
 std::string AbsolutePath(const std::string &base, const std::string &path)
 {
@@ -28,11 +19,13 @@ StartFolder ResolveStartFolder(const Options &options)
     StartFolder start;
     const std::string launchFolder = runtime::GetWorkingDirectory();
     if (options.configDir) {
-        ui::EnterConfigDirectory(ui::ConfigDirectoryPath());
+        // Held open, not entered: Map Index keeps no current directory.
+        start.state.StartDirectory = ui::ConfigDirectoryPath();
+        start.state.StartFolder = ui::OpenConfigDirectory(start.state.StartDirectory);
+    } else {
+        catalogue::CaptureStartDirectory(start.state);
     }
-    catalogue::CaptureStartDirectory(start.state);
-    IgnoredFields fields;
-    const bool configured = catalogue::LoadConfiguration(start.state, fields);
+    const bool configured = catalogue::LoadConfiguration(start.state);
 
     if (options.mapsDir)
         start.state.MapsDirectory = AbsolutePath(launchFolder, *options.mapsDir);

@@ -14,7 +14,7 @@ struct StartFolder {
 };
 
 // The start folder (the current one, or the XDG one with --config-dir,
-// created when missing), its "lister.txt", and the maps folder of --dir or of
+// created when missing and held open, never entered), its "lister.txt", and the maps folder of --dir or of
 // that file made absolute. Raises EInOutError when the file cannot be read.
 StartFolder ResolveStartFolder(const Options &options);
 

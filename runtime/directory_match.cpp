@@ -40,6 +40,15 @@ struct stat typeMode(unsigned char type)
     return info;
 }
 
+FileStamp stampOf(const struct stat &info)
+{
+    const auto nanoseconds = [](const timespec &time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return {nanoseconds(info.st_mtim), nanoseconds(info.st_ctim), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_dev)};
+}
+
 std::uint32_t attributesOf(const std::string &name, const struct stat &info)
 {
     std::uint32_t attributes = 0;
@@ -120,6 +129,7 @@ std::int32_t takeNext(MatchRecord &record)
         record.Size = entry.size;
         record.Attributes = entry.attributes;
         record.WriteTime = entry.writeTime;
+        record.Stamp = entry.stamp;
         return 0;
     }
     return NoMoreFiles;
@@ -154,7 +164,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
             continue;
         std::string name = item->d_name;
         if (detail == MatchDetail::TypesOnly && item->d_type != DT_UNKNOWN && item->d_type != DT_LNK) {
-            entries.push_back({std::move(name), 0, attributesOf(item->d_name, typeMode(item->d_type)), 0});
+            entries.push_back({std::move(name), 0, attributesOf(item->d_name, typeMode(item->d_type)), 0, {}});
             continue;
         }
         struct stat info {};
@@ -162,7 +172,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
             && ::fstatat(listedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // vanished meanwhile
         entries.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size), attributesOf(item->d_name, info),
-                           static_cast<std::int64_t>(info.st_mtime)});
+                           static_cast<std::int64_t>(info.st_mtime), stampOf(info)});
     }
     if (errno != 0)
         return CodeForHostError(errno, ".");

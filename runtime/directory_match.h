@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_stamp.h"
 #include "io_error.h"
 
 #include <atomic>
@@ -33,6 +34,7 @@ struct MatchRecord {
     std::uint64_t Size = 0;
     std::uint32_t Attributes = 0;
     std::int64_t WriteTime = 0; // seconds since the epoch
+    FileStamp Stamp;            // none when the listing gave only types
     std::uint32_t ExcludeMask = 0;
 
     struct Entry {
@@ -40,6 +42,7 @@ struct MatchRecord {
         std::uint64_t size;
         std::uint32_t attributes;
         std::int64_t writeTime;
+        FileStamp stamp;
     };
     std::vector<Entry> pending; // entries not yet handed out
     std::size_t next = 0;

@@ -1,3 +1,4 @@
+#include "catalogue/index_format.h"
 #include "catalogue/map_details.h"
 #include "catalogue/map_index.h"
 #include "catalogue/text_encoding.h"
@@ -38,6 +39,38 @@ TEST(TextEncoding, Utf8ValidityIsStrict)
     for (const char *invalid : {"\xC3", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                                 "\xFF", "a\xE2\x82"})
         EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(std::string(invalid));
+}
+
+TEST(IndexFormatTest, CsvCellsThatLookLikeFormulasGetAnApostropheAndTsvStaysExact)
+{
+    struct Case {
+        std::string cell;
+        std::string csv; // the cell as CsvRow writes it
+    };
+    const Case cases[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+1+1", "'+1+1"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tcmd", "'\tcmd"},
+        {"\rcmd", "\"'\rcmd\""},
+        {"-", "'-"},
+        {"-.5", "'-.5"},
+        {"-1e5", "'-1e5"},
+        {"+1.", "'+1."},
+        {"-1 ", "'-1 "},
+        // Plain decimal numbers and formula characters later in the cell stay as they are.
+        {"-1", "-1"},
+        {"+12.50", "+12.50"},
+        {"-0.5", "-0.5"},
+        {"1-2", "1-2"},
+        {"Caf\xc3\xa9 = 1", "Caf\xc3\xa9 = 1"},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(CsvRow({c.cell, "x", "", "", c.cell}), c.csv + ",x,,," + c.csv) << c.cell;
+        EXPECT_EQ(TsvRow({c.cell, "", "", "", ""}), TsvField(c.cell) + "\t\t\t\t") << c.cell;
+    }
 }
 
 TEST(DetailValueTest, DropsKeyAndSeparator)

@@ -5,10 +5,16 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <vector>
 
 using mitest::Session;
@@ -26,6 +32,8 @@ private slots:
     void corruptCacheIsRebuilt_data();
     void corruptCacheIsRebuilt();
     void changesAfterAddTouchDelete();
+    void rewriteKeepingSizeAndSecondIsSeen_data();
+    void rewriteKeepingSizeAndSecondIsSeen();
     void unreadableMapKeepsItsRow();
     void missingFolderIsReported();
     void cancelKeepsTheRowsShown();
@@ -211,6 +219,56 @@ void TestMapIndexReading::changesAfterAddTouchDelete()
     QVERIFY(!background("New Port").isValid());
 }
 
+void TestMapIndexReading::rewriteKeepingSizeAndSecondIsSeen_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("rewritten within the same second") << QStringLiteral("same second");
+    QTest::newRow("rewritten, time put back (touch -r)") << QStringLiteral("in place");
+    QTest::newRow("replaced by a copy with the old time (cp -p, tar)") << QStringLiteral("replaced");
+}
+
+void TestMapIndexReading::rewriteKeepingSizeAndSecondIsSeen()
+{
+    QFETCH(QString, how);
+    const QString maps = mitest::makeDemoMaps();
+    const QString twin = maps + QStringLiteral("/Twin.fcw");
+    mitest::writeFile(twin, "Map Name: Alpha\r");
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(twin).constData(), &before), 0);
+    Session session(maps);
+    session.read();
+
+    // New details of the same size; the time keeps its second, or all of it.
+    if (how == u"replaced") {
+        mitest::writeFile(twin + QStringLiteral(".new"), "Map Name: Bravo\r");
+        QCOMPARE(std::rename(QFile::encodeName(twin + QStringLiteral(".new")).constData(),
+                             QFile::encodeName(twin).constData()),
+                 0);
+    } else {
+        QFile file(twin);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write("Map Name: Bravo\r"), qint64(16));
+    }
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    if (how == u"same second")
+        times[1].tv_nsec = (times[1].tv_nsec + 1) % 1000000000;
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(twin).constData(), times, 0), 0);
+
+    session.read(true);
+    QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Twin")), 1).data().toString(),
+             QStringLiteral("Bravo"));
+    QCOMPARE(session.window.changes().size(), std::size_t(1));
+    QCOMPARE(session.window.changes()[0].kind, mapindex::Change::Changed);
+
+    // A restart trusts the cache only as far as the reload did.
+    mitest::writeFile(twin, "Map Name: Chaos\r");
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(twin).constData(), times, 0), 0);
+    Session restarted(maps);
+    restarted.read();
+    QCOMPARE(restarted.model().index(restarted.rowOf(QStringLiteral("Twin")), 1).data().toString(),
+             QStringLiteral("Chaos"));
+}
+
 void TestMapIndexReading::unreadableMapKeepsItsRow()
 {
     const QString maps = mitest::makeDemoMaps();
@@ -268,6 +326,8 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
     auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));
     QVERIFY(!progress->isHidden());
     QVERIFY(!session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
+    auto *progressBar = session.window.findChild<QProgressBar *>(QStringLiteral("progress"));
+    QTRY_COMPARE(progressBar->value(), 10); // the maps taken as they were
     session.window.findChild<QPushButton *>(QStringLiteral("cancel"))->click();
     cancelled = true;
     QTRY_VERIFY_WITH_TIMEOUT(!session.window.loader().isRunning(), 30000);
@@ -275,6 +335,14 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
     QCOMPARE(session.model().rowCount(), 12);
     QVERIFY(session.rowOf(QStringLiteral("Harbour")) >= 0);
     QVERIFY(session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
+
+    // The status says the rows were not all checked, also once filtered, until a reading ends.
+    auto *status = session.window.findChild<QLabel *>(QStringLiteral("status"));
+    QCOMPARE(status->text(), QStringLiteral("12 of 12 maps; cancelled after 10 of 11, not checked: press F5"));
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("castle"));
+    QCOMPARE(status->text(), QStringLiteral("1 of 12 maps; cancelled after 10 of 11, not checked: press F5"));
+    session.read(true);
+    QCOMPARE(status->text(), QStringLiteral("1 of 11 maps"));
 }
 
 QTEST_MAIN(TestMapIndexReading)

@@ -1,8 +1,8 @@
-// Map Index timings, not part of ctest.
-//   bench_mapindex filterKeystroke -median 9   one keystroke on 20,000 rows
-//   MAPINDEX_BENCH_DIR=DIR bench_mapindex firstOpening
+// Map Index timings for bench/run (QBENCHMARK, offscreen).
+//   mapindex-bench filterKeystroke -median 9   one keystroke on 20,000 rows
+//   MAPINDEX_BENCH_DIR=DIR mapindex-bench firstOpening
 //       one opening of DIR with no cache, until the table is full
-//   MAPINDEX_BENCH_DIR=DIR bench_mapindex warmOpening
+//   MAPINDEX_BENCH_DIR=DIR mapindex-bench warmOpening
 //       the same with the cache of an earlier opening: the cached rows fill
 //       the table while the folder is checked for changes
 #include "index_cache.h"
@@ -97,4 +97,4 @@ void BenchMapIndex::warmOpening()
 }
 
 QTEST_MAIN(BenchMapIndex)
-#include "bench_mapindex.moc"
+#include "mapindex_bench.moc"
