@@ -166,7 +166,7 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
     session.read();
     const QString dir = uitest::makeTempDir();
     const auto exportTo = [&](const QString &name) {
-        session.window.setExportPicker([&](QWidget *) { return std::optional<QString>(dir + u'/' + name); });
+        session.window.setExportPicker([&](QWidget *, const QString &) { return std::optional<QString>(dir + u'/' + name); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
         return mitest::readFile(dir + u'/' + name);
     };
