@@ -343,8 +343,8 @@ void IndexWindow::openRow(const QModelIndex &index)
 void IndexWindow::exportShown()
 {
     ui::Guarded([this] {
-        const std::optional<QString> path
-            = exportPicker_(this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"));
+        const std::optional<QString> path =
+            exportPicker_(this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"));
         if (!path)
             return;
         std::vector<const IndexRow *> rows;
@@ -359,7 +359,8 @@ void IndexWindow::exportShown()
                            .arg(locale.toString(written), written == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
                                 QDir::toNativeSeparators(*path));
         if (unreadable > 0)
-            done += QStringLiteral("; %1 unreadable maps left out").arg(locale.toString(static_cast<qlonglong>(unreadable)));
+            done += QStringLiteral("; %1 unreadable maps left out")
+                        .arg(locale.toString(static_cast<qlonglong>(unreadable)));
         statusBar()->showMessage(done, 30000);
     });
 }

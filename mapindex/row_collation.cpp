@@ -20,7 +20,8 @@ int pageGroup(const std::optional<std::string> &page)
 
 } // namespace
 
-RowCollation::RowCollation(const QLocale &locale) : text_(locale), numeric_(locale)
+RowCollation::RowCollation(const QLocale &locale)
+    : text_(locale), numeric_(locale), plain_(locale.language() == QLocale::C)
 {
     text_.setCaseSensitivity(Qt::CaseInsensitive);
     numeric_.setCaseSensitivity(Qt::CaseInsensitive);
@@ -37,12 +38,13 @@ std::vector<std::size_t> RowCollation::order(const std::vector<IndexRow> &rows, 
     groups.reserve(rows.size());
     for (const IndexRow &row : rows) {
         groups.push_back(pages ? pageGroup(row.values[3]) : 0);
-        keys.push_back((pages ? numeric_ : text_).sortKey(ColumnText(row, column)));
+        if (!plain_)
+            keys.push_back((pages ? numeric_ : text_).sortKey(ColumnText(row, column)));
     }
     const auto compare = [&](std::size_t a, std::size_t b) {
         if (groups[a] != groups[b])
             return groups[a] < groups[b] ? -1 : 1;
-        if (groups[a] == 1 || (groups[a] == 0 && !pages))
+        if (!plain_ && (groups[a] == 1 || (groups[a] == 0 && !pages)))
             if (const int order = keys[a].compare(keys[b]); order != 0)
                 return order < 0 ? -1 : 1;
         return CompareRows(rows[a], rows[b], column); // numbers, then case and bytes

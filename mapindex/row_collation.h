@@ -13,7 +13,8 @@ namespace mapindex {
 
 // The order of the table's rows by one column in the user's language, so that
 // "Århus" sorts among the A's. Case and accents only break ties, and equal
-// texts keep their listing order. One per model: making collators is costly.
+// texts keep their listing order. In the C locale, which knows no language,
+// names sort as the map list sorts them. One per model: making collators is costly.
 class RowCollation {
 public:
     explicit RowCollation(const QLocale &locale = QLocale());
@@ -24,6 +25,7 @@ public:
 private:
     QCollator text_;
     QCollator numeric_; // page numbers that are not whole numbers: "p2" before "p10"
+    bool plain_;        // the C locale: ASCII upper-cased, as the map list sorts
 };
 
 } // namespace mapindex
