@@ -48,6 +48,7 @@ constexpr char CachedMapsVariable[] = "MAPINDEX_CACHED_MAPS";
 
 void TestMapIndexReading::initTestCase()
 {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir())); // no view kept from the user's own
     if (qEnvironmentVariableIsEmpty(CachedMapsVariable))
         qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
 }

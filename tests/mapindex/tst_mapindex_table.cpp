@@ -77,6 +77,7 @@ private slots:
 void TestMapIndexTable::initTestCase()
 {
     qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir())); // no view kept from the user's own
     ui::SetMessageRecorder([](const ui::ShownMessage &message) { qWarning() << "box:" << message.text; });
 }
 
@@ -191,7 +192,8 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
     session.read();
     const QString dir = uitest::makeTempDir();
     const auto exportTo = [&](const QString &name) {
-        session.window.setExportPicker([&](QWidget *) { return std::optional<QString>(dir + u'/' + name); });
+        session.window.setExportPicker(
+            [&](QWidget *, const QString &) { return std::optional<QString>(dir + u'/' + name); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
         return mitest::readFile(dir + u'/' + name);
     };
