@@ -21,6 +21,7 @@ class QTableView;
 
 namespace mapindex {
 
+class ContentField;
 class IndexModel;
 
 // Asks where to export; nothing on Cancel. Tests answer it in advance.
@@ -49,6 +50,7 @@ signals:
 
 private:
     void createActions();
+    void createMenus();
     void createToolBar();
     void createCentralWidget();
     void createStatusBar();
@@ -68,6 +70,7 @@ private:
     CollectionLoader *loader_ = nullptr;
     QTableView *table_ = nullptr;
     QLineEdit *filter_ = nullptr;
+    ContentField *contents_ = nullptr;
     QLabel *status_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QPushButton *cancel_ = nullptr;
@@ -75,6 +78,8 @@ private:
     QAction *export_ = nullptr;
     QAction *copy_ = nullptr;
     QAction *changesAction_ = nullptr;
+    QAction *find_ = nullptr;
+    QAction *findContents_ = nullptr;
     std::vector<ChangeNote> changes_;
     bool compared_ = false;
     ExportPicker exportPicker_;
