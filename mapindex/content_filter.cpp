@@ -100,12 +100,12 @@ void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, c
     stop_ = std::stop_source();
     const unsigned jobs = jobs_;
     // Copies only: the search never touches this object.
-    watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, rows, text, jobs, stop = stop_.get_token()](QPromise<SharedContentMatch> &promise) {
+    watcher_.setFuture(
+        QtConcurrent::run([mapsDir, rows, text, jobs, stop = stop_.get_token()](QPromise<SharedContentMatch> &promise) {
             promise.setProgressRange(0, static_cast<int>(rows->size()));
             auto match = std::make_shared<ContentMatch>(FindRowsContaining(
-                mapsDir, rows, text,
-                [&promise](std::size_t done) { promise.setProgressValue(static_cast<int>(done)); }, jobs, stop));
+                mapsDir, rows, text, [&promise](std::size_t done) { promise.setProgressValue(static_cast<int>(done)); },
+                jobs, stop));
             promise.addResult(SharedContentMatch(std::move(match)));
         }));
     emit started(static_cast<int>(rows->size()));

@@ -69,7 +69,7 @@ private:
 
     QFutureWatcher<SharedContentMatch> watcher_;
     std::stop_source stop_;
-    QString running_;  // the text being searched
+    QString running_;   // the text being searched
     SharedRows keptOf_; // the rows the kept results belong to
     QHash<QString, SharedContentMatch> kept_;
     unsigned jobs_;

@@ -16,10 +16,10 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
