@@ -32,10 +32,10 @@ sleep 3 # the reading of 12 maps
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f
 xdotool type --window "$wid" --delay 40 harbour
-# Two clicks on the Page Number header: descending page numbers.
-xdotool mousemove --window "$wid" 750 75 click 1
+# Two clicks on the Page Number header (below the menu bar and the fields): descending page numbers.
+xdotool mousemove --window "$wid" 750 100 click 1
 sleep 0.5
-xdotool mousemove --window "$wid" 750 75 click 1
+xdotool mousemove --window "$wid" 750 100 click 1
 sleep 0.5
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f Return Return
