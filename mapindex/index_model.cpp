@@ -97,6 +97,17 @@ void IndexModel::setFilterText(const QString &typed)
     emit shownCountChanged();
 }
 
+void IndexModel::setContentMatch(SharedContentMatch match)
+{
+    if (match == content_)
+        return;
+    beginResetModel();
+    content_ = std::move(match);
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
 void IndexModel::sort(int column, Qt::SortOrder order)
 {
     if (column >= ColumnCount)
@@ -133,15 +144,20 @@ void IndexModel::orderRows()
 
 void IndexModel::applyFilter()
 {
-    if (words_.isEmpty()) {
+    if (words_.isEmpty() && !content_) {
         shown_ = sorted_;
         return;
     }
-    makeTexts();
-    Q_ASSERT(texts_.size() == rows_->size());
+    if (!words_.isEmpty()) {
+        makeTexts();
+        Q_ASSERT(texts_.size() == rows_->size());
+    }
+    const bool contentFits = content_ && content_->rows == rows_;
     shown_.clear();
     for (const std::size_t i : sorted_) {
-        if (RowMatches(texts_[i], words_))
+        if (content_ && !(contentFits && content_->holds[i]))
+            continue;
+        if (words_.isEmpty() || RowMatches(texts_[i], words_))
             shown_.push_back(i);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content_filter.h"
 #include "index_row.h"
 #include "row_collation.h"
 #include "row_order.h"
@@ -31,6 +32,9 @@ public:
     const std::vector<IndexRow> &rows() const { return *rows_; }
     const SharedRows &sharedRows() const { return rows_; }
     void setFilterText(const QString &typed);
+    // Narrows further to the rows whose maps hold a text; none shows every row again.
+    void setContentMatch(SharedContentMatch match);
+    const SharedContentMatch &contentMatch() const { return content_; }
 
     int totalCount() const { return static_cast<int>(rows_->size()); }
     const IndexRow &shownRow(int row) const { return (*rows_)[shown_[static_cast<std::size_t>(row)]]; }
@@ -63,6 +67,7 @@ private:
     std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order
     QStringList words_;
     RowCollation collation_;
+    SharedContentMatch content_; // for other rows than rows_: nothing shown until searched again
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -1,6 +1,8 @@
 #include "index_window.h"
 
 #include "changes_dialog.h"
+#include "content_field.h"
+#include "field_keys.h"
 #include "index_model.h"
 #include "row_export.h"
 #include "table_placeholder.h"
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -106,53 +109,84 @@ IndexWindow::~IndexWindow() = default;
 
 void IndexWindow::createActions()
 {
-    reload_ = new QAction(QStringLiteral("Reload"), this);
+    reload_ = new QAction(QStringLiteral("&Reload"), this);
     reload_->setObjectName(QStringLiteral("reload"));
     reload_->setShortcut(QKeySequence(Qt::Key_F5));
     connect(reload_, &QAction::triggered, this, &IndexWindow::reload);
 
-    export_ = new QAction(QStringLiteral("Export…"), this);
+    export_ = new QAction(QStringLiteral("&Export…"), this);
     export_->setObjectName(QStringLiteral("export"));
     export_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(export_, &QAction::triggered, this, &IndexWindow::exportShown);
 
-    copy_ = new QAction(QStringLiteral("Copy"), this);
+    copy_ = new QAction(QStringLiteral("&Copy"), this);
     copy_->setObjectName(QStringLiteral("copy"));
     copy_->setShortcut(QKeySequence::Copy);
     connect(copy_, &QAction::triggered, this, &IndexWindow::copySelected);
 
-    changesAction_ = new QAction(QStringLiteral("Changes"), this);
+    changesAction_ = new QAction(QStringLiteral("C&hanges…"), this);
     changesAction_->setObjectName(QStringLiteral("changes"));
     connect(changesAction_, &QAction::triggered, this, &IndexWindow::showChanges);
 
-    auto *find = new QAction(this);
-    find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, this, [this] {
+    find_ = new QAction(QStringLiteral("&Filter"), this);
+    find_->setObjectName(QStringLiteral("find"));
+    find_->setShortcut(QKeySequence::Find);
+    connect(find_, &QAction::triggered, this, [this] {
         filter_->setFocus(Qt::ShortcutFocusReason);
         filter_->selectAll();
     });
-    addAction(find);
 
+    findContents_ = new QAction(QStringLiteral("Search &Contents"), this);
+    findContents_->setObjectName(QStringLiteral("findContents"));
+    findContents_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    connect(findContents_, &QAction::triggered, this, [this] {
+        contents_->setFocus(Qt::ShortcutFocusReason);
+        contents_->selectAll();
+    });
+
+    // Esc stops a contents search, else clears the field it is typed in, else the filter.
     auto *clear = new QAction(this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(clear, &QAction::triggered, this, [this] { filter_->clear(); });
-    addAction(clear);
+    connect(clear, &QAction::triggered, this, [this] {
+        if (contents_->isSearching())
+            contents_->stop();
+        else if (contents_->hasFocus())
+            contents_->clear();
+        else
+            filter_->clear();
+    });
+
+    // In the window, whichever widget has the focus, the fields too.
+    for (QAction *action : {reload_, export_, copy_, changesAction_, find_, findContents_, clear}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
 }
 
 void IndexWindow::createMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("fileMenu"));
     QAction *openFolder = file->addAction(QStringLiteral("&Open Folder…"), this, &IndexWindow::chooseFolder);
     openFolder->setObjectName(QStringLiteral("openFolder"));
     openFolder->setShortcut(QKeySequence::Open);
+    openFolder->setShortcutContext(Qt::WindowShortcut);
     recentMenu_ = file->addMenu(QStringLiteral("&Recent Folders"));
     recentMenu_->setObjectName(QStringLiteral("recentFolders"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &IndexWindow::fillRecentMenu);
     fillRecentMenu();
     file->addSeparator();
-    file->addActions({reload_, export_});
+    file->addAction(export_);
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    edit->addActions({copy_, find_, findContents_});
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    view->addActions({reload_, changesAction_});
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
@@ -222,13 +256,11 @@ void IndexWindow::createCentralWidget()
     filter_->setPlaceholderText(QStringLiteral("Filter (Ctrl+F): words in any column"));
     filter_->setClearButtonEnabled(true);
     connect(filter_, &QLineEdit::textChanged, model_, &IndexModel::setFilterText);
-    // Enter in the filter goes on to the first row shown, where Enter opens it.
-    connect(filter_, &QLineEdit::returnPressed, this, [this] {
-        table_->setFocus(Qt::OtherFocusReason);
-        if (model_->rowCount() > 0)
-            table_->setCurrentIndex(model_->index(0, 0));
-    });
-    layout->addWidget(filter_);
+    contents_ = new ContentField(*model_, *statusBar(), central);
+    auto *fields = new QHBoxLayout;
+    fields->addWidget(filter_, 3);
+    fields->addWidget(contents_, 2);
+    layout->addLayout(fields);
 
     table_ = new QTableView(central);
     table_->setObjectName(QStringLiteral("table"));
@@ -244,8 +276,13 @@ void IndexWindow::createCentralWidget()
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->setAlternatingRowColors(true);
+    table_->setTabKeyNavigation(false); // Tab leaves the table rather than walking its cells
     connect(table_, &QTableView::activated, this, &IndexWindow::openRow);
     layout->addWidget(table_);
+    for (QLineEdit *field : {filter_, static_cast<QLineEdit *>(contents_)})
+        ConnectFieldKeys(*field, *table_, [this](const QModelIndex &index) { openRow(index); });
+    setTabOrder(filter_, contents_);
+    setTabOrder(contents_, table_);
 
     setCentralWidget(central);
 }
@@ -277,6 +314,7 @@ void IndexWindow::open(const catalogue::ProgramState &state)
     placeholder_->hide();
     updateActions();
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
+    contents_->setMapsDirectory(state_.MapsDirectory);
     startReading(nullptr);
 }
 

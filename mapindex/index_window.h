@@ -25,6 +25,7 @@ class QTableView;
 
 namespace mapindex {
 
+class ContentField;
 class IndexModel;
 class TablePlaceholder;
 
@@ -89,6 +90,7 @@ private:
     CollectionLoader *loader_ = nullptr;
     QTableView *table_ = nullptr;
     QLineEdit *filter_ = nullptr;
+    ContentField *contents_ = nullptr;
     QLabel *status_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QPushButton *cancel_ = nullptr;
@@ -96,6 +98,8 @@ private:
     QAction *export_ = nullptr;
     QAction *copy_ = nullptr;
     QAction *changesAction_ = nullptr;
+    QAction *find_ = nullptr;
+    QAction *findContents_ = nullptr;
     std::vector<ChangeNote> changes_;
     bool compared_ = false;
     // How far the reading got, as its progress said; kept for the status
