@@ -111,7 +111,7 @@ run_tsan() {
 # reading, loading and cache. Qt itself is not built with TSan, so its own
 # memory traffic is ignored (ignore_noninstrumented_modules); every access
 # from our code is still checked.
-tsan_window_tests=(tst_search tst_mapindex_reading tst_mapindex_table)
+tsan_window_tests=(tst_search tst_mapindex_reading tst_mapindex_table tst_mapindex_contents)
 run_tsan_windows() {
     cmake -S . -B build-tsan-windows -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAP_UTILITY_SANITIZE=thread -DMAP_UTILITY_BUILD_UI=ON \

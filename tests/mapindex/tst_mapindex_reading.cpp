@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -126,14 +125,10 @@ void TestMapIndexReading::anotherRunUsesTheCache()
     }
     const QString maps = mitest::makeDemoMaps();
     Session(maps).read();
-    QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(CachedMapsVariable), maps);
-    second.setProcessEnvironment(environment);
-    second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("anotherRunUsesTheCache")});
-    QVERIFY(second.waitForFinished(60000));
-    QVERIFY2(second.exitCode() == 0, second.readAll().constData());
+    const uitest::ToolRun second =
+        uitest::runTool(QCoreApplication::applicationFilePath(), {QStringLiteral("anotherRunUsesTheCache")},
+                        {QString::fromLatin1(CachedMapsVariable) + u'=' + maps});
+    QVERIFY2(second.exitCode == 0, second.output.constData());
 }
 
 void TestMapIndexReading::corruptCacheIsRebuilt_data()

@@ -9,12 +9,12 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTableView>
+#include <QTimer>
 
 #include <cstdio>
 #include <fstream>
@@ -98,11 +98,13 @@ void TestMapIndexTable::rowsShowTheMapsDetails()
     session.read();
     QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("13 of 13 maps"));
 
-    QProcess index;
-    index.start(qEnvironmentVariable("MAP_CATALOGUE"), {QStringLiteral("--dir"), maps, QStringLiteral("index")});
-    QVERIFY(index.waitForFinished(30000));
-    QCOMPARE(index.exitCode(), 0);
-    QList<QByteArray> lines = index.readAllStandardOutput().split('\n');
+    const QString written = uitest::makeTempDir() + QStringLiteral("/index.tsv");
+    QCOMPARE(
+        uitest::runTool(qEnvironmentVariable("MAP_CATALOGUE"),
+                        {QStringLiteral("--dir"), maps, QStringLiteral("index"), QStringLiteral("--output"), written})
+            .exitCode,
+        0);
+    QList<QByteArray> lines = mitest::readFile(written).split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
     lines.removeFirst(); // the header
     QCOMPARE(lines.size(), session.model().rowCount());
@@ -178,7 +180,8 @@ void TestMapIndexTable::rowsArrivingUnderFilterAreFiltered()
     model.setFilterText(QStringLiteral("koln"));
     model.setRows({row("k1", {"K\xf6ln", {}, {}, {}}), row("c", {"Castle", {}, {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k1"));
-    model.setRows({row("a", {}), row("b", {}), row("k2", {"Koln", {}, {}, {}}), row("k3", {std::nullopt, "KOLN", {}, {}})});
+    model.setRows(
+        {row("a", {}), row("b", {}), row("k2", {"Koln", {}, {}, {}}), row("k3", {std::nullopt, "KOLN", {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k2 k3"));
     model.setRows({row("k4", {std::nullopt, {}, {}, "k\xf6ln"})});
     model.setRows({row("d", {}), row("k5", {"koln", {}, {}, {}})});
@@ -199,11 +202,9 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
     };
 
     // Every row in listing order: what the index command writes to a file.
-    QProcess index;
-    index.start(qEnvironmentVariable("MAP_CATALOGUE"),
-                {QStringLiteral("--dir"), maps, QStringLiteral("index"), QStringLiteral("--format"),
-                 QStringLiteral("tsv"), QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
-    QVERIFY(index.waitForFinished(30000));
+    uitest::runTool(qEnvironmentVariable("MAP_CATALOGUE"),
+                    {QStringLiteral("--dir"), maps, QStringLiteral("index"), QStringLiteral("--format"),
+                     QStringLiteral("tsv"), QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
     QCOMPARE(exportTo(QStringLiteral("all.tsv")), mitest::readFile(dir + QStringLiteral("/index.tsv")));
 
     session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("city"));
