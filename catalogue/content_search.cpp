@@ -5,14 +5,13 @@
 #include "runtime/directory_match.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/literal_search.h"
+#include "runtime/ordered_work.h"
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <exception>
+#include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <optional>
 
 namespace catalogue {
 namespace {
@@ -21,63 +20,119 @@ namespace {
 // enough to stay in the cache between the copy and the match.
 constexpr std::size_t ChunkSize = 128 * 1024;
 
+// From this many maps on, the folder is listed once before the search: one
+// pass tells every name's type, so no map needs a test of its own before it
+// opens. A few maps in a large folder are cheaper tested one by one.
+constexpr std::size_t ListFolderFrom = 64;
+
 struct Outcome {
     bool hit = false;
+    bool stopped = false; // the stop came first: nobody takes this outcome
     std::optional<runtime::EInOutError> error;
-    std::exception_ptr unexpected; // anything else a worker met (out of memory): raised by the caller
+};
+
+// A map of the run opened ahead of its turn, with its first read asked for.
+struct OpenedAhead {
+    runtime::IoCheckedFile file;
+    std::optional<runtime::EInOutError> error; // reported at the map's turn
 };
 
 // Searches one map at a time; one per thread, each with its own buffer.
+// At the start of a run it opens the run's other maps and has their first
+// chunks read in the background, so the disk serves several reads at once
+// while this thread matches; a map's results still come at its own turn.
 class MapSearcher final {
 public:
-    MapSearcher(int mapsDirFd, const runtime::FolderNames &names, std::string_view text)
-        : mapsDirFd_(mapsDirFd), names_(names), text_(text), stream_(text),
+    MapSearcher(int mapsDirFd, const runtime::FolderNames &names, const std::vector<ListedMap> &maps,
+                std::string_view text)
+        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text), stream_(text),
           buffer_(std::make_unique_for_overwrite<char[]>(ChunkSize)) // read into, never read first
     {}
 
-    // stop, when set, ends the reading early with an outcome nobody uses.
-    Outcome search(const std::string &entry, const std::atomic<bool> &stop)
+    // Looks at stop before every chunk: a huge map or a hung file stops as
+    // soon as its current read returns.
+    Outcome search(std::size_t i, const runtime::WorkStop &stop, const runtime::WorkRun &run)
     {
+        if (i == run.first && !text_.empty())
+            openAhead(run);
+        Outcome outcome;
+        runtime::IoCheckedFile own;
+        runtime::IoCheckedFile *file = &own;
         try {
-            runtime::IoCheckedFile file;
-            OpenMapFile(file, names_, mapsDirFd_, entry, MapFileName(entry), mapsDirFd_);
-            bool hit = false;
+            if (i >= aheadFirst_ && i - aheadFirst_ < ahead_.size()) {
+                OpenedAhead &opened = ahead_[i - aheadFirst_];
+                if (opened.error)
+                    throw *opened.error;
+                file = &opened.file;
+            } else {
+                open(own, i);
+            }
             if (!text_.empty()) {
                 stream_.reset();
-                MapChunkReader reader(file, {buffer_.get(), ChunkSize});
-                while (!hit && !stop.load(std::memory_order_relaxed)) {
+                MapChunkReader reader(*file, {buffer_.get(), ChunkSize});
+                while (!outcome.hit) {
+                    if (stop.requested()) {
+                        outcome.stopped = true;
+                        return outcome;
+                    }
                     const auto chunk = reader.next();
                     if (!chunk)
                         break;
-                    hit = stream_.feed(chunk->data(), chunk->size());
+                    outcome.hit = stream_.feed(chunk->data(), chunk->size());
                 }
             }
-            runtime::CloseIoFile(file);
+            runtime::CloseIoFile(*file);
             runtime::CheckIo();
-            return {hit, std::nullopt, nullptr};
         } catch (const runtime::EInOutError &error) {
-            return {false, error, nullptr};
+            if (!outcome.hit) // a text found before the failure counts
+                outcome.error = error;
         }
+        return outcome;
     }
 
 private:
+    void open(runtime::IoCheckedFile &file, std::size_t i)
+    {
+        const ListedMap &map = maps_[i];
+        OpenMapFile(file, names_, mapsDirFd_, map, ListedFileName(map), mapsDirFd_);
+    }
+
+    void openAhead(const runtime::WorkRun &run)
+    {
+        ahead_.clear(); // what a stopped run left open
+        aheadFirst_ = run.first + 1;
+        for (std::size_t j = aheadFirst_; j < run.last; ++j) {
+            OpenedAhead &opened = ahead_.emplace_back();
+            try {
+                open(opened.file, j);
+                runtime::StartReadingAhead(opened.file, ChunkSize);
+            } catch (const runtime::EInOutError &error) {
+                opened.error = error;
+            }
+        }
+    }
+
     int mapsDirFd_;
     const runtime::FolderNames &names_;
+    const std::vector<ListedMap> &maps_;
     std::string_view text_;
     runtime::StreamSearcher stream_;
     std::unique_ptr<char[]> buffer_;
+    std::deque<OpenedAhead> ahead_; // maps aheadFirst_ on of the current run
+    std::size_t aheadFirst_ = 0;
 };
 
-// Takes entry i's outcome into result, as the sequential search would;
-// false when the search ends here.
+// Takes map i's outcome into result, as the search one map after another
+// would; false when the search ends here.
 bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress, ContentSearchResult &result)
 {
-    if (outcome.error) {
-        result.error = std::move(outcome.error);
-        result.failedIndex = i;
+    if (outcome.stopped) {
+        result.cancelled = true;
         return false;
     }
-    if (outcome.hit)
+    if (outcome.error)
+        result.unreadable.push_back({i, std::move(*outcome.error)});
+    else if (outcome.hit)
         result.matches.push_back(i);
     if (progress && !progress(i + 1)) {
         result.cancelled = true;
@@ -86,120 +141,31 @@ bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress
     return true;
 }
 
-// Workers search the entries ahead of the caller, which takes the outcomes
-// strictly in list order. At most window entries are ahead of the one being
-// taken, so memory stays flat however long the list.
-class SearchAhead final {
-public:
-    SearchAhead(int mapsDirFd, const runtime::FolderNames &names, const std::vector<std::string> &entries,
-                std::string_view text, std::size_t threads)
-        : entries_(entries), slots_(8 * threads)
-    {
-        for (std::size_t t = 0; t < threads; ++t)
-            workers_.emplace_back([this, mapsDirFd, &names, text] { work(MapSearcher(mapsDirFd, names, text)); });
-    }
-
-    // Stops and joins the workers, also when taking raised.
-    ~SearchAhead()
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            stopped_.store(true);
-        }
-        room_.notify_all();
-    }
-
-    SearchAhead(const SearchAhead &) = delete;
-    SearchAhead &operator=(const SearchAhead &) = delete;
-
-    Outcome take(std::size_t i)
-    {
-        Outcome outcome;
-        {
-            std::unique_lock lock(mutex_);
-            done_.wait(lock, [&] { return slots_[i % slots_.size()].has_value(); });
-            outcome = std::move(*slots_[i % slots_.size()]);
-            slots_[i % slots_.size()].reset();
-            taken_ = i + 1;
-        }
-        room_.notify_all();
-        if (outcome.unexpected)
-            std::rethrow_exception(outcome.unexpected);
-        return outcome;
-    }
-
-private:
-    void work(MapSearcher searcher)
-    {
-        for (;;) {
-            std::size_t i;
-            {
-                std::unique_lock lock(mutex_);
-                room_.wait(
-                    lock, [&] { return stopped_ || claimed_ >= entries_.size() || claimed_ < taken_ + slots_.size(); });
-                if (stopped_ || claimed_ >= entries_.size())
-                    return;
-                i = claimed_++;
-            }
-            Outcome outcome;
-            try {
-                outcome = searcher.search(entries_[i], stopped_);
-            } catch (...) {
-                outcome.unexpected = std::current_exception();
-            }
-            {
-                const std::lock_guard lock(mutex_);
-                slots_[i % slots_.size()] = std::move(outcome);
-            }
-            done_.notify_one();
-        }
-    }
-
-    const std::vector<std::string> &entries_;
-    std::mutex mutex_;
-    std::condition_variable room_;              // a slot came free, or the search stops
-    std::condition_variable done_;              // a slot was filled
-    std::vector<std::optional<Outcome>> slots_; // entry i's outcome sits at i % size
-    std::size_t claimed_ = 0;                   // entries handed to workers
-    std::size_t taken_ = 0;                     // entries taken in order
-    std::atomic<bool> stopped_{false};
-    std::vector<std::jthread> workers_; // last: joined before the rest goes
-};
-
 } // namespace
 
-bool ChunksContain(MapChunkReader &reader, std::string_view text)
+ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
+                                       const SearchProgress &progress, unsigned jobs, const std::stop_token &stop)
 {
-    runtime::StreamSearcher stream(text);
-    while (const auto chunk = reader.next()) {
-        if (stream.feed(chunk->data(), chunk->size()))
-            return true;
-    }
-    return false;
-}
-
-ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
-                                       const SearchProgress &progress, unsigned jobs)
-{
+    // The caller's stop request reaches every read at its next chunk.
+    std::atomic<bool> cancel{false};
+    const std::stop_callback follow(stop, [&cancel] { cancel.store(true, std::memory_order_relaxed); });
     ContentSearchResult result;
     const runtime::FolderNames names(mapsDirFd);
-    const std::size_t threads = std::min<std::size_t>(std::clamp<unsigned>(jobs, 1, 1024), entries.size());
-    if (threads <= 1) {
-        MapSearcher searcher(mapsDirFd, names, text);
-        const std::atomic<bool> never{false};
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            Outcome outcome = searcher.search(entries[i], never);
-            if (!takeOutcome(i, outcome, progress, result))
-                break;
-        }
-        return result;
-    }
-    SearchAhead ahead(mapsDirFd, names, entries, text, threads);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        Outcome outcome = ahead.take(i);
-        if (!takeOutcome(i, outcome, progress, result))
-            break;
-    }
+    if (maps.size() >= ListFolderFrom)
+        names.listNow();
+    runtime::OrderedWorkOptions options;
+    options.threads = std::clamp<unsigned>(jobs, 1, 1024);
+    options.cancel = &cancel;
+    const runtime::WorkEnd end = runtime::ForEachInOrder(
+        maps.size(), options,
+        [&] { // a buffer of each thread's own
+            return [searcher = MapSearcher(mapsDirFd, names, maps, text)](
+                       std::size_t i, const runtime::WorkStop &stopping, const runtime::WorkRun &run) mutable {
+                return searcher.search(i, stopping, run);
+            };
+        },
+        [&](std::size_t i, Outcome &outcome) { return takeOutcome(i, outcome, progress, result); });
+    result.cancelled = result.cancelled || end == runtime::WorkEnd::Cancelled;
     return result;
 }
 

@@ -1,20 +1,33 @@
 #include "map_chunk_reader.h"
 
 #include "map_scan.h"
+#include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
+#include "runtime/working_directory.h"
 
 #include <algorithm>
 
 namespace catalogue {
+namespace {
 
-void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd,
-                 const std::string &entry, const std::string &messagePath, int relativeTo)
+// Whether a failed open may still find the map by the first file listed as
+// its entry: only a typed name that named no file at all.
+bool mayFindByListing(const ListedMap &map)
 {
-    const std::string name = MapFileName(entry);
+    return map.file.empty() && map.entry.find('/') == std::string::npos
+        && runtime::PendingIoCode() == runtime::IoCode::FileNotFound;
+}
+
+} // namespace
+
+void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd, const ListedMap &map,
+                 const std::string &messagePath, int relativeTo)
+{
+    const std::string name = ListedFileName(map);
     const bool inFolder = name.find('/') == std::string::npos;
     const std::string first = inFolder ? names.resolve(name) : std::string();
     if (inFolder)
-        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first);
+        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first, names.listedRegular(first));
     else
         runtime::BindPath(file, messagePath, relativeTo); // resolved on open, as a path
     runtime::OpenBlockFile(file, 1);
@@ -26,7 +39,39 @@ void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names
             runtime::OpenBlockFile(file, 1);
         }
     }
+    if (inFolder && mayFindByListing(map) && messagePath.ends_with(name)) {
+        if (const auto listed = FileListedAs(mapsDirFd, map.entry)) {
+            runtime::ClearIoCode();
+            const std::string path = messagePath.substr(0, messagePath.size() - name.size()) + *listed;
+            runtime::BindResolvedPath(file, path, relativeTo, mapsDirFd, *listed);
+            runtime::OpenBlockFile(file, 1);
+        }
+    }
     runtime::CheckIo();
+}
+
+std::string OpenMapAt(runtime::IoCheckedFile &file, int relativeTo, const std::string &dir, const ListedMap &map)
+{
+    std::string path = ListedMapPath(dir, map);
+    runtime::BindPath(file, path, relativeTo);
+    runtime::OpenBlockFile(file, 1);
+    if (mayFindByListing(map)) {
+        std::optional<std::string> listed;
+        {
+            const runtime::SavedIoCode keep; // a folder that does not open leaves the map's own error
+            const runtime::DirectoryHandle folder = runtime::DirectoryHandle::Open(dir, relativeTo);
+            if (folder.valid())
+                listed = FileListedAs(folder.fd(), map.entry);
+        }
+        if (listed) {
+            runtime::ClearIoCode();
+            path = dir + runtime::PathSeparator + *listed;
+            runtime::BindPath(file, path, relativeTo);
+            runtime::OpenBlockFile(file, 1);
+        }
+    }
+    runtime::CheckIo();
+    return path;
 }
 
 std::optional<std::string_view> MapChunkReader::next(std::size_t most)

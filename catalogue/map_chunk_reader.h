@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listed_map.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
 
@@ -15,12 +16,18 @@ class FolderNames;
 
 namespace catalogue {
 
-// Opens entry's map in the folder mapsDirFd for block reading, with codes and
-// messages about messagePath (relative to relativeTo). Names come resolved
-// from names, the folder's listing, so a map named ".FCW" opens without a
-// directory pass of its own. Raises EInOutError when it cannot be opened.
-void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd,
-                 const std::string &entry, const std::string &messagePath, int relativeTo);
+// Opens map's file in the folder mapsDirFd for block reading, with codes and
+// messages about messagePath (relative to relativeTo), which ends in the
+// map's file name. Names come resolved from names, the folder's listing, so
+// a map named ".FCW" opens without a directory pass of its own. A map known
+// by its entry alone falls back on FileListedAs. Raises EInOutError when it
+// cannot be opened.
+void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd, const ListedMap &map,
+                 const std::string &messagePath, int relativeTo);
+
+// The same for one map in the folder dir (relative to relativeTo), named by
+// its path; returns the path it opened.
+std::string OpenMapAt(runtime::IoCheckedFile &file, int relativeTo, const std::string &dir, const ListedMap &map);
 
 // Reads one map file, opened with OpenBlockFile and a record size of 1, in
 // chunks as large as the buffer the caller owns. Map files are read, never

@@ -76,27 +76,25 @@ void showFile(runtime::IoCheckedFile &file, DetailsView &view)
 
 } // namespace
 
-void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view)
+void ShowMapDetails(const std::string &mapsText, const ListedMap &map, DetailsView &view)
 {
-    ShowMapDetailsAt(AT_FDCWD, mapsText, entry, view);
+    ShowMapDetailsAt(AT_FDCWD, mapsText, map, view);
 }
 
-void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::string &entry, DetailsView &view)
+void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedMap &map, DetailsView &view)
 {
     view.clear();
     runtime::IoCheckedFile file;
-    runtime::BindPath(file, MapPath(mapsText, entry), relativeTo);
-    runtime::OpenBlockFile(file, 1);
-    runtime::CheckIo();
+    OpenMapAt(file, relativeTo, mapsText, map);
     showFile(file, view);
 }
 
 void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
-                      const std::string &entry, DetailsView &view)
+                      const ListedMap &map, DetailsView &view)
 {
     view.clear();
     runtime::IoCheckedFile file;
-    OpenMapFile(file, names, mapsDirFd, entry, MapPath(mapsText, entry), relativeTo);
+    OpenMapFile(file, names, mapsDirFd, map, ListedMapPath(mapsText, map), relativeTo);
     showFile(file, view);
 }
 

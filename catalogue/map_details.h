@@ -1,6 +1,7 @@
 #pragma once
 
 #include "detail_scanner.h"
+#include "listed_map.h"
 #include "views.h"
 
 #include <string>
@@ -13,16 +14,16 @@ namespace catalogue {
 
 inline constexpr const char *NoDetailsText = "No details are contained within the selected file";
 
-// Shows the detail lines of entry's map file in mapsText. A read that fails
+// Shows the detail lines of map's file in mapsText. A read that fails
 // midway leaves the lines read before it shown, then raises.
-void ShowMapDetails(const std::string &mapsText, const std::string &entry, DetailsView &view);
+void ShowMapDetails(const std::string &mapsText, const ListedMap &map, DetailsView &view);
 
 // The same with mapsText taken relative to the directory relativeTo.
-void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const std::string &entry, DetailsView &view);
+void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedMap &map, DetailsView &view);
 
 // The same for one of many maps in one folder: mapsDirFd is mapsText opened,
 // and names resolves the file names in it (no directory pass per map).
 void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
-                      const std::string &entry, DetailsView &view);
+                      const ListedMap &map, DetailsView &view);
 
 } // namespace catalogue

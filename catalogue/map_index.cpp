@@ -42,25 +42,25 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
     return std::string(start == std::string_view::npos ? std::string_view{} : shownLine.substr(start));
 }
 
-IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo)
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, int relativeTo)
 {
-    IndexRecord record{entry, {}};
+    IndexRecord record{map.entry, {}};
     RecordView view(record);
-    ShowMapDetailsAt(relativeTo, mapsDir, entry, view);
+    ShowMapDetailsAt(relativeTo, mapsDir, map, view);
     return record;
 }
 
 IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
-                              const std::string &mapsDir, const std::string &entry)
+                              const std::string &mapsDir, const ListedMap &map)
 {
-    IndexRecord record{entry, {}};
+    IndexRecord record{map.entry, {}};
     RecordView view(record);
-    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, entry, view);
+    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, map, view);
     return record;
 }
 
-void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
-                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done)
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
+                        const std::function<void(std::size_t index, IndexResult &result)> &done)
 {
     // Maps are opened in their folder, named from one listing of it; a folder
     // that does not open leaves each map to report its own error.
@@ -70,13 +70,16 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
         maps = runtime::DirectoryHandle::Open(mapsDir, relativeTo);
     }
     std::optional<runtime::FolderNames> names;
-    if (maps.valid())
+    if (maps.valid()) {
         names.emplace(maps.fd());
+        if (listed.size() >= 64) // one pass over the folder spares every map a test before its open
+            names->listNow();
+    }
     const auto read = [&](std::size_t i, const runtime::WorkStop &) {
         IndexResult result;
         try {
-            result.record = names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, entries[i])
-                                  : ReadIndexRecord(mapsDir, entries[i], relativeTo);
+            result.record = names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, listed[i])
+                                  : ReadIndexRecord(mapsDir, listed[i], relativeTo);
         } catch (...) {
             result.error = std::current_exception();
         }
@@ -84,7 +87,7 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     };
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
-    runtime::ForEachInOrder(entries.size(), options, read, done);
+    runtime::ForEachInOrder(listed.size(), options, read, done);
 }
 
 } // namespace catalogue

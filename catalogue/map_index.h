@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listed_map.h"
+
 #include <array>
 #include <exception>
 #include <fcntl.h>
@@ -27,15 +29,15 @@ struct IndexRecord {
 // any leading ":" and blanks; nothing when the line is not the key's.
 std::optional<std::string> DetailValue(std::string_view shownLine, std::string_view key);
 
-// Reads the record of entry's map in mapsDir (relative to the folder
+// Reads the record of map's file in mapsDir (relative to the folder
 // relativeTo), with the lines the details would show. Raises EInOutError
 // when the map cannot be read.
-IndexRecord ReadIndexRecord(const std::string &mapsDir, const std::string &entry, int relativeTo = AT_FDCWD);
+IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, int relativeTo = AT_FDCWD);
 
 // The same for one of many maps in one folder: mapsDirFd is mapsDir opened,
 // and names resolves the file names in it (no directory pass per map).
 IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
-                              const std::string &mapsDir, const std::string &entry);
+                              const std::string &mapsDir, const ListedMap &map);
 
 // One map's outcome: its record, or the error that stopped its reading.
 struct IndexResult {
@@ -43,11 +45,11 @@ struct IndexResult {
     std::exception_ptr error;
 };
 
-// Reads the records of entries in mapsDir (relative to the folder
+// Reads the records of the listed maps in mapsDir (relative to the folder
 // relativeTo) with up to jobs threads at once and hands each outcome to done,
 // in list order, on the calling thread. Should done raise, the reading stops
 // and the error comes out of here.
-void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<std::string> &entries,
-                        unsigned jobs, const std::function<void(std::size_t index, IndexResult &result)> &done);
+void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
+                        const std::function<void(std::size_t index, IndexResult &result)> &done);
 
 } // namespace catalogue

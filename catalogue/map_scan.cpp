@@ -38,14 +38,42 @@ std::string MapFileName(const std::string &entry)
     return entry + MapExtension;
 }
 
-std::vector<std::string> ScanMapEntries(int mapsDirFd)
+std::string ListedFileName(const ListedMap &map)
 {
-    const auto listed = listMaps(mapsDirFd);
-    std::vector<std::string> entries;
-    entries.reserve(listed.size());
-    for (const auto &found : listed)
-        entries.push_back(MapListEntry(found.name));
-    return entries;
+    return map.file.empty() ? MapFileName(map.entry) : map.file;
+}
+
+std::string ListedMapPath(const std::string &dir, const ListedMap &map)
+{
+    return dir + runtime::PathSeparator + ListedFileName(map);
+}
+
+std::vector<ListedMap> ScanListedMaps(int mapsDirFd)
+{
+    auto listed = listMaps(mapsDirFd);
+    std::vector<ListedMap> maps;
+    maps.reserve(listed.size());
+    for (auto &found : listed) {
+        std::string entry = MapListEntry(found.name);
+        maps.emplace_back(std::move(entry), std::move(found.name));
+    }
+    return maps;
+}
+
+std::optional<std::string> FileListedAs(int dirFd, const std::string &entry)
+{
+    std::vector<runtime::MatchRecord::Entry> found;
+    if (runtime::ListMatches(dirFd, MapPattern, found, runtime::MatchDetail::TypesOnly) != 0)
+        return std::nullopt;
+    const std::string own = MapFileName(entry);
+    std::optional<std::string> first;
+    for (auto &map : found) {
+        if (runtime::EqualsIgnoringAsciiCase(map.name, own))
+            return std::nullopt;
+        if (!first && MapListEntry(map.name) == entry)
+            first = std::move(map.name);
+    }
+    return first;
 }
 
 bool MapsPresent(int mapsDirFd)
@@ -56,9 +84,9 @@ bool MapsPresent(int mapsDirFd)
 
 int ScanMaps(ProgramState &state, MapList &list)
 {
-    const std::vector<std::string> entries = ScanMapEntries(AT_FDCWD);
-    list.assign(entries);
-    const int count = static_cast<int>(entries.size());
+    const std::vector<ListedMap> maps = ScanListedMaps(AT_FDCWD);
+    list.assign(maps);
+    const int count = static_cast<int>(maps.size());
     state.MapCount = count;
     return count;
 }

@@ -11,17 +11,21 @@ namespace catalogue {
 class VectorMapList final : public MapList {
 public:
     VectorMapList() = default;
-    explicit VectorMapList(std::vector<std::string> entries) : entries_(std::move(entries)) {}
+    // Entries known by their text alone.
+    explicit VectorMapList(std::vector<std::string> entries) : entries_(std::move(entries)), files_(entries_.size()) {}
 
     std::size_t count() const override { return entries_.size(); }
     std::string at(std::size_t index) const override { return entries_.at(index); }
-    void clear() override { entries_.clear(); }
-    void append(const std::string &entry) override { entries_.push_back(entry); }
+    std::string fileAt(std::size_t index) const override { return files_.at(index); }
+    void clear() override;
+    void append(const std::string &entry) override;
+    void assign(const std::vector<ListedMap> &maps) override;
 
     const std::vector<std::string> &entries() const { return entries_; }
 
 private:
     std::vector<std::string> entries_;
+    std::vector<std::string> files_; // one beside each entry
 };
 
 } // namespace catalogue

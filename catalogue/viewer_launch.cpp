@@ -1,6 +1,6 @@
 #include "viewer_launch.h"
 
-#include "map_scan.h"
+#include "map_chunk_reader.h"
 #include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/host_errors.h"
@@ -51,26 +51,11 @@ std::optional<std::string> ViewerProgram(const ProgramState &state)
     return state.StartDirectory + runtime::PathSeparator + viewer;
 }
 
-void LaunchViewer(const ProgramState &state, const std::string &entry)
-{
-    if (state.ViewerPath.empty())
-        throw NoViewerSet();
-    // The map path is one argument, spaces and all; the viewer gets the name
-    // as it is on disk even when its case differs from the entry's.
-    const std::string mapPath = runtime::ResolveNameIgnoringCase(MapPath(runtime::GetWorkingDirectory(), entry));
-    LaunchViewerOnMap(state, mapPath, AT_FDCWD, mapPath);
-}
+namespace {
 
-void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, int folder, const std::string &name)
+// Starts the viewer on a map already checked to be readable, and reaps it.
+void startViewer(const ProgramState &state, const std::string &mapPath)
 {
-    // A viewer handed a map it cannot read shows nothing useful: say why here.
-    runtime::IoCheckedFile map;
-    runtime::BindResolvedPath(map, mapPath, AT_FDCWD, folder, name);
-    runtime::OpenBlockFile(map, 1);
-    runtime::CheckIo();
-    runtime::CloseIoFile(map);
-    runtime::CheckIo();
-
     const std::optional<std::string> viewer = ViewerProgram(state);
     runtime::Launched launched{-1, ENOENT};
     if (viewer) {
@@ -83,6 +68,35 @@ void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, in
                                  + runtime::ReportText(runtime::IoMessageTable(code)));
     }
     runtime::ReapInBackground(launched.pid);
+}
+
+} // namespace
+
+void LaunchViewer(const ProgramState &state, const ListedMap &map)
+{
+    if (state.ViewerPath.empty())
+        throw NoViewerSet();
+    // A viewer handed a map it cannot read shows nothing useful: say why here.
+    runtime::IoCheckedFile file;
+    const std::string opened = OpenMapAt(file, AT_FDCWD, runtime::GetWorkingDirectory(), map);
+    runtime::CloseIoFile(file);
+    runtime::CheckIo();
+    // The map path is one argument, spaces and all; the viewer gets the name
+    // as it is on disk even when its case differs from the entry's.
+    startViewer(state, runtime::ResolveNameIgnoringCase(opened));
+}
+
+void LaunchViewerOnMap(const ProgramState &state, const std::string &mapPath, int folder, const std::string &name)
+{
+    if (state.ViewerPath.empty())
+        throw NoViewerSet();
+    runtime::IoCheckedFile map;
+    runtime::BindResolvedPath(map, mapPath, AT_FDCWD, folder, name);
+    runtime::OpenBlockFile(map, 1);
+    runtime::CheckIo();
+    runtime::CloseIoFile(map);
+    runtime::CheckIo();
+    startViewer(state, mapPath);
 }
 
 } // namespace catalogue

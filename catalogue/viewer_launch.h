@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listed_map.h"
 #include "program_state.h"
 #include "runtime/io_error.h"
 
@@ -36,11 +37,11 @@ public:
 // absolute folders. Nothing when there is no such program to look for.
 std::optional<std::string> ViewerProgram(const ProgramState &state);
 
-// Starts the viewer on entry's map in the current directory without waiting,
+// Starts the viewer on map's file in the current directory without waiting,
 // and reaps it when it ends. Raises NoViewerSet without a viewer, EInOutError
 // when the map cannot be read, and Exception ("The viewer could not be
 // started: VIEWER: reason") when the viewer cannot be started.
-void LaunchViewer(const ProgramState &state, const std::string &entry);
+void LaunchViewer(const ProgramState &state, const ListedMap &map);
 
 // The same for a map known by its file, whatever the current directory: name
 // in the folder descriptor folder is checked (errors name mapPath), and the

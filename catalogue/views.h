@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listed_map.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -9,21 +11,22 @@
 // implements these over its widgets, the command line over its streams.
 namespace catalogue {
 
-// The ordered list of map entries.
+// The ordered list of map entries, each with the file it was listed from.
 class MapList {
 public:
     virtual ~MapList() = default;
     virtual std::size_t count() const = 0;
+    // The entry's text: what is shown, saved, printed and searched by name.
     virtual std::string at(std::size_t index) const = 0;
+    // The file the entry was listed from; empty when only its text is known.
+    virtual std::string fileAt(std::size_t index) const = 0;
     virtual void clear() = 0;
+    // Appends an entry known by its text alone.
     virtual void append(const std::string &entry) = 0;
-    // Replaces the whole list; a list that can take many entries at once does better than one by one.
-    virtual void assign(const std::vector<std::string> &entries)
-    {
-        clear();
-        for (const auto &entry : entries)
-            append(entry);
-    }
+    // Replaces the whole list, files and all.
+    virtual void assign(const std::vector<ListedMap> &maps) = 0;
+
+    ListedMap mapAt(std::size_t index) const { return {at(index), fileAt(index)}; }
 };
 
 enum class TextColour { Black, Red };

@@ -118,7 +118,8 @@ catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string 
 {
     return Concerning(Named(dir, MapsFolderRole), [&] {
         const runtime::DirectoryHandle maps = enterMaps(state, dir);
-        catalogue::VectorMapList list(catalogue::ScanMapEntries(maps.fd()));
+        catalogue::VectorMapList list;
+        list.assign(catalogue::ScanListedMaps(maps.fd()));
         state.MapCount = static_cast<int>(list.count());
         return list;
     });
@@ -152,10 +153,24 @@ int runScan(catalogue::ProgramState &state, const std::string &dir, const Option
 int runDetails(catalogue::ProgramState &state, const std::string &dir, const std::string &entry, Streams &streams)
 {
     DetailLines lines;
-    Concerning(catalogue::MapPath(dir, entry),
-               [&] { catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines); });
+    try {
+        Concerning(catalogue::MapPath(dir, entry),
+                   [&] { catalogue::ShowMapDetailsAt(startDirectory(state), dir, entry, lines); });
+    } catch (...) {
+        lines.print(streams.out,
+                    streams.outIsTerminal); // the lines read before a read failed, as the window shows them
+        throw;
+    }
     lines.print(streams.out, streams.outIsTerminal);
     return ExitCode::Success;
+}
+
+// A map path as the maps folder names it, for one named inside it.
+std::string inMaps(const std::string &dir, const std::string &name)
+{
+    if (name.empty() || name.front() == runtime::PathSeparator)
+        return name;
+    return dir + runtime::PathSeparator + name;
 }
 
 int runSearch(catalogue::ProgramState &state, const std::string &dir, const Options &request, Streams &streams)
@@ -164,6 +179,7 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
     CapturedStatus status;
     const std::string &text = request.operands[0];
     int found;
+    bool skipped = false;
     if (request.content) {
         TerminalProgress progress(streams.err, streams.errIsTerminal);
         // Map files hold Windows-1252, as the window searches them.
@@ -171,23 +187,29 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         const unsigned jobs = request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
         try {
             found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {}, jobs);
+        } catch (const catalogue::UnreadableMapsError &error) {
+            // The matches are in place; each map skipped gets its own line first.
+            for (const auto &map : error.skipped())
+                ReportError(streams, inMaps(dir, map.error.path()), map.error);
+            found = static_cast<int>(state.MatchTable.size());
+            skipped = true;
         } catch (const runtime::EInOutError &error) {
-            // The failing map is named inside the maps directory; name it from the start directory.
+            // Named inside the maps directory; name it from the start directory.
             const std::string &name = error.path();
             if (name.empty() || name.front() == runtime::PathSeparator || name == dir)
                 throw;
-            throw PathError(dir + runtime::PathSeparator + name, error);
+            throw PathError(inMaps(dir, name), error);
         }
     } else {
         found = catalogue::filenameSearch(state, list, text, status);
     }
     if (found == 0) {
         streams.err << catalogue::NoMapsFoundText << '\n';
-        return ExitCode::NoMatch;
+        return skipped ? ExitCode::Failure : ExitCode::NoMatch;
     }
     printList(list, request, streams);
     streams.err << status.text() << '\n';
-    return ExitCode::Success;
+    return skipped ? ExitCode::Failure : ExitCode::Success;
 }
 
 int runExport(catalogue::ProgramState &state, const std::string &dir, const std::string &file, Streams &)
@@ -212,7 +234,11 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
 int runIndex(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)
 {
     const auto list = scan(state, dir);
-    return RunIndex(startDirectory(state), dir, list.entries(), options, options.output.value_or(""), streams);
+    std::vector<catalogue::ListedMap> maps;
+    maps.reserve(list.count());
+    for (std::size_t i = 0; i < list.count(); ++i)
+        maps.push_back(list.mapAt(i));
+    return RunIndex(startDirectory(state), dir, maps, options, options.output.value_or(""), streams);
 }
 
 int dispatch(const Options &request, Streams &streams)

@@ -70,31 +70,30 @@ unsigned threadCount(unsigned jobs)
 
 } // namespace
 
-int RunIndex(int startFd, const std::string &dir, const std::vector<std::string> &entries, const Options &options,
+int RunIndex(int startFd, const std::string &dir, const std::vector<catalogue::ListedMap> &maps, const Options &options,
              const std::string &outputPath, const Streams &streams)
 {
     std::vector<catalogue::IndexRecord> records;
     bool unreadable = false;
     {
         TerminalProgress progress(streams.err, streams.errIsTerminal, "Indexing");
-        progress.setMaximum(static_cast<int>(entries.size()));
+        progress.setMaximum(static_cast<int>(maps.size()));
         progress.setVisible(true);
-        catalogue::ReadIndexRecordsAt(
-            startFd, dir, entries, threadCount(options.jobs), [&](std::size_t i, auto &result) {
-                if (result.record) {
-                    records.push_back(std::move(*result.record));
-                } else {
-                    unreadable = true;
-                    progress.setVisible(false);
-                    try {
-                        std::rethrow_exception(result.error);
-                    } catch (const runtime::EInOutError &error) {
-                        ReportError(streams, ErrorPath(error, catalogue::MapPath(dir, entries[i])), error);
-                    }
-                    progress.setVisible(true);
+        catalogue::ReadIndexRecordsAt(startFd, dir, maps, threadCount(options.jobs), [&](std::size_t i, auto &result) {
+            if (result.record) {
+                records.push_back(std::move(*result.record));
+            } else {
+                unreadable = true;
+                progress.setVisible(false);
+                try {
+                    std::rethrow_exception(result.error);
+                } catch (const runtime::EInOutError &error) {
+                    ReportError(streams, ErrorPath(error, catalogue::ListedMapPath(dir, maps[i])), error);
                 }
-                progress.setPosition(static_cast<int>(i + 1));
-            });
+                progress.setVisible(true);
+            }
+            progress.setPosition(static_cast<int>(i + 1));
+        });
     }
 
     const bool toFile = options.output.has_value();

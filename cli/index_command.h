@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/listed_map.h"
 #include "commands.h"
 #include "options.h"
 
@@ -8,11 +9,11 @@
 
 namespace cli {
 
-// Writes the index of entries' maps in dir (a full path) to stdout or to
+// Writes the index of the listed maps in dir (a full path) to stdout or to
 // outputPath; each unreadable map is reported and left out. Returns the
 // exit code.
 // dir and outputPath are taken relative to the folder startFd.
-int RunIndex(int startFd, const std::string &dir, const std::vector<std::string> &entries, const Options &options,
+int RunIndex(int startFd, const std::string &dir, const std::vector<catalogue::ListedMap> &maps, const Options &options,
              const std::string &outputPath, const Streams &streams);
 
 } // namespace cli

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,16 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::size_t cancelAt = input.ConsumeIntegralInRange<std::size_t>(0, 12);
     const std::size_t count = input.ConsumeIntegralInRange<std::size_t>(0, 6);
 
-    std::vector<std::string> entries;
+    std::vector<catalogue::ListedMap> entries;
     std::vector<std::size_t> expected;
-    std::optional<std::size_t> firstMissing;
+    std::vector<std::size_t> missing;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string entry = "m" + std::to_string(i);
-        entries.push_back(entry);
+        entries.emplace_back(entry, entry + ".fcw");
         if (input.ConsumeIntegralInRange<int>(0, 15) == 0) {
             folder.remove(entry + ".fcw");
-            if (!firstMissing)
-                firstMissing = i;
+            missing.push_back(i);
             continue;
         }
         const std::string contents = placed(input, input.ConsumeRandomLengthString(5000));
@@ -122,25 +120,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         },
         jobs);
 
+    // A missing map is skipped and reported; the search goes on past it.
     const bool cancels = cancelAt >= 1 && cancelAt <= entries.size();
-    if (result.error) {
-        fuzz::Expect(firstMissing.has_value(), "an error only for a missing map");
-        fuzz::Expect(result.failedIndex == *firstMissing, "the first missing map is the one reported");
-        fuzz::Expect(result.error->code() == FileNotFoundCode, "a missing map is not found");
-        return 0;
-    }
-    // One thread meets the missing map before it is asked to stop.
-    fuzz::Expect(!firstMissing || (cancels && (jobs > 1 || *firstMissing >= cancelAt)), "a missing map is reported");
-    if (result.cancelled) {
-        fuzz::Expect(cancels, "cancelled only when asked");
-        return 0;
-    }
-    fuzz::Expect(!cancels, "a search asked to stop stops");
+    const std::size_t taken = cancels ? cancelAt : entries.size();
+    fuzz::Expect(result.cancelled == cancels, "cancelled exactly when asked");
     for (std::size_t i = 0; i < progress.size(); ++i)
         fuzz::Expect(progress[i] == i + 1, "progress counts every map once, in order");
-    fuzz::Expect(progress.size() == entries.size(), "progress reports every map");
-    if (result.matches != expected)
-        fuzz::Mismatch("maps containing the text", std::to_string(expected.size()) + " maps",
+    fuzz::Expect(progress.size() == taken, "progress reports every map taken");
+    std::vector<std::size_t> skipped;
+    for (const auto &map : result.unreadable) {
+        fuzz::Expect(map.error.code() == FileNotFoundCode, "a missing map is not found");
+        skipped.push_back(map.index);
+    }
+    const auto before = [taken](std::vector<std::size_t> indices) {
+        std::erase_if(indices, [taken](std::size_t i) { return i >= taken; });
+        return indices;
+    };
+    fuzz::Expect(skipped == before(missing), "every missing map taken is reported, in order");
+    if (result.matches != before(expected))
+        fuzz::Mismatch("maps containing the text", std::to_string(before(expected).size()) + " maps",
                        std::to_string(result.matches.size()) + " maps");
     return 0;
 }

@@ -26,7 +26,7 @@ bool reusable(const IndexRow *old, const IndexRow &row)
 void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
 {
     try {
-        catalogue::IndexRecord record = reader(mapsDir, row.entry);
+        catalogue::IndexRecord record = reader(mapsDir, {row.entry, row.fileName}); // its own file, dots and all
         row.values = std::move(record.values);
         row.error.reset();
     } catch (const std::exception &error) {
@@ -105,9 +105,9 @@ ReadOutcome ReadCollection(const ReadRequest &request)
         }
         if (folder.valid())
             names.emplace(folder.fd());
-        reader = [&](const std::string &mapsDir, const std::string &entry) {
-            return names ? catalogue::ReadIndexRecordIn(*names, folder.fd(), AT_FDCWD, mapsDir, entry)
-                         : catalogue::ReadIndexRecord(mapsDir, entry);
+        reader = [&](const std::string &mapsDir, const catalogue::ListedMap &map) {
+            return names ? catalogue::ReadIndexRecordIn(*names, folder.fd(), AT_FDCWD, mapsDir, map)
+                         : catalogue::ReadIndexRecord(mapsDir, map);
         };
     }
 

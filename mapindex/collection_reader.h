@@ -17,7 +17,7 @@ namespace mapindex {
 std::vector<IndexRow> ListMaps(const std::string &mapsDir);
 
 // Reads one map's details; the seam through which tests count the opens.
-using RecordReader = std::function<catalogue::IndexRecord(const std::string &mapsDir, const std::string &entry)>;
+using RecordReader = std::function<catalogue::IndexRecord(const std::string &mapsDir, const catalogue::ListedMap &map)>;
 
 struct ReadRequest {
     std::string mapsDir;

@@ -123,16 +123,12 @@ void IndexModel::sort(int column, Qt::SortOrder order)
 
 void IndexModel::orderRows()
 {
-    sorted_.resize(rows_->size());
-    std::iota(sorted_.begin(), sorted_.end(), std::size_t{0});
-    if (sortColumn_ < 0)
+    if (sortColumn_ < 0) {
+        sorted_.resize(rows_->size());
+        std::iota(sorted_.begin(), sorted_.end(), std::size_t{0});
         return;
-    const auto column = static_cast<Column>(sortColumn_);
-    const bool descending = sortOrder_ == Qt::DescendingOrder;
-    std::stable_sort(sorted_.begin(), sorted_.end(), [&](std::size_t a, std::size_t b) {
-        const int order = CompareRows((*rows_)[a], (*rows_)[b], column);
-        return descending ? order > 0 : order < 0;
-    });
+    }
+    sorted_ = collation_.order(*rows_, static_cast<Column>(sortColumn_), sortOrder_ == Qt::DescendingOrder);
 }
 
 void IndexModel::applyFilter()
@@ -169,10 +165,22 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return ColumnText(row, static_cast<Column>(index.column()));
-    case Qt::ToolTipRole:
+    case Qt::TextAlignmentRole:
+        if (index.column() == PageNumberColumn)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case Qt::ToolTipRole: {
+        // A text longer than a column is ever fitted to shows in full.
+        const QString text = ColumnText(row, static_cast<Column>(index.column()));
+        QStringList tip;
+        if (text.size() > LongText)
+            tip << text;
         if (row.error)
-            return QString::fromStdString(runtime::ReportText(*row.error));
-        return row.change == Change::None ? QVariant() : QVariant(changeText(row.change));
+            tip << QString::fromStdString(runtime::ReportText(*row.error));
+        else if (row.change != Change::None)
+            tip << changeText(row.change);
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(QChar(u'\n')));
+    }
     case Qt::DecorationRole:
         if (row.error && index.column() == MapColumn)
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "index_row.h"
+#include "row_collation.h"
 #include "row_order.h"
 #include "row_text.h"
 
@@ -61,6 +62,7 @@ private:
     std::vector<std::size_t> sorted_; // every row, in sort order
     std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order
     QStringList words_;
+    RowCollation collation_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -3,6 +3,8 @@
 #include "changes_dialog.h"
 #include "index_model.h"
 #include "row_export.h"
+#include "table_placeholder.h"
+#include "view_settings.h"
 
 #include "ErrorReport.h"
 #include "catalogue/viewer_launch.h"
@@ -20,6 +22,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,7 +51,7 @@ bool confirmReplace(QWidget *parent, const QString &name)
 // A name typed without a suffix gets the chosen format's, and only then is
 // the user asked about replacing a file: so the question names the file that
 // is written, with Qt's dialog and with the desktop's alike.
-std::optional<QString> askExportFile(QWidget *parent)
+std::optional<QString> askExportFile(QWidget *parent, const QString &suggested)
 {
     const QString csv = QStringLiteral("CSV files (*.csv)");
     const QString tsv = QStringLiteral("TSV files (*.tsv)");
@@ -57,7 +61,7 @@ std::optional<QString> askExportFile(QWidget *parent)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters({csv, tsv});
-    dialog.selectFile(QStringLiteral("maps.csv"));
+    dialog.selectFile(suggested);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         QString name = dialog.selectedFiles().constFirst();
         if (!QFileInfo(name).fileName().contains(QChar(u'.')))
@@ -72,25 +76,30 @@ std::optional<QString> askExportFile(QWidget *parent)
 
 IndexWindow::IndexWindow(QWidget *parent)
     : QMainWindow(parent), model_(new IndexModel(this)), loader_(new CollectionLoader(this)),
-      exportPicker_(askExportFile)
+      exportPicker_(askExportFile), folderPicker_(AskForFolder), viewerPicker_(AskForViewer)
 {
     setObjectName(QStringLiteral("MapIndex"));
     setWindowTitle(QStringLiteral("Map Index"));
     createActions();
+    createMenus();
     createToolBar();
     createCentralWidget();
     createStatusBar();
+    placeholder_ = new TablePlaceholder(table_);
+    updateActions();
 
     connect(loader_, &CollectionLoader::progress, this, [this](int done, int total) {
         checked_ = {done, total};
         progress_->setMaximum(total);
         progress_->setValue(done);
+        updateStatus();
     });
     connect(loader_, &CollectionLoader::cachedRowsReady, this, &IndexWindow::onCachedRows);
     connect(loader_, &CollectionLoader::finished, this, &IndexWindow::onLoaded);
     connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadCancelled);
     connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::updateStatus);
     resize(900, 600);
+    KeepView(this, table_);
 }
 
 IndexWindow::~IndexWindow() = default;
@@ -128,6 +137,70 @@ void IndexWindow::createActions()
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(clear, &QAction::triggered, this, [this] { filter_->clear(); });
     addAction(clear);
+}
+
+void IndexWindow::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction *openFolder = file->addAction(QStringLiteral("&Open Folder…"), this, &IndexWindow::chooseFolder);
+    openFolder->setObjectName(QStringLiteral("openFolder"));
+    openFolder->setShortcut(QKeySequence::Open);
+    recentMenu_ = file->addMenu(QStringLiteral("&Recent Folders"));
+    recentMenu_->setObjectName(QStringLiteral("recentFolders"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &IndexWindow::fillRecentMenu);
+    fillRecentMenu();
+    file->addSeparator();
+    file->addActions({reload_, export_});
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+
+    QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
+    viewer->setObjectName(QStringLiteral("viewerSetting"));
+}
+
+void IndexWindow::fillRecentMenu()
+{
+    recentMenu_->clear();
+    for (const std::string &folder : RecentFolders()) {
+        QAction *item = recentMenu_->addAction(QFile::decodeName(QByteArray::fromStdString(folder)));
+        connect(item, &QAction::triggered, this, [this, folder] { openFolder(folder); });
+    }
+    recentMenu_->setEnabled(!recentMenu_->isEmpty());
+}
+
+void IndexWindow::chooseFolder()
+{
+    const std::vector<std::string> recent = RecentFolders();
+    if (const std::optional<std::string> folder = folderPicker_(this, recent.empty() ? std::string() : recent.front()))
+        openFolder(*folder);
+}
+
+void IndexWindow::openFolder(const std::string &folder)
+{
+    if (loader_->isRunning())
+        loader_->cancel();
+    catalogue::ProgramState state = state_;
+    state.MapsDirectory = folder;
+    open(state);
+}
+
+void IndexWindow::chooseViewer()
+{
+    const std::optional<std::string> viewer = viewerPicker_(this, SettingsViewer());
+    if (!viewer)
+        return;
+    SetSettingsViewer(*viewer);
+    if (!viewerFromLister_)
+        state_.ViewerPath = *viewer;
+}
+
+void IndexWindow::updateActions()
+{
+    const bool open = !state_.MapsDirectory.empty();
+    reload_->setEnabled(open && !loader_->isRunning());
+    for (QAction *action : {export_, copy_, changesAction_})
+        action->setEnabled(open);
 }
 
 void IndexWindow::createToolBar()
@@ -200,14 +273,18 @@ void IndexWindow::createStatusBar()
 void IndexWindow::open(const catalogue::ProgramState &state)
 {
     state_ = state;
+    NoteFolderOpened(state_.MapsDirectory);
+    placeholder_->hide();
+    updateActions();
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
     startReading(nullptr);
 }
 
 void IndexWindow::showNotConfigured(const QString &text)
 {
-    reload_->setEnabled(false);
+    updateActions();
     status_->setText(text);
+    placeholder_->showText(text + QStringLiteral("\n\n") + NoFolderText());
 }
 
 void IndexWindow::reload()
@@ -252,6 +329,8 @@ void IndexWindow::onLoaded()
         // Unchanged rows stay as they are, with the user's selection and scrolling.
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
+        if (model_->totalCount() == 0)
+            placeholder_->showText(EmptyFolderText(state_.MapsDirectory));
         emit tableFilled();
     }
     emit readingFinished();
@@ -273,6 +352,13 @@ void IndexWindow::onLoadEnded()
 
 void IndexWindow::updateStatus()
 {
+    // The first reading has no rows to count yet: say how far it got.
+    if (loader_->isRunning() && model_->totalCount() == 0 && progress_->maximum() > 0) {
+        const QLocale locale;
+        status_->setText(QStringLiteral("Reading %1 of %2 maps")
+                             .arg(locale.toString(progress_->value()), locale.toString(progress_->maximum())));
+        return;
+    }
     QString text = QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount());
     // The rows shown may be older than the maps: say so until a reading ends.
     if (cancelledAt_ && cancelledAt_->second > 0)
@@ -299,13 +385,25 @@ void IndexWindow::openRow(const QModelIndex &index)
 void IndexWindow::exportShown()
 {
     ui::Guarded([this] {
-        const std::optional<QString> path = exportPicker_(this);
+        const std::optional<QString> path =
+            exportPicker_(this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"));
         if (!path)
             return;
         std::vector<const IndexRow *> rows;
         for (int i = 0; i < model_->rowCount(); ++i)
             rows.push_back(&model_->shownRow(i));
         ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path));
+        NoteExport(*path);
+        const auto unreadable = std::count_if(rows.begin(), rows.end(), [](const IndexRow *row) { return row->error; });
+        const QLocale locale;
+        const qlonglong written = static_cast<qlonglong>(rows.size()) - unreadable;
+        QString done = QStringLiteral("%1 %2 written to %3")
+                           .arg(locale.toString(written), written == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+                                QDir::toNativeSeparators(*path));
+        if (unreadable > 0)
+            done += QStringLiteral("; %1 unreadable maps left out")
+                        .arg(locale.toString(static_cast<qlonglong>(unreadable)));
+        statusBar()->showMessage(done, 30000);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collection_loader.h"
+#include "folder_choice.h"
 #include "index_row.h"
 
 #include "catalogue/program_state.h"
@@ -17,6 +18,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -24,9 +26,11 @@ class QTableView;
 namespace mapindex {
 
 class IndexModel;
+class TablePlaceholder;
 
-// Asks where to export; nothing on Cancel. Tests answer it in advance.
-using ExportPicker = std::function<std::optional<QString>(QWidget *parent)>;
+// Asks where to export, starting at a suggested file; nothing on Cancel.
+// Tests answer it in advance.
+using ExportPicker = std::function<std::optional<QString>(QWidget *parent, const QString &suggested)>;
 
 class IndexWindow final : public QMainWindow {
     Q_OBJECT
@@ -39,11 +43,19 @@ public:
     void open(const catalogue::ProgramState &state);
     // Shown instead of a reading when there is no folder to read.
     void showNotConfigured(const QString &text);
+    // Opens folder with the viewer already known; remembered as the last folder.
+    void openFolder(const std::string &folder);
+    // File › Open Folder…: asks for a folder and opens it.
+    void chooseFolder();
+    // The viewer of "lister.txt" when there is one; else the one of the settings.
+    void setViewerFromLister(bool fromLister) { viewerFromLister_ = fromLister; }
 
     IndexModel &model() const { return *model_; }
     CollectionLoader &loader() const { return *loader_; }
     const std::vector<ChangeNote> &changes() const { return changes_; }
     void setExportPicker(ExportPicker picker) { exportPicker_ = std::move(picker); }
+    void setFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
+    void setViewerPicker(ViewerPicker picker) { viewerPicker_ = std::move(picker); }
 
 signals:
     void tableFilled(); // every map has its row, from the cache or a reading
@@ -51,6 +63,10 @@ signals:
 
 private:
     void createActions();
+    void createMenus();
+    void fillRecentMenu();
+    void chooseViewer();
+    void updateActions();
     void createToolBar();
     void createCentralWidget();
     void createStatusBar();
@@ -87,6 +103,11 @@ private:
     std::pair<int, int> checked_;
     std::optional<std::pair<int, int>> cancelledAt_;
     ExportPicker exportPicker_;
+    FolderPicker folderPicker_;
+    ViewerPicker viewerPicker_;
+    QMenu *recentMenu_ = nullptr;
+    TablePlaceholder *placeholder_ = nullptr;
+    bool viewerFromLister_ = false;
 };
 
 } // namespace mapindex

@@ -1,12 +1,15 @@
 #include "index_window.h"
 #include "options.h"
 #include "start_folder.h"
+#include "view_settings.h"
 
 #include "ErrorReport.h"
 #include "runtime/file_size_signal.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -36,19 +39,30 @@ int main(int argc, char *argv[])
     }
 
     QApplication application(argc, argv);
-    // Error boxes carry the same caption as the map utility's.
-    QApplication::setApplicationName(QStringLiteral("Map utility"));
+    // Error boxes are captioned with the program's name.
+    QApplication::setApplicationName(QStringLiteral("Map Index"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.maputility.MapIndex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mapindex/map-index.png")));
 
     mapindex::IndexWindow window;
     window.show();
     ui::Guarded([&] {
-        const mapindex::StartFolder start = mapindex::ResolveStartFolder(options);
-        if (start.state.MapsDirectory.empty())
-            window.showNotConfigured(QString::fromStdString(start.notConfigured));
-        else
-            window.open(start.state);
+        mapindex::StartFolder start = mapindex::ResolveStartFolder(options);
+        window.setViewerFromLister(start.listerFound);
+        if (!start.listerFound)
+            start.state.ViewerPath = mapindex::SettingsViewer();
+        if (start.state.MapsDirectory.empty()) {
+            // From the desktop menu: the folder used last, or ask for one.
+            const std::vector<std::string> recent = mapindex::RecentFolders();
+            if (!recent.empty() && QFileInfo(QFile::decodeName(QByteArray::fromStdString(recent.front()))).isDir()) {
+                start.state.MapsDirectory = recent.front();
+            } else {
+                window.showNotConfigured(QString::fromStdString(start.notConfigured));
+                QTimer::singleShot(0, &window, &mapindex::IndexWindow::chooseFolder);
+                return;
+            }
+        }
+        window.open(start.state);
     });
     return QApplication::exec();
 }

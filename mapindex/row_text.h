@@ -9,6 +9,9 @@
 
 namespace mapindex {
 
+// Texts longer than this many characters may not fit their column.
+inline constexpr int LongText = 40;
+
 // One cell as the table shows it; made when the table asks, for the few
 // rows in sight.
 QString ColumnText(const IndexRow &row, Column column);

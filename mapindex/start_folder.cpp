@@ -27,14 +27,14 @@ StartFolder ResolveStartFolder(const Options &options)
     }
     const bool configured = catalogue::LoadConfiguration(start.state);
 
+    start.listerFound = configured;
     if (options.mapsDir)
         start.state.MapsDirectory = AbsolutePath(launchFolder, *options.mapsDir);
     else
         start.state.MapsDirectory = AbsolutePath(start.state.StartDirectory, start.state.MapsDirectory);
     if (start.state.MapsDirectory.empty()) {
-        start.notConfigured = configured ? "\"lister.txt\" names no maps folder. Start map-index with --dir DIR."
-                                         : "Program not configured: no \"lister.txt\" in " + start.state.StartDirectory
-                + ". Start map-index with --dir DIR.";
+        start.notConfigured = configured ? "\"lister.txt\" names no maps folder."
+                                         : "No \"lister.txt\" in " + start.state.StartDirectory + ".";
     }
     return start;
 }

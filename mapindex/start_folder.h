@@ -11,6 +11,7 @@ namespace mapindex {
 struct StartFolder {
     catalogue::ProgramState state; // MapsDirectory as a full path, empty when not configured
     std::string notConfigured;     // what to tell the user then
+    bool listerFound = false;      // "lister.txt" was read: its viewer wins over the settings'
 };
 
 // The start folder (the current one, or the XDG one with --config-dir,

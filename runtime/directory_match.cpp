@@ -101,11 +101,14 @@ void sortByName(std::vector<Item> &items, const NameOf &nameOf)
     items.swap(sorted);
 }
 
-std::vector<std::string> sortedNames(DIR *dir)
+std::vector<std::string> sortedNames(DIR *dir, std::vector<std::string> *regular = nullptr)
 {
     std::vector<std::string> names;
-    while (const dirent *item = ::readdir(dir))
+    while (const dirent *item = ::readdir(dir)) {
         names.emplace_back(item->d_name);
+        if (regular && item->d_type == DT_REG)
+            regular->emplace_back(item->d_name);
+    }
     sortByName(names, [](const std::string &name) -> const std::string & { return name; });
     return names;
 }
@@ -294,11 +297,12 @@ void FolderNames::list() const
 {
     std::call_once(listing_, [this] {
         if (const DirStream dir = openListing(dirFd_))
-            names_ = sortedNames(dir.get());
+            names_ = sortedNames(dir.get(), &regularNames_);
         for (std::size_t i = 0; i < names_.size(); ++i) {
             exact_.insert(names_[i]);
             caseless_[LowerAscii(names_[i])].push_back(i);
         }
+        regular_.insert(regularNames_.begin(), regularNames_.end());
         listed_.store(true, std::memory_order_release);
     });
 }
@@ -321,6 +325,11 @@ std::string FolderNames::lookUp(const std::string &name) const
 std::string FolderNames::resolve(const std::string &name) const
 {
     return listed_.load(std::memory_order_acquire) ? lookUp(name) : name;
+}
+
+bool FolderNames::listedRegular(const std::string &name) const
+{
+    return listed_.load(std::memory_order_acquire) && regular_.count(name) != 0;
 }
 
 std::string FolderNames::resolveAfterMiss(const std::string &name) const

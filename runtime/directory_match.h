@@ -101,6 +101,12 @@ public:
     std::string resolve(const std::string &name) const;
     // name did not open as it stands: lists the folder (once) and resolves it.
     std::string resolveAfterMiss(const std::string &name) const;
+    // Lists the folder now, for a caller about to open most of it: one pass
+    // answers every name, and tells which names are regular files, so their
+    // opens need not ask.
+    void listNow() const { list(); }
+    // The listing (if taken) gave name as a regular file.
+    bool listedRegular(const std::string &name) const;
 
 private:
     void list() const;
@@ -111,6 +117,8 @@ private:
     mutable std::atomic<bool> listed_{false};
     mutable std::vector<std::string> names_; // in listing order
     mutable std::unordered_set<std::string_view> exact_;
+    mutable std::vector<std::string> regularNames_; // as the listing gave their types
+    mutable std::unordered_set<std::string_view> regular_;
     mutable std::unordered_map<std::string, std::vector<std::size_t>> caseless_; // lower case -> names_ indices
 };
 

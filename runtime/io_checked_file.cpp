@@ -20,6 +20,9 @@ namespace runtime {
 namespace {
 
 constexpr std::size_t TextBufferSize = 4096;
+// Up to this size the system's own read-ahead covers a file at once, so
+// announcing a sequential read would only cost a call.
+constexpr std::uint64_t SequentialHintAbove = 128 * 1024;
 constexpr char CtrlZ = 26;
 
 bool hasNul(const std::string &path)
@@ -62,17 +65,20 @@ void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo)
     file.path_ = path;
     file.relativeTo_ = relativeTo;
     file.openName_.clear();
+    file.knownRegular_ = false;
     file.state_ = IoCheckedFile::State::Closed;
     file.buffer_.clear();
     file.bufferFill_ = file.bufferPos_ = 0;
     file.atTextEnd_ = false;
 }
 
-void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name)
+void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name,
+                      bool listedRegular)
 {
     BindPath(file, path, relativeTo);
     file.openDirFd_ = dirFd;
     file.openName_ = name;
+    file.knownRegular_ = listedRegular;
 }
 
 void IoCheckedFile::openForReading(bool textMode)
@@ -92,15 +98,18 @@ void IoCheckedFile::openForReading(bool textMode)
     const std::string resolved = openName_.empty() ? ResolveNameIgnoringCase(relativeTo_, path_) : openName_;
     // Only regular files are opened at all: opening a device can have effects
     // of its own. Non-blocking and no controlling terminal, in case the name
-    // is swapped for something else between the test and the open.
-    struct stat before {};
-    if (::fstatat(openFd, resolved.c_str(), &before, 0) != 0) {
-        RecordHostError(errno, path_, relativeTo_);
-        return;
-    }
-    if (!S_ISREG(before.st_mode)) {
-        RecordIoCode(IoCode::AccessDenied, path_);
-        return;
+    // is swapped for something else between the test and the open. A name
+    // the folder's listing gave as a regular file has had its test.
+    if (!(knownRegular_ && !openName_.empty())) {
+        struct stat before {};
+        if (::fstatat(openFd, resolved.c_str(), &before, 0) != 0) {
+            RecordHostError(errno, path_, relativeTo_);
+            return;
+        }
+        if (!S_ISREG(before.st_mode)) {
+            RecordIoCode(IoCode::AccessDenied, path_);
+            return;
+        }
     }
     const int fd = OpenAt(openFd, resolved, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -120,7 +129,8 @@ void IoCheckedFile::openForReading(bool textMode)
         buffer_.resize(TextBufferSize);
         state_ = State::Reading;
     } else {
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (size_ > SequentialHintAbove)
+            ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         state_ = State::Block;
     }
 }
@@ -289,6 +299,8 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
             break;
         }
         got += static_cast<std::size_t>(n);
+        if (file.position_ + got >= file.size_ && got < wanted)
+            break; // at the size the file had when opened: the next read would only say so
     }
     file.position_ += got;
     return got / file.recordSize_;
@@ -301,6 +313,12 @@ bool BlockFileAtEnd(IoCheckedFile &file)
         return true;
     }
     return file.position_ >= file.size_;
+}
+
+void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes)
+{
+    if (file.state_ == IoCheckedFile::State::Block && file.size_ > 0)
+        ::posix_fadvise(file.fd_, 0, static_cast<off_t>(std::min(bytes, file.size_)), POSIX_FADV_WILLNEED);
 }
 
 void CloseIoFile(IoCheckedFile &file)

@@ -31,7 +31,7 @@ public:
 
 private:
     friend void BindPath(IoCheckedFile &, const std::string &, int);
-    friend void BindResolvedPath(IoCheckedFile &, const std::string &, int, int, const std::string &);
+    friend void BindResolvedPath(IoCheckedFile &, const std::string &, int, int, const std::string &, bool);
     friend void OpenTextRead(IoCheckedFile &);
     friend void CreateTextWrite(IoCheckedFile &);
     friend std::string ReadTextLine(IoCheckedFile &);
@@ -40,6 +40,7 @@ private:
     friend void OpenBlockFile(IoCheckedFile &, std::size_t);
     friend std::size_t ReadBlock(IoCheckedFile &, char *, std::size_t);
     friend bool BlockFileAtEnd(IoCheckedFile &);
+    friend void StartReadingAhead(IoCheckedFile &, std::uint64_t);
     friend void CloseIoFile(IoCheckedFile &);
 
     bool isOpen() const;
@@ -54,6 +55,7 @@ private:
     int relativeTo_ = AT_FDCWD; // not owned: the caller keeps it open while the file opens
     int openDirFd_ = AT_FDCWD;  // with openName_: where the file opens, not owned either
     std::string openName_;      // a name already resolved; empty to resolve path_
+    bool knownRegular_ = false; // openName_ was listed as a regular file just now
     int fd_ = -1;
     std::size_t recordSize_ = 1;
     std::uint64_t size_ = 0;             // block mode: size at open
@@ -69,8 +71,10 @@ private:
 // until the file is opened.
 void BindPath(IoCheckedFile &file, const std::string &path, int relativeTo = AT_FDCWD);
 // As BindPath for codes and messages, but the file opens as name in the folder
-// dirFd, as it stands: the caller has resolved it (FolderNames).
-void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name);
+// dirFd, as it stands: the caller has resolved it (FolderNames). When the
+// folder's listing said it is a regular file, the open does not ask again.
+void BindResolvedPath(IoCheckedFile &file, const std::string &path, int relativeTo, int dirFd, const std::string &name,
+                      bool listedRegular = false);
 // Opens an existing file for reading lines.
 void OpenTextRead(IoCheckedFile &file);
 // Opens the file for writing as OutputFile decides: for a regular file with
@@ -92,6 +96,9 @@ void OpenBlockFile(IoCheckedFile &file, std::size_t recordSize);
 // fails after some bytes came records the code and still returns them.
 std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count);
 bool BlockFileAtEnd(IoCheckedFile &file);
+// Asks the system to start reading the first bytes of a block file now, so
+// the disk has this read in flight while others are served; no waiting.
+void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes);
 void CloseIoFile(IoCheckedFile &file);
 
 } // namespace runtime

@@ -2,8 +2,9 @@
 
 namespace runtime {
 
-OrderedWindow::OrderedWindow(std::size_t count, std::size_t size, const std::atomic<bool> *cancel)
-    : filled_(std::max<std::size_t>(size, 1)), count_(count), stop_(cancel)
+OrderedWindow::OrderedWindow(std::size_t count, std::size_t size, std::size_t run, const std::atomic<bool> *cancel)
+    : filled_(std::max<std::size_t>(size, 1)), count_(count), run_(std::clamp<std::size_t>(run, 1, filled_.size())),
+      stop_(cancel)
 {}
 
 OrderedWindow::~OrderedWindow()
@@ -27,42 +28,67 @@ std::size_t OrderedWindow::start(std::size_t threads, const ThreadStarter &start
     return workers_.size();
 }
 
-std::optional<std::size_t> OrderedWindow::claim()
+bool OrderedWindow::roomForRun() const
+{
+    return claimed_ + std::min(run_, count_ - claimed_) <= taken_ + size();
+}
+
+std::optional<WorkRun> OrderedWindow::claim()
 {
     std::unique_lock lock(mutex_);
-    room_.wait(lock, [&] { return stop_.requested() || claimed_ >= count_ || claimed_ < taken_ + size(); });
+    room_.wait(lock, [&] { return stop_.requested() || claimed_ >= count_ || roomForRun(); });
     if (stop_.requested() || claimed_ >= count_) {
         lock.unlock();
         ready_.notify_one(); // the consumer may wait for an item nobody will take
         return std::nullopt;
     }
-    return claimed_++;
+    const WorkRun run{claimed_, claimed_ + std::min(run_, count_ - claimed_)};
+    claimed_ = run.last;
+    return run;
 }
 
 void OrderedWindow::finished(std::size_t item)
 {
+    filled_[item % size()].store(true, std::memory_order_release);
+}
+
+void OrderedWindow::ended(const WorkRun &)
+{
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
-        filled_[item % size()] = 1;
+        wake = consumerWaits_;
     }
-    ready_.notify_one();
+    if (wake)
+        ready_.notify_one();
 }
 
 bool OrderedWindow::await(std::size_t item)
 {
+    std::atomic<bool> &filled = filled_[item % size()];
+    if (filled.load(std::memory_order_acquire))
+        return true;
     std::unique_lock lock(mutex_);
-    ready_.wait(lock, [&] { return filled_[item % size()] != 0 || (claimed_ <= item && stop_.requested()); });
-    return filled_[item % size()] != 0;
+    consumerWaits_ = true;
+    // A worker gives up the rest of its run at a stop, so only a filled slot
+    // or the stop ends the wait; every run's end takes the lock after its
+    // slots are filled, so no wake-up is lost.
+    ready_.wait(lock, [&] { return filled.load(std::memory_order_acquire) || stop_.requested(); });
+    consumerWaits_ = false;
+    return filled.load(std::memory_order_acquire);
 }
 
 void OrderedWindow::taken(std::size_t item)
 {
+    filled_[item % size()].store(false, std::memory_order_relaxed); // published by the lock below
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
-        filled_[item % size()] = 0;
         taken_ = item + 1;
+        wake = claimed_ < count_ && roomForRun();
     }
-    room_.notify_one(); // one slot came free: one item more may start
+    if (wake)
+        room_.notify_one(); // a run's worth of slots is free: one worker may go on
 }
 
 void OrderedWindow::end()

@@ -28,10 +28,16 @@ namespace runtime {
 // processes) only means fewer threads; with none, the caller's thread does
 // the work itself.
 //
+// Workers claim short runs of consecutive items, and the consumer is woken
+// once per run it waits on rather than once per item: on many small items
+// the hand-over would otherwise cost more than the work.
+//
 // `work` is either a function of (item, stop) that every thread shares, or a
 // function of no arguments that makes one such function per thread (for a
-// buffer of each thread's own). `consume` gets (item, result&) and returns
-// false to stop, or nothing.
+// buffer of each thread's own). Either may also take a third argument, the
+// WorkRun the item belongs to, to prepare the run's later items (start their
+// reads) while it works on the first. `consume` gets (item, result&) and
+// returns false to stop, or nothing.
 //
 // Example: a search with a buffer per thread that stops at the first error.
 //
@@ -69,6 +75,12 @@ private:
     const std::atomic<bool> *cancel_;
 };
 
+// Consecutive items one worker takes together: [first, last).
+struct WorkRun {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
 // Starts one thread running body, or raises; tests give one that fails.
 using ThreadStarter = std::function<std::jthread(std::function<void()> body)>;
 
@@ -77,6 +89,7 @@ struct OrderedWorkOptions {
     std::size_t window = 0;                    // items ahead of the consumer at most; 0: eight per thread
     const std::atomic<bool> *cancel = nullptr; // set from any thread to end the work
     ThreadStarter startThread;                 // empty: a plain std::jthread
+    std::size_t run = 0;                       // items a worker claims at once; 0: a quarter of its share
 };
 
 enum class WorkEnd {
@@ -87,9 +100,12 @@ enum class WorkEnd {
 
 // The bookkeeping behind ForEachInOrder: which items are handed out, which
 // slots are filled, and the threads. Item i lives in slot i % size().
+// A slot's flag is set without the lock; the lock is taken once per run by
+// a worker and once per item by the consumer, and a wake-up happens only
+// where someone actually waits.
 class OrderedWindow final {
 public:
-    OrderedWindow(std::size_t count, std::size_t size, const std::atomic<bool> *cancel);
+    OrderedWindow(std::size_t count, std::size_t size, std::size_t run, const std::atomic<bool> *cancel);
     ~OrderedWindow(); // ends the work and joins the workers
     OrderedWindow(const OrderedWindow &) = delete;
     OrderedWindow &operator=(const OrderedWindow &) = delete;
@@ -100,20 +116,25 @@ public:
     std::size_t size() const noexcept { return filled_.size(); }
     const WorkStop &stop() const noexcept { return stop_; }
 
-    std::optional<std::size_t> claim(); // worker: the next item once there is room; nothing at the end
-    void finished(std::size_t item);    // worker: the item's slot is filled
-    bool await(std::size_t item);       // consumer: true once filled, false when it never will be
-    void taken(std::size_t item);       // consumer: the item's slot is free again
-    void end();                         // hands out no more items and wakes everyone
+    std::optional<WorkRun> claim();  // worker: the next run once there is room; nothing at the end
+    void finished(std::size_t item); // worker: the item's slot is filled
+    void ended(const WorkRun &run);  // worker: done with the run, or gave up on its rest at a stop
+    bool await(std::size_t item);    // consumer: true once filled, false at a stop
+    void taken(std::size_t item);    // consumer: the item's slot is free again
+    void end();                      // hands out no more items and wakes everyone
 
 private:
+    bool roomForRun() const; // with the lock held
+
     std::mutex mutex_;
-    std::condition_variable room_;  // a slot came free, or the work ends
-    std::condition_variable ready_; // a slot was filled, or a worker saw the end
-    std::vector<char> filled_;
+    std::condition_variable room_;  // a run's worth of slots came free, or the work ends
+    std::condition_variable ready_; // a run was finished, or a worker saw the end
+    std::vector<std::atomic<bool>> filled_;
     std::size_t count_;
-    std::size_t claimed_ = 0; // items handed to workers
-    std::size_t taken_ = 0;   // items consumed
+    std::size_t run_;
+    std::size_t claimed_ = 0;    // items handed to workers
+    std::size_t taken_ = 0;      // items consumed
+    bool consumerWaits_ = false; // the consumer sleeps on ready_
     WorkStop stop_;
     std::function<void()> body_;
     std::vector<std::jthread> workers_;
@@ -129,7 +150,14 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
             return work();
     };
     using Worker = decltype(makeWorker());
-    using Result = std::invoke_result_t<Worker &, std::size_t, const WorkStop &>;
+    constexpr bool takesRun = std::is_invocable_v<Worker &, std::size_t, const WorkStop &, const WorkRun &>;
+    const auto call = [](Worker &worker, std::size_t item, const WorkStop &stop, const WorkRun &run) {
+        if constexpr (takesRun)
+            return worker(item, stop, run);
+        else
+            return worker(item, stop);
+    };
+    using Result = decltype(call(std::declval<Worker &>(), 0, std::declval<const WorkStop &>(), WorkRun{}));
     const auto take = [&consume](std::size_t item, Result &result) {
         if constexpr (std::is_void_v<std::invoke_result_t<Consume &, std::size_t, Result &>>) {
             consume(item, result);
@@ -145,19 +173,25 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
             std::exception_ptr error;
         };
         std::vector<Slot> slots(options.window > 0 ? options.window : 8 * threads);
-        OrderedWindow window(count, slots.size(), options.cancel); // after slots: its threads go first
+        // Two runs per thread fit in the window, so one worker's slow run
+        // leaves the others room.
+        const std::size_t run = options.run > 0 ? options.run : std::max<std::size_t>(1, slots.size() / (2 * threads));
+        OrderedWindow window(count, slots.size(), run, options.cancel); // after slots: its threads go first
         const auto body = [&] {
             std::optional<Worker> worker;
-            while (const auto item = window.claim()) {
-                Slot &slot = slots[*item % slots.size()];
-                try {
-                    if (!worker)
-                        worker.emplace(makeWorker());
-                    slot.result.emplace((*worker)(*item, window.stop()));
-                } catch (...) {
-                    slot.error = std::current_exception();
+            while (const auto claimed = window.claim()) {
+                for (std::size_t item = claimed->first; item < claimed->last && !window.stop().requested(); ++item) {
+                    Slot &slot = slots[item % slots.size()];
+                    try {
+                        if (!worker)
+                            worker.emplace(makeWorker());
+                        slot.result.emplace(call(*worker, item, window.stop(), *claimed));
+                    } catch (...) {
+                        slot.error = std::current_exception();
+                    }
+                    window.finished(item);
                 }
-                window.finished(*item);
+                window.ended(*claimed);
             }
         };
         if (window.start(threads, options.startThread, body) > 0) {
@@ -178,10 +212,12 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
 
     const WorkStop stop(options.cancel);
     auto worker = makeWorker();
+    const std::size_t run = options.run > 0 ? options.run : 8;
     for (std::size_t item = 0; item < count; ++item) {
         if (stop.requested())
             return WorkEnd::Cancelled;
-        Result result = worker(item, stop);
+        const std::size_t first = item - item % run;
+        Result result = call(worker, item, stop, WorkRun{first, std::min(count, first + run)});
         if (stop.requested())
             return WorkEnd::Cancelled;
         if (!take(item, result))

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The gates CI runs after ./test.sh: source layout, format, tidy, an
 # ASan+UBSan build with its tests, a TSan build of the core with its tests,
-# and every fuzz target for a while. Any finding fails the run.
+# a TSan build of the windows' worker tests, and every fuzz target for a
+# while. Any finding fails the run.
 #
-#   scripts/ci_gates.sh [STEP...]   steps: layout format tidy asan tsan fuzz (default: all, in that order)
+#   scripts/ci_gates.sh [STEP...]   steps: layout format tidy asan tsan tsan-windows fuzz
+#                                   (default: all, in that order)
 #
 # tidy reads build/compile_commands.json, so ./test.sh (or any configured and
 # built build/) comes first. FUZZ_SECONDS (default 30) sets each fuzzer's run.
@@ -105,6 +107,22 @@ run_tsan() {
     (sanitizer_env && ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE "preload|display")
 }
 
+# The threaded window code: the main window's search worker and Map Index's
+# reading, loading and cache. Qt itself is not built with TSan, so its own
+# memory traffic is ignored (ignore_noninstrumented_modules); every access
+# from our code is still checked.
+tsan_window_tests=(tst_search tst_mapindex_reading tst_mapindex_table)
+run_tsan_windows() {
+    cmake -S . -B build-tsan-windows -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAP_UTILITY_SANITIZE=thread -DMAP_UTILITY_BUILD_UI=ON \
+        -DMAP_UTILITY_BUILD_TESTS=ON -DMAP_UTILITY_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-tsan-windows -j"$jobs" --target "${tsan_window_tests[@]}" make-demo-maps map-catalogue
+    local pattern
+    pattern="^($(IFS='|'; echo "${tsan_window_tests[*]}"))\$"
+    (sanitizer_env && export TSAN_OPTIONS="$TSAN_OPTIONS:ignore_noninstrumented_modules=1" &&
+        ctest --test-dir build-tsan-windows --output-on-failure -j"$jobs" -R "$pattern")
+}
+
 run_fuzz() {
     local target failed=0
     for target in $(fuzz/run --list); do
@@ -129,6 +147,7 @@ if [ "${1:-}" = --one ]; then
     tidy) check_tidy ;;
     asan) run_asan ;;
     tsan) run_tsan ;;
+    tsan-windows) run_tsan_windows ;;
     fuzz) run_fuzz ;;
     *) die "unknown step '$2'" ;;
     esac
@@ -136,7 +155,7 @@ if [ "${1:-}" = --one ]; then
 fi
 
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(layout format tidy asan tsan fuzz)
+[ ${#steps[@]} -gt 0 ] || steps=(layout format tidy asan tsan tsan-windows fuzz)
 # Every step runs, so one run reports every gate that fails.
 failed=()
 for name in "${steps[@]}"; do

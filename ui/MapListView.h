@@ -11,20 +11,25 @@
 namespace ui {
 
 // The map list is the list box's items: each shows its name decoded and keeps
-// the raw bytes, which every file operation uses.
+// the raw bytes of its name and of the file it was listed from, which every
+// file operation uses.
 class ListBoxMapList final : public catalogue::MapList {
 public:
     explicit ListBoxMapList(QListWidget &list) : list_(list) {}
 
     std::size_t count() const override;
     std::string at(std::size_t index) const override;
+    std::string fileAt(std::size_t index) const override;
     void clear() override;
     void append(const std::string &entry) override;
-    void assign(const std::vector<std::string> &entries) override;
+    void assign(const std::vector<catalogue::ListedMap> &maps) override;
 
     static std::string entryOf(const QListWidgetItem &item);
+    static catalogue::ListedMap mapOf(const QListWidgetItem &item);
 
 private:
+    const QListWidgetItem &item(std::size_t index) const;
+
     QListWidget &list_;
 };
 

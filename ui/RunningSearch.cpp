@@ -20,9 +20,10 @@ ContentSearchFunction searchToRun()
 {
     if (replacedSearch())
         return replacedSearch();
-    return [](int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
-              const catalogue::SearchProgress &progress,
-              unsigned jobs) { return catalogue::FindMapsContaining(mapsDirFd, entries, text, progress, jobs); };
+    return [](int mapsDirFd, const std::vector<catalogue::ListedMap> &maps, std::string_view text,
+              const catalogue::SearchProgress &progress, unsigned jobs, const std::stop_token &stop) {
+        return catalogue::FindMapsContaining(mapsDirFd, maps, text, progress, jobs, stop);
+    };
 }
 
 } // namespace
@@ -32,26 +33,26 @@ void SetContentSearchFunction(ContentSearchFunction search)
     replacedSearch() = std::move(search);
 }
 
-RunningSearch::RunningSearch(runtime::DirectoryHandle maps, std::vector<std::string> entries, std::string text,
+RunningSearch::RunningSearch(runtime::DirectoryHandle folder, std::vector<catalogue::ListedMap> maps, std::string text,
                              QObject *parent)
-    : QObject(parent), maps_(std::move(maps)), entries_(std::move(entries)), text_(std::move(text))
+    : QObject(parent), folder_(std::move(folder)), maps_(std::move(maps)), text_(std::move(text))
 {
     connect(&watcher_, &QFutureWatcherBase::progressValueChanged, this, &RunningSearch::progressed);
     connect(&watcher_, &QFutureWatcherBase::finished, this, &RunningSearch::finished);
     const unsigned jobs = std::max(1U, std::thread::hardware_concurrency());
     // The worker reads only these members, which live until it has ended.
-    auto work = [search = searchToRun(), fd = maps_.fd(), &entries = entries_, text = std::string_view(text_),
-                 jobs](QPromise<SearchOutcome> &promise) {
-        promise.setProgressRange(0, static_cast<int>(entries.size()));
+    auto work = [search = searchToRun(), fd = folder_.fd(), &maps = maps_, text = std::string_view(text_), jobs,
+                 stop = stop_.get_token()](QPromise<SearchOutcome> &promise) {
+        promise.setProgressRange(0, static_cast<int>(maps.size()));
         SearchOutcome outcome;
         try {
             outcome.result = search(
-                fd, entries, text,
+                fd, maps, text,
                 [&promise](std::size_t done) {
                     promise.setProgressValue(static_cast<int>(done));
                     return !promise.isCanceled();
                 },
-                jobs);
+                jobs, stop);
         } catch (...) {
             outcome.failure = std::current_exception();
         }
@@ -62,6 +63,7 @@ RunningSearch::RunningSearch(runtime::DirectoryHandle maps, std::vector<std::str
 
 RunningSearch::~RunningSearch()
 {
+    stop_.request_stop();
     QFuture<SearchOutcome> future = watcher_.future();
     future.cancel();
     future.waitForFinished();
@@ -70,6 +72,7 @@ RunningSearch::~RunningSearch()
 void RunningSearch::cancel()
 {
     cancelRequested_ = true;
+    stop_.request_stop();
     watcher_.future().cancel();
 }
 

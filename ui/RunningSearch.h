@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,8 @@ namespace ui {
 
 // The search a worker runs: FindMapsContaining's shape.
 using ContentSearchFunction = std::function<catalogue::ContentSearchResult(
-    int mapsDirFd, const std::vector<std::string> &entries, std::string_view text,
-    const catalogue::SearchProgress &progress, unsigned jobs)>;
+    int mapsDirFd, const std::vector<catalogue::ListedMap> &maps, std::string_view text,
+    const catalogue::SearchProgress &progress, unsigned jobs, const std::stop_token &stop)>;
 
 // Tests put a search they can hold in place of FindMapsContaining; an empty
 // function puts it back. Read when a search starts, never by a worker.
@@ -30,7 +31,7 @@ struct SearchOutcome {
     std::exception_ptr failure;
 };
 
-// A content search on a worker thread, over its own copy of the entries and
+// A content search on a worker thread, over its own copy of the maps and
 // the maps folder's descriptor: it touches no widget, no global and not the
 // current directory. progressed (entries done; coalesced, never backwards)
 // and finished arrive on the thread that made this object.
@@ -38,18 +39,19 @@ class RunningSearch final : public QObject {
     Q_OBJECT
 
 public:
-    RunningSearch(runtime::DirectoryHandle maps, std::vector<std::string> entries, std::string text,
+    RunningSearch(runtime::DirectoryHandle folder, std::vector<catalogue::ListedMap> maps, std::string text,
                   QObject *parent = nullptr);
     // Cancels the search and waits for the worker: it may not outlive its inputs.
     ~RunningSearch() override;
     RunningSearch(const RunningSearch &) = delete;
     RunningSearch &operator=(const RunningSearch &) = delete;
 
-    // The worker stops after the map it is reading; finished still follows.
+    // The worker stops at the next chunk of the map it is reading; finished
+    // still follows.
     void cancel();
     bool cancelRequested() const { return cancelRequested_; }
 
-    const std::vector<std::string> &entries() const { return entries_; }
+    const std::vector<catalogue::ListedMap> &maps() const { return maps_; }
     // Once finished: what the worker found; an empty outcome when it was cancelled first.
     SearchOutcome outcome() const;
 
@@ -58,10 +60,11 @@ signals:
     void finished();
 
 private:
-    runtime::DirectoryHandle maps_;
-    const std::vector<std::string> entries_;
+    runtime::DirectoryHandle folder_;
+    const std::vector<catalogue::ListedMap> maps_;
     const std::string text_;
     bool cancelRequested_ = false;
+    std::stop_source stop_; // Esc: the worker's reads end at their next chunk
     QFutureWatcher<SearchOutcome> watcher_;
 };
 

@@ -201,12 +201,12 @@ void TForm1::selectEntryQuietly(int row)
     widgets_->ListBox1->setCurrentRow(row);
 }
 
-std::optional<std::string> TForm1::selectedEntry() const
+std::optional<catalogue::ListedMap> TForm1::selectedMap() const
 {
     const QList<QListWidgetItem *> selected = widgets_->ListBox1->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
-    return ui::ListBoxMapList::entryOf(*selected.constFirst());
+    return ui::ListBoxMapList::mapOf(*selected.constFirst());
 }
 
 void TForm1::FormCreate()
@@ -287,11 +287,11 @@ void TForm1::View1Click()
 {
     ui::Guarded([this] {
         // Nothing selected (an empty scan, a list just narrowed): nothing to view.
-        const auto entry = selectedEntry();
-        if (!entry)
+        const auto map = selectedMap();
+        if (!map)
             return;
         try {
-            catalogue::LaunchViewer(catalogue::programState(), *entry);
+            catalogue::LaunchViewer(catalogue::programState(), *map);
         } catch (const catalogue::NoViewerSet &) {
             throw runtime::Exception(NoViewerSetText);
         }
@@ -332,7 +332,7 @@ void TForm1::fullSearch(const std::string &text, const std::string &mapsText)
 {
     catalogue::ContentSearchStart start =
         catalogue::BeginContentSearch(catalogue::programState(), *mapList_, mapsText, *progress_);
-    search_ = std::make_unique<ui::RunningSearch>(std::move(start.maps), std::move(start.entries), text);
+    search_ = std::make_unique<ui::RunningSearch>(std::move(start.maps), std::move(start.listed), text);
     connect(search_.get(), &ui::RunningSearch::progressed, this, &TForm1::fullSearchProgressed);
     // Queued: the slot deletes the search, which must not happen inside its own signal.
     connect(search_.get(), &ui::RunningSearch::finished, this, &TForm1::fullSearchDone, Qt::QueuedConnection);
@@ -354,12 +354,12 @@ void TForm1::fullSearchDone()
         const ui::SearchOutcome outcome = search->outcome();
         if (outcome.failure)
             std::rethrow_exception(outcome.failure);
-        const catalogue::ContentSearchResult &result = outcome.result;
         // Progress signals are coalesced: the bar is set to the exact count first.
-        progress_->setPosition(static_cast<int>(result.error ? result.failedIndex : search->entries().size()));
+        progress_->setPosition(static_cast<int>(search->maps().size()));
         QScopedValueRollback quiet(selectingFromCode_, true);
         ui::LabelStatusText status(*statusPanel1_);
-        catalogue::ApplyContentSearch(catalogue::programState(), *mapList_, search->entries(), result, *progress_,
+        // Maps that could not be read are reported once the matches are shown.
+        catalogue::ApplyContentSearch(catalogue::programState(), *mapList_, search->maps(), outcome.result, *progress_,
                                       status, [] { frmNotFound->exec(); });
     });
     emit fullSearchFinished();
@@ -390,9 +390,9 @@ void TForm1::About1Click()
 void TForm1::ListBox1Click()
 {
     ui::Guarded([this] {
-        if (const auto entry = selectedEntry())
+        if (const auto map = selectedMap())
             catalogue::ShowMapDetailsAt(catalogue::StartDirectoryFd(catalogue::programState()), frmConfig->MapsText(),
-                                        *entry, *details_);
+                                        *map, *details_);
     });
 }
 

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include "catalogue/listed_map.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,7 +74,7 @@ private:
     void setScanEnabled(bool enabled);
     void setListCommandsEnabled(bool enabled);
     void selectEntryQuietly(int row);
-    std::optional<std::string> selectedEntry() const;
+    std::optional<catalogue::ListedMap> selectedMap() const;
     void fullSearchProgressed(int done);
     void fullSearchDone();
     void cancelFullSearch();

@@ -137,11 +137,11 @@ TEST_F(IndexRecordTest, MissingKeysAreEmptyAndMissingMapsRaise)
 
 TEST_F(IndexRecordTest, ThreadsHandOutcomesInListOrderAndStopWhenTheConsumerFails)
 {
-    std::vector<std::string> entries;
+    std::vector<ListedMap> entries;
     for (int i = 0; i < 40; ++i) {
         entries.push_back("m" + std::to_string(i));
         if (i != 7)
-            writeFile(path(entries.back() + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
+            writeFile(path(entries.back().entry + ".fcw"), "Page Number: " + std::to_string(i) + "\r");
     }
     std::vector<std::string> seen;
     ReadIndexRecordsAt(AT_FDCWD, dir(), entries, 4, [&](std::size_t i, IndexResult &result) {
@@ -165,7 +165,7 @@ TEST_F(IndexRecordTest, ManyMapsOpenByNameInAnyCaseAndFailAsOneMapDoes)
     writeFile(path("A.fcw"), "Page Number: 1\r");
     writeFile(path("a.FCW"), "Page Number: 2\r");
     writeFile(path("B.FCW"), "Page Number: 3\r");
-    const std::vector<std::string> entries = {"A", "a", "b", "gone"};
+    const std::vector<ListedMap> entries = {"A", "a", "b", "gone"};
     std::vector<std::string> seen;
     ReadIndexRecordsAt(AT_FDCWD, dir(), entries, 2, [&](std::size_t i, IndexResult &result) {
         if (result.record) {

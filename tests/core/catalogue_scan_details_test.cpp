@@ -224,3 +224,34 @@ TEST_F(DetailsTest, AnEntryOpensItsExactNameBeforeCaseVariants)
         EXPECT_EQ(view.lines[0].text, c.shown) << c.entry;
     }
 }
+
+// An entry alone (a name typed by the user): "ENTRY.fcw" in any case first,
+// then the first map in listing order whose name cut at its first dot is it.
+TEST_F(DetailsTest, AnEntryAloneFindsTheFirstMapListedAsIt)
+{
+    const struct {
+        std::vector<std::string> files;
+        const char *entry, *opened;
+    } cases[] = {
+        {{"a.fcw", "a.b.fcw"}, "a", "a.fcw"}, {{"river.map.fcw"}, "river", "river.map.fcw"},
+        {{"A.FCW", "a.b.fcw"}, "a", "A.FCW"}, {{"b.y.fcw", "b.x.fcw"}, "b", "b.x.fcw"},
+        {{"._c.fcw"}, "", "._c.fcw"},         {{"D.x.fcw"}, "d", nullptr},
+        {{"e.x.txt"}, "e", nullptr},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const std::string folder = path("case" + std::to_string(++n));
+        testing_support::makeDirectory(folder);
+        for (const auto &name : c.files)
+            writeFile(folder + "/" + name, "xx\rMap Name: " + name + "\r");
+        try {
+            ShowMapDetails(folder, c.entry, view);
+            ASSERT_TRUE(c.opened) << c.entry << " opened " << view.lines.at(0).text;
+            EXPECT_EQ(view.lines, (std::vector<Line>{{"Map Name: "s + c.opened, true, Black}}));
+        } catch (const runtime::EInOutError &error) {
+            EXPECT_FALSE(c.opened) << c.entry;
+            EXPECT_EQ(error.path(), folder + "/" + c.entry + ".fcw");
+            EXPECT_EQ(error.code(), runtime::IoCode::FileNotFound);
+        }
+    }
+}

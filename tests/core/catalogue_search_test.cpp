@@ -1,3 +1,4 @@
+#include "catalogue/map_scan.h"
 #include "catalogue/map_search.h"
 #include "catalogue/vector_map_list.h"
 #include "fake_views.h"
@@ -105,25 +106,53 @@ TEST_F(SearchTest, TheBarRunsToTheLastMapCountAndNeverPast)
     EXPECT_EQ(progress.positions.back(), 2) << "a narrowed list stops short of full";
 }
 
-TEST_F(SearchTest, AMissingMapStopsTheSearchAndKeepsTheList)
+// Unreadable maps are skipped: the matches are applied (or the notice shown),
+// then one error names the first of them and counts the others.
+TEST_F(SearchTest, UnreadableMapsAreReportedAfterTheMatchesAreApplied)
 {
     writeFile(path("a.fcw"), "needle");
-    list = VectorMapList({"a", "gone", "a"});
-    state.MapCount = 3;
-    try {
-        contentSearch("needle");
-        FAIL() << "no error";
-    } catch (const runtime::EInOutError &error) {
-        EXPECT_STREQ(error.what(), "File not found");
-    }
-    EXPECT_EQ(list.entries(), (Entries{"a", "gone", "a"}));
-    EXPECT_EQ(state.MapCount, 3);
-    EXPECT_TRUE(progress.visible) << "the bar stays where it stopped";
-    EXPECT_EQ(progress.current, 2);
-
     testing_support::makeDirectory(path("sub.fcw"));
-    list = VectorMapList({"sub"});
-    EXPECT_THROW(contentSearch("needle"), runtime::EInOutError);
+    const struct {
+        Entries entries, shown;
+        const char *error, *status;
+    } cases[] = {
+        {{"a", "gone", "sub", "a"}, {"a", "a"}, "File not found.\ngone (and 1 more map could not be read)",
+         "Maps found: 2"},
+        {{"sub", "gone", "gone", "a"}, {"a"}, "File access denied.\nsub (and 2 more maps could not be read)",
+         "Maps found: 1"},
+        {{"gone"}, {"gone"}, "File not found.\ngone (could not be read)", "unchanged"},
+    };
+    for (const auto &c : cases) {
+        list = VectorMapList(c.entries);
+        state.MapCount = 4;
+        status.text = "unchanged";
+        try {
+            contentSearch("needle");
+            ADD_FAILURE() << "no error";
+        } catch (const runtime::Exception &error) {
+            EXPECT_EQ(runtime::ReportText(error.what()), c.error);
+        }
+        EXPECT_EQ(list.entries(), c.shown);
+        EXPECT_EQ(status.text, c.status);
+        EXPECT_EQ(state.MapCount, c.status[0] == 'M' ? static_cast<int>(c.shown.size()) : 4);
+        EXPECT_EQ(notFoundCalls, c.status[0] == 'M' ? 0 : 1) << "the notice comes first when nothing matched";
+        EXPECT_FALSE(progress.visible);
+    }
+}
+
+// Names cut at their first dot: every entry opens the file it was listed from.
+TEST_F(SearchTest, EachScannedEntryOpensItsOwnFile)
+{
+    writeFile(path("a.fcw"), "needle");
+    writeFile(path("a.b.fcw"), "other");
+    writeFile(path("._a.fcw"), "junk from elsewhere");
+    ScanMaps(state, list);
+    ASSERT_EQ(list.entries(), (Entries{"", "a", "a"}));
+    EXPECT_EQ(contentSearch("needle"), 1);
+    EXPECT_EQ(contentSearch("other"), 0) << "the list was narrowed to a.fcw";
+    ScanMaps(state, list);
+    EXPECT_EQ(contentSearch("other"), 1);
+    EXPECT_EQ(list.entries(), Entries{"a"});
 }
 
 TEST_F(SearchTest, AMissingMapsDirectoryFailsBeforeTheBarShows)

@@ -11,7 +11,7 @@ using testing_support::writeFile;
 namespace {
 
 // Keys in a later block, a line too long to show, no keys, controls,
-// Windows-1252 bytes, awkward names and an entry without a file of its own.
+// Windows-1252 bytes, awkward names and a folder named like a map.
 class IndexTest : public testing_support::TempDirTest {
 protected:
     void SetUp() override
@@ -26,7 +26,7 @@ protected:
         writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
         writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
         writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
-        writeFile(path("maps/gone.x.fcw"), "Map Name: never read\r"); // its entry "gone" opens gone.fcw
+        testing_support::makeDirectory(path("maps/gone.fcw")); // listed, never readable
     }
 
     int run(std::vector<std::string> arguments, bool terminal = false)
@@ -38,7 +38,7 @@ protected:
         return cli::RunCommandLine(arguments, {out, err, terminal, false});
     }
 
-    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File not found.\n"; }
+    std::string missingError() const { return "map-catalogue: maps/gone.fcw: File access denied.\n"; }
 
     std::ostringstream out, err;
 };
@@ -61,7 +61,7 @@ TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
 
 TEST_F(IndexTest, CsvQuotesWhereNeeded)
 {
-    std::filesystem::remove(path("maps/gone.x.fcw"));
+    std::filesystem::remove(path("maps/gone.fcw"));
     EXPECT_EQ(run({"--format", "csv"}), 0);
     const std::string csv = out.str();
     EXPECT_TRUE(csv.starts_with("entry,map name,map type,product,page number\r\nBad\xc3\xbf,,,X,\r\n"));

@@ -4,11 +4,13 @@
 #include "catalogue/list_export.h"
 #include "catalogue/map_details.h"
 #include "catalogue/vector_map_list.h"
+#include "cli/commands.h"
 #include "fake_views.h"
 #include "runtime/directory_handle.h"
 #include "test_support.h"
 
 #include <cstdlib>
+#include <sstream>
 
 using testing_support::mapBytes;
 using testing_support::readFile;
@@ -47,8 +49,18 @@ TEST_F(ReadErrorTest, DetailsShowEveryLineReadBeforeTheFailureThenTheError)
     testing_support::RecordingDetails view;
     EXPECT_THROW(catalogue::ShowMapDetails(dir(), "failing", view), runtime::EInOutError);
     using Line = testing_support::RecordingDetails::Line;
-    EXPECT_EQ(view.lines, (std::vector<Line>{{"Map Name: First", true, catalogue::TextColour::Black},
-                                             {"Product: P", false, catalogue::TextColour::Black}}));
+    EXPECT_EQ(view.lines,
+              (std::vector<Line>{{"Map Name: First", true, catalogue::TextColour::Black},
+                                 {"Product: P", false, catalogue::TextColour::Black}}));
+}
+
+TEST_F(ReadErrorTest, TheCommandLinePrintsTheLinesReadBeforeTheError)
+{
+    writeFile(path("failing.fcw"), mapBytes(9000, 10, "Map Name: First\r"));
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::RunCommandLine({"--dir", dir(), "details", "failing"}, {out, err}), 2);
+    EXPECT_EQ(out.str(), "Map Name: First\n");
+    EXPECT_TRUE(err.str().starts_with("map-catalogue: " + path("failing.fcw") + ": I/O error 1117.")) << err.str();
 }
 
 TEST_F(ReadErrorTest, ATextFoundBeforeAFailedReadCounts)
@@ -58,11 +70,11 @@ TEST_F(ReadErrorTest, ATextFoundBeforeAFailedReadCounts)
     const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
     const auto early = catalogue::FindMapsContaining(maps.fd(), {"failing-early"}, "Dragon", {});
     EXPECT_EQ(early.matches, std::vector<std::size_t>{0});
-    EXPECT_FALSE(early.error);
-    const auto late = catalogue::FindMapsContaining(maps.fd(), {"failing-early", "failing-late"}, "Dragon", {});
-    ASSERT_TRUE(late.error);
-    EXPECT_EQ(late.failedIndex, 1u);
-    EXPECT_EQ(late.matches, std::vector<std::size_t>{0});
+    EXPECT_TRUE(early.unreadable.empty());
+    const auto late = catalogue::FindMapsContaining(maps.fd(), {"failing-late", "failing-early"}, "Dragon", {});
+    ASSERT_EQ(late.unreadable.size(), 1u);
+    EXPECT_EQ(late.unreadable[0].index, 0u);
+    EXPECT_EQ(late.matches, std::vector<std::size_t>{1}) << "the search goes on past the failed read";
 }
 
 TEST_F(ReadErrorTest, AFailedSyncIsReportedAndKeepsTheOldFile)

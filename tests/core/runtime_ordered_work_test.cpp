@@ -28,7 +28,7 @@ struct Case {
 
 TEST(OrderedWork, ResultsInOrderWithinTheWindowUntilAStopACancelOrARaise)
 {
-    constexpr std::size_t Count = 400, Window = 3;
+    constexpr std::size_t Count = 400;
     const Case cases[] = {
         {"on the caller's thread", 1, 64, Never, Never, Never, WorkEnd::Finished, Count},
         {"eight threads", 8, 64, Never, Never, Never, WorkEnd::Finished, Count},
@@ -39,52 +39,54 @@ TEST(OrderedWork, ResultsInOrderWithinTheWindowUntilAStopACancelOrARaise)
         {"no thread starts", 64, 0, Never, Never, Never, WorkEnd::Finished, Count},
         {"three threads start", 64, 3, Never, Never, Never, WorkEnd::Finished, Count},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        std::atomic<bool> cancel{false};
-        std::atomic<std::size_t> consumed{0}, worked{0};
-        std::size_t started = 0;
-        const auto startThread = [&](std::function<void()> body) {
-            if (started == c.startable)
-                throw std::system_error(EAGAIN, std::generic_category(), "thread");
-            ++started;
-            return std::jthread(std::move(body));
-        };
-        const OrderedWorkOptions options{
-            .threads = c.threads, .window = Window, .cancel = &cancel, .startThread = startThread};
-        auto run = std::async(std::launch::async, [&] {
-            return ForEachInOrder(
-                Count, options,
-                [&](std::size_t i, const WorkStop &stop) {
-                    ++worked;
-                    EXPECT_LT(i, consumed + Window);
-                    if (i == c.raiseAt)
-                        throw std::runtime_error("out of memory");
-                    while ((i == c.stopAt + 1 || i == c.cancelAt) && !stop.requested())
-                        std::this_thread::yield(); // a long map, read until told to stop
-                    return i * 3;
-                },
-                [&](std::size_t i, std::size_t &value) {
-                    EXPECT_EQ(i, consumed.load());
-                    EXPECT_EQ(value, i * 3);
-                    ++consumed;
-                    return i != c.stopAt;
-                });
-        });
-        if (c.cancelAt != Never) { // from a thread of its own
-            while (consumed < c.cancelAt && run.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-                std::this_thread::yield();
-            cancel = true;
+    // One item per claim, and runs of four items per claim.
+    for (const std::size_t Window : {std::size_t(3), std::size_t(32)})
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", window " + std::to_string(Window));
+            std::atomic<bool> cancel{false};
+            std::atomic<std::size_t> consumed{0}, worked{0};
+            std::size_t started = 0;
+            const auto startThread = [&](std::function<void()> body) {
+                if (started == c.startable)
+                    throw std::system_error(EAGAIN, std::generic_category(), "thread");
+                ++started;
+                return std::jthread(std::move(body));
+            };
+            const OrderedWorkOptions options{
+                .threads = c.threads, .window = Window, .cancel = &cancel, .startThread = startThread};
+            auto run = std::async(std::launch::async, [&] {
+                return ForEachInOrder(
+                    Count, options,
+                    [&](std::size_t i, const WorkStop &stop) {
+                        ++worked;
+                        EXPECT_LT(i, consumed + Window);
+                        if (i == c.raiseAt)
+                            throw std::runtime_error("out of memory");
+                        while ((i == c.stopAt + 1 || i == c.cancelAt) && !stop.requested())
+                            std::this_thread::yield(); // a long map, read until told to stop
+                        return i * 3;
+                    },
+                    [&](std::size_t i, std::size_t &value) {
+                        EXPECT_EQ(i, consumed.load());
+                        EXPECT_EQ(value, i * 3);
+                        ++consumed;
+                        return i != c.stopAt;
+                    });
+            });
+            if (c.cancelAt != Never) { // from a thread of its own
+                while (consumed < c.cancelAt && run.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                    std::this_thread::yield();
+                cancel = true;
+            }
+            if (run.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+                ADD_FAILURE() << "never ended";
+                std::_Exit(1);
+            }
+            if (c.end)
+                EXPECT_EQ(run.get(), *c.end);
+            else
+                EXPECT_THROW(run.get(), std::runtime_error);
+            EXPECT_EQ(consumed.load(), c.consumed);
+            EXPECT_LE(worked.load(), consumed + Window); // nothing started after the end
         }
-        if (run.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-            ADD_FAILURE() << "never ended";
-            std::_Exit(1);
-        }
-        if (c.end)
-            EXPECT_EQ(run.get(), *c.end);
-        else
-            EXPECT_THROW(run.get(), std::runtime_error);
-        EXPECT_EQ(consumed.load(), c.consumed);
-        EXPECT_LE(worked.load(), consumed + Window); // nothing started after the end
-    }
 }

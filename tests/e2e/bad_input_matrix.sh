@@ -103,7 +103,8 @@ unreadable_entry() { # make command, message
     expect_error 2 "map-catalogue: maps/Odd.fcw: $2"
     # Fixed fault: the search named the map "Odd.fcw", a path inside the maps folder.
     mc search --content "Northern Expansion"
-    expect_error 2 "map-catalogue: maps/Odd.fcw: $2"
+    expect_error 2 "map-catalogue: maps/Odd.fcw: $2"$'\n'"Maps found: 2"
+    expect "the matches still listed" $'Frost Peaks\nSunken Temple' "$(cat out)"
     mc view Odd
     expect_error 2 "map-catalogue: $PWD/maps/Odd.fcw: $2"
     expect_absent viewer.args
@@ -474,6 +475,7 @@ few_threads() { # expected last stderr line, command...
 }
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
     row "64 threads, room for 3: index" few_threads "Maps indexed: 100012" index
+    row "64 threads, room for 3: content search" few_threads "Maps found: 2" search --content "Northern Expansion"
 else
     skip "64 threads, room for 3" "needs root and the user nobody"
 fi
@@ -512,6 +514,52 @@ file_too_large() {
     code=$(cat code) && expect_error 2 "map-catalogue: list.txt: I/O error 223. (File too large)"
 }
 row "export over ulimit -f" file_too_large
+
+
+# ---- maps named with dots, and maps a content search cannot read ----------
+
+# Each entry opens the file it was listed from, though its text is cut at the
+# first dot; a name typed alone finds the first file listed as it.
+dotted_names() {
+    printf 'xx\rMap Name: Second Volume\r' > "maps/Vol.2 Caves.fcw"
+    printf 'xx\rMap Name: Old Town 1850\r' > maps/Harbour.1850.fcw
+    head -c 4096 /dev/zero > maps/._Harbour.fcw # left by another system; its entry is empty
+    mc search --content "Old Town 1850"
+    expect "the second Harbour is searched" "0|Harbour|Maps found: 1" "$code|$(cat out)|$(cat err)"
+    mc details Vol
+    expect "details" "0|Map Name: Second Volume" "$code|$(cat out)"
+    mc view Vol
+    expect_viewer_got "$PWD/maps/Vol.2 Caves.fcw"
+    mc index
+    expect "index" "0|Maps indexed: 15" "$code|$(cat err)"
+    expect "indexed rows" $'Harbour\tOld Town 1850\nVol\tSecond Volume' "$(grep -e 1850 -e Second out | cut -f 1,2)"
+}
+row "names with dots open their own files" dotted_names
+
+# Unreadable maps are skipped and named, each on its line; the matches stay.
+skipped_maps() { # search text, expected stdout, expected last stderr line
+    ln -s nowhere "maps/Zz Broken.fcw"
+    mkdir maps/x.fcw
+    mc search --content "$1"
+    expect "exit code, stdout" "2|$2" "$code|$(cat out)"
+    expect "stderr" "map-catalogue: maps/x.fcw: File access denied.|map-catalogue: maps/Zz Broken.fcw: File not found.|$3" \
+        "$(paste -sd'|' err)"
+}
+row "unreadable maps skipped" skipped_maps "Northern Expansion" $'Frost Peaks\nSunken Temple' "Maps found: 2"
+row "unreadable maps skipped, nothing found" skipped_maps "nowhere" "" \
+    "No maps containing the desired search string were found"
+
+unreadable_by_nobody() {
+    cp maps/Harbour.fcw maps/Secret.fcw && chmod 600 maps/Secret.fcw
+    mc_as_nobody search --content "Thalmarch Atlas"
+    expect "exit code, matches, stderr" "2|7|map-catalogue: maps/Secret.fcw: File access denied.|Maps found: 7" \
+        "$code|$(wc -l < out)|$(paste -sd'|' err)"
+}
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+    row "a map nobody may read is skipped" unreadable_by_nobody
+else
+    skip "a map nobody may read is skipped" "needs root and the user nobody"
+fi
 
 # ---- CSV cells and Map Index --------------------------------------------------
 

@@ -13,7 +13,7 @@ cd "$work"
 printf 'Map Name: Caf\xe9 \x80 "quoted", comma\r\nPage Number: 9\r' > "maps/Accents.fcw"
 printf 'Map Type: tabbed\r' > "maps/Tab$(printf '\t')Name.fcw"
 printf 'Product: odd\r' > "maps/Bad$(printf '\377').fcw"
-printf 'Map Name: never read\r' > "maps/gone.x.fcw" # lists as "gone", which has no file
+mkdir "maps/gone.fcw" # listed as "gone", never readable
 
 "$catalogue" --dir maps index > index.tsv 2> tsv.err; tsv_code=$?
 "$catalogue" --dir maps index --format csv > index.csv 2> csv.err; csv_code=$?
@@ -35,7 +35,7 @@ check("exit codes (tsv, csv, json, --output)", [2, 2, 2, 2], codes)
 gone = b"maps/gone.fcw"
 for name in ["tsv.err", "csv.err", "json.err", "out.err"]:
     with open(name, "rb") as f:
-        check(name, b"map-catalogue: " + gone + b": File not found.\nMaps indexed: 15\n", f.read())
+        check(name, b"map-catalogue: " + gone + b": File access denied.\nMaps indexed: 15\n", f.read())
 
 with open("index.json", "rb") as f:
     rows = json.loads(f.read())

@@ -23,7 +23,7 @@ cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
 set -u
 cd "$WORK"
-QT_QPA_PLATFORM=xcb XDG_CACHE_HOME="$WORK/cache" "$MAP_INDEX" &
+QT_QPA_PLATFORM=xcb XDG_CACHE_HOME="$WORK/cache" XDG_CONFIG_HOME="$WORK/config" "$MAP_INDEX" &
 app=$!
 wid=$(timeout 30 xdotool search --sync --name '^Map Index')
 [ -n "$wid" ] || { echo "no window"; kill "$app"; exit 1; }
@@ -32,10 +32,11 @@ sleep 3 # the reading of 12 maps
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f
 xdotool type --window "$wid" --delay 40 harbour
-# Two clicks on the Page Number header: descending page numbers.
-xdotool mousemove --window "$wid" 750 75 click 1
+# Two clicks on the Page Number header, the last one, which fills the
+# window's right side below the menu bar: descending page numbers.
+xdotool mousemove --window "$wid" 860 100 click 1
 sleep 0.5
-xdotool mousemove --window "$wid" 750 75 click 1
+xdotool mousemove --window "$wid" 860 100 click 1
 sleep 0.5
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f Return Return

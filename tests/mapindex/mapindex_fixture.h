@@ -34,9 +34,9 @@ struct Session {
     {
         state.MapsDirectory = bytes(maps);
         state.ViewerPath = bytes(viewer);
-        window.loader().setRecordReader([this](const std::string &dir, const std::string &entry) {
+        window.loader().setRecordReader([this](const std::string &dir, const catalogue::ListedMap &map) {
             ++reads;
-            return catalogue::ReadIndexRecord(dir, entry);
+            return catalogue::ReadIndexRecord(dir, map);
         });
     }
 

@@ -48,6 +48,7 @@ constexpr char CachedMapsVariable[] = "MAPINDEX_CACHED_MAPS";
 
 void TestMapIndexReading::initTestCase()
 {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir())); // no view kept from the user's own
     if (qEnvironmentVariableIsEmpty(CachedMapsVariable))
         qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
 }
@@ -90,10 +91,10 @@ void TestMapIndexReading::cachedRowsShowWhileTheFolderIsChecked()
     // The changed map's reading waits, so the cached table is seen first.
     Session checked(maps);
     std::atomic<bool> release{false};
-    checked.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+    checked.window.loader().setRecordReader([&](const std::string &dir, const catalogue::ListedMap &map) {
         while (!release)
             QThread::msleep(5);
-        return catalogue::ReadIndexRecord(dir, entry);
+        return catalogue::ReadIndexRecord(dir, map);
     });
     QSignalSpy filled(&checked.window, &mapindex::IndexWindow::tableFilled);
     QSignalSpy done(&checked.window, &mapindex::IndexWindow::readingFinished);
@@ -317,10 +318,10 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
 
     // A reader that waits until the reading is cancelled.
     std::atomic<bool> cancelled{false};
-    session.window.loader().setRecordReader([&](const std::string &dir, const std::string &entry) {
+    session.window.loader().setRecordReader([&](const std::string &dir, const catalogue::ListedMap &map) {
         while (!cancelled)
             QThread::msleep(5);
-        return catalogue::ReadIndexRecord(dir, entry);
+        return catalogue::ReadIndexRecord(dir, map);
     });
     session.window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
     auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));

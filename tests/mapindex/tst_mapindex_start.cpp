@@ -82,7 +82,10 @@ void TestMapIndexStart::withoutListerTxtSaysSo()
     QVERIFY(QDir::setCurrent(uitest::makeTempDir()));
     const mapindex::StartFolder start = mapindex::ResolveStartFolder({});
     QVERIFY(start.state.MapsDirectory.empty());
-    QVERIFY(start.notConfigured.find("--dir") != std::string::npos);
+    QVERIFY(!start.listerFound);
+    // The window asks for a folder: no sending the user back to the command line.
+    QVERIFY(start.notConfigured.find("lister.txt") != std::string::npos);
+    QVERIFY(start.notConfigured.find("--dir") == std::string::npos);
 }
 
 void TestMapIndexStart::relativeXdgFoldersAreIgnored_data()

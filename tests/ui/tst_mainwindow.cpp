@@ -87,6 +87,7 @@ private slots:
     void exitAsksFirst();
     void unreadableMapShowsErrorBox();
     void nameThatIsNotUtf8StillOpens();
+    void namesWithDotsOpenTheirOwnFiles();
     void errorAtStartLeavesWindowUsable();
 
 private:
@@ -714,6 +715,36 @@ void TestMainWindow::nameThatIsNotUtf8StillOpens()
     QVERIFY(run_->messages.empty());
     // The detail bytes are Windows-1252.
     QCOMPARE(paneLines(*run_->details())[0].text, QStringLiteral("Map Name: Caf\u00e9 Royal"));
+}
+
+// Each item keeps the file it was listed from: two "Harbour" entries show
+// and view two maps, and "Vol" opens "Vol.2 Caves.fcw".
+void TestMainWindow::namesWithDotsOpenTheirOwnFiles()
+{
+    run_ = std::make_unique<AppRun>();
+    const QString record = makeTempDir() + QStringLiteral("/arguments.txt");
+    startConfigured(*run_, QFile::encodeName(writeRecordingViewer(record)));
+    for (const char *name : {"Vol.2 Caves", "Harbour.1850"})
+        writeFile(QLatin1String(name) + QStringLiteral(".fcw"), QByteArray("xx\rMap Name: ") + name + '\r');
+    scan(*run_);
+    const QStringList entries = run_->entries();
+    const struct {
+        int row;
+        QString file, name;
+    } cases[] = {{int(entries.indexOf(QStringLiteral("Harbour"))), QStringLiteral("Harbour.1850"), {}},
+                 {int(entries.lastIndexOf(QStringLiteral("Harbour"))), QStringLiteral("Harbour"),
+                  QStringLiteral("Harbour District")},
+                 {int(entries.indexOf(QStringLiteral("Vol"))), QStringLiteral("Vol.2 Caves"), {}}};
+    for (const auto &c : cases) {
+        run_->list()->setCurrentRow(c.row);
+        QCOMPARE(paneLines(*run_->details()).at(0).text,
+                 QStringLiteral("Map Name: ") + (c.name.isEmpty() ? c.file : c.name));
+        run_->form->View1Click();
+        QTRY_COMPARE(readFile(record),
+                     QFile::encodeName(currentDirectory() + QLatin1Char('/') + c.file + QStringLiteral(".fcw\n")));
+        QFile::remove(record);
+    }
+    QVERIFY(run_->messages.empty());
 }
 
 void TestMainWindow::errorAtStartLeavesWindowUsable()

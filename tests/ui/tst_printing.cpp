@@ -46,8 +46,10 @@ public:
             onFirstRead();
         return entries_.at(index);
     }
+    std::string fileAt(std::size_t) const override { return {}; }
     void clear() override { ++changes; }
     void append(const std::string &) override { ++changes; }
+    void assign(const std::vector<catalogue::ListedMap> &) override { ++changes; }
 
     const std::vector<std::string> &entries() const { return entries_; }
 

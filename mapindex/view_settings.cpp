@@ -1,0 +1,156 @@
+#include "view_settings.h"
+
+#include "row_text.h"
+
+#include "ConfigDirectory.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace mapindex {
+namespace {
+
+QString folderText(const std::string &folder)
+{
+    return QFile::decodeName(QByteArray::fromStdString(folder));
+}
+
+// Saves the view at the window's close; fits the columns to the first rows
+// when there was no view to restore.
+class ViewKeeper final : public QObject {
+public:
+    ViewKeeper(QMainWindow *window, QTableView *table) : QObject(window), window_(window), table_(table)
+    {
+        QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+        window->restoreGeometry(settings.value(QStringLiteral("view/window")).toByteArray());
+        QHeaderView *header = table->horizontalHeader();
+        fitted_ = header->restoreState(settings.value(QStringLiteral("view/columns")).toByteArray());
+        if (fitted_ && header->sortIndicatorSection() >= 0)
+            table->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+        window->installEventFilter(this);
+        connect(table->model(), &QAbstractItemModel::modelReset, this, &ViewKeeper::fitOnce);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Close) {
+            QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("view/window"), window_->saveGeometry());
+            settings.setValue(QStringLiteral("view/columns"), table_->horizontalHeader()->saveState());
+        }
+        return false;
+    }
+
+private:
+    void fitOnce()
+    {
+        if (fitted_ || table_->model()->rowCount() == 0)
+            return;
+        fitted_ = true;
+        // Within reason: one long name must not push the other columns out of sight.
+        const int widest = table_->fontMetrics().averageCharWidth() * LongText;
+        for (int column = 0; column < table_->model()->columnCount(); ++column) {
+            table_->resizeColumnToContents(column);
+            table_->setColumnWidth(column, std::min(table_->columnWidth(column), widest));
+        }
+    }
+
+    QMainWindow *window_;
+    QTableView *table_;
+    bool fitted_ = false;
+};
+
+} // namespace
+
+QString SettingsFilePath()
+{
+    return folderText(ui::ConfigDirectoryPath()) + QStringLiteral("/map-index.conf");
+}
+
+void KeepView(QMainWindow *window, QTableView *table)
+{
+    new ViewKeeper(window, table); // owned by the window
+}
+
+std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string &folder)
+{
+    recent.erase(std::remove(recent.begin(), recent.end(), folder), recent.end());
+    recent.insert(recent.begin(), folder);
+    if (recent.size() > RecentFolderLimit)
+        recent.resize(RecentFolderLimit);
+    return recent;
+}
+
+std::vector<std::string> RecentFolders()
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    std::vector<std::string> folders;
+    // Byte arrays, not strings: a folder's name need not be valid UTF-8.
+    const int count = settings.beginReadArray(QStringLiteral("recentFolders"));
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        const QByteArray folder = settings.value(QStringLiteral("path")).toByteArray();
+        if (!folder.isEmpty() && folders.size() < RecentFolderLimit)
+            folders.push_back(folder.toStdString());
+    }
+    settings.endArray();
+    return folders;
+}
+
+void NoteFolderOpened(const std::string &folder)
+{
+    const std::vector<std::string> folders = WithRecentFolder(RecentFolders(), folder);
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.beginWriteArray(QStringLiteral("recentFolders"), static_cast<int>(folders.size()));
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        settings.setArrayIndex(static_cast<int>(i));
+        settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
+    }
+    settings.endArray();
+}
+
+std::string SettingsViewer()
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    return settings.value(QStringLiteral("viewer")).toByteArray().toStdString();
+}
+
+void SetSettingsViewer(const std::string &viewer)
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("viewer"), QByteArray::fromStdString(viewer));
+}
+
+QString ExportFolder(const std::string &mapsFolder)
+{
+    const QString maps = QDir::cleanPath(folderText(mapsFolder));
+    const auto usable = [&](const QString &folder) {
+        const QString clean = QDir::cleanPath(folder);
+        const bool inMaps = !maps.isEmpty() && (clean == maps || clean.startsWith(maps + QChar(u'/')));
+        return !folder.isEmpty() && !inMaps && QFileInfo(folder).isDir();
+    };
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    const QString last = settings.value(QStringLiteral("lastExportFolder")).toString();
+    if (usable(last))
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return usable(documents) ? documents : QDir::homePath();
+}
+
+void NoteExport(const QString &file)
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("lastExportFolder"), QFileInfo(file).absolutePath());
+}
+
+} // namespace mapindex

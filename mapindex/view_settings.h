@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class QMainWindow;
+class QTableView;
+
+namespace mapindex {
+
+// Map Index's settings file: "map-utility/map-index.conf" in the XDG config
+// folder (a relative XDG_CONFIG_HOME is ignored). Nothing is written into the
+// maps folder.
+QString SettingsFilePath();
+
+// Restores the window's size and place and the table's columns and sort as
+// they were left, and keeps them when the window closes. Without a saved
+// view the columns are fitted to the first rows shown.
+void KeepView(QMainWindow *window, QTableView *table);
+
+// Folders as bytes, the most recent first; at most RecentFolderLimit.
+inline constexpr std::size_t RecentFolderLimit = 8;
+std::vector<std::string> RecentFolders();
+void NoteFolderOpened(const std::string &folder);
+std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string &folder);
+
+// The viewer chosen in Settings › Viewer…, used when there is no "lister.txt".
+std::string SettingsViewer();
+void SetSettingsViewer(const std::string &viewer);
+
+// Where the Export dialog opens: where the last export went, else the
+// documents folder, else home; never inside the maps folder.
+QString ExportFolder(const std::string &mapsFolder);
+void NoteExport(const QString &file);
+
+} // namespace mapindex
