@@ -23,7 +23,7 @@ std::string homeDirectory()
 
 std::string XdgBaseDirectory(const char *variable, const char *underHome)
 {
-    const std::string base = qgetenv(variable).toStdString();
+    std::string base = qgetenv(variable).toStdString();
     if (base.empty() || base.front() != '/')
         return homeDirectory() + '/' + underHome;
     return base;
