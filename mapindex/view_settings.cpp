@@ -140,7 +140,7 @@ QString ExportFolder(const std::string &mapsFolder)
         return !folder.isEmpty() && !inMaps && QFileInfo(folder).isDir();
     };
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    const QString last = settings.value(QStringLiteral("lastExportFolder")).toString();
+    QString last = settings.value(QStringLiteral("lastExportFolder")).toString();
     if (usable(last))
         return last;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
