@@ -457,8 +457,14 @@ no_room() { # linked|replaced, then map-catalogue's arguments
     cmp -s old.txt out/list.txt || note "old bytes lost: $(od -c out/list.txt | head -n 2)"
     expect "left in the folder" "$([ "$1" = replaced ] || echo 'link.txt|')list.txt|" "$(ls -A out | tr '\n' '|')"
 }
-row "export over a linked file that may not grow" no_room linked export out/list.txt
-row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
+# ThreadSanitizer's runtime writes a file of its own as it starts, so a
+# limit of 0 kills it before the program runs.
+if grep -q __tsan_init "$catalogue"; then
+    skip "writes that may not grow" "the ThreadSanitizer runtime cannot start under ulimit -f 0"
+else
+    row "export over a linked file that may not grow" no_room linked export out/list.txt
+    row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
+fi
 
 # ---- threads that cannot start -----------------------------------------------
 
