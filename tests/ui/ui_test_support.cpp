@@ -64,6 +64,20 @@ QString makeTempDir()
     return QDir(dirs.back()->path()).canonicalPath();
 }
 
+namespace {
+
+// The array of C strings posix_spawn takes, pointing into strings.
+std::vector<char *> nullTerminated(std::vector<QByteArray> &strings)
+{
+    std::vector<char *> pointers;
+    for (QByteArray &string : strings)
+        pointers.push_back(string.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+} // namespace
+
 ToolRun runTool(const QString &program, const QStringList &arguments, const QStringList &environment)
 {
     QTemporaryFile output;
@@ -72,19 +86,13 @@ ToolRun runTool(const QString &program, const QStringList &arguments, const QStr
     std::vector<QByteArray> argumentBytes{QFile::encodeName(program)};
     for (const QString &argument : arguments)
         argumentBytes.push_back(QFile::encodeName(argument));
-    std::vector<char *> argv;
-    for (QByteArray &argument : argumentBytes)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
     std::vector<QByteArray> environmentBytes;
     for (char **entry = environ; *entry; ++entry)
         environmentBytes.emplace_back(*entry);
     for (const QString &entry : environment)
         environmentBytes.push_back(QFile::encodeName(entry));
-    std::vector<char *> envp;
-    for (QByteArray &entry : environmentBytes)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<char *> argv = nullTerminated(argumentBytes);
+    std::vector<char *> envp = nullTerminated(environmentBytes);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
