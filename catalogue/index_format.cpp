@@ -18,12 +18,28 @@ std::optional<std::string> ValueText(const std::optional<std::string> &value)
     return Windows1252ToUtf8(*value);
 }
 
+IndexFields IndexHeaderFields(bool withFolder)
+{
+    IndexFields header(IndexHeader.begin(), IndexHeader.end());
+    if (withFolder)
+        header.insert(header.begin() + 1, "folder");
+    return header;
+}
+
 IndexFields RecordFields(const IndexRecord &record)
 {
     IndexFields fields;
-    fields[0] = EntryText(record.entry);
-    for (std::size_t k = 0; k < record.values.size(); ++k)
-        fields[k + 1] = ValueText(record.values[k]).value_or("");
+    fields.reserve(record.values.size() + 2);
+    fields.push_back(EntryText(record.entry));
+    for (const auto &value : record.values)
+        fields.push_back(ValueText(value).value_or(""));
+    return fields;
+}
+
+IndexFields RecordFields(const IndexRecord &record, std::string_view folder)
+{
+    IndexFields fields = RecordFields(record);
+    fields.insert(fields.begin() + 1, EntryText(folder));
     return fields;
 }
 
@@ -113,12 +129,10 @@ std::string CsvRow(const IndexFields &fields)
 
 namespace {
 
-std::string table(const std::vector<IndexFields> &rows, std::string (*row)(const IndexFields &),
+std::string table(const std::vector<IndexFields> &rows, bool withFolder, std::string (*row)(const IndexFields &),
                   std::string_view lineEnd)
 {
-    IndexFields header;
-    std::copy(IndexHeader.begin(), IndexHeader.end(), header.begin());
-    std::string text = row(header);
+    std::string text = row(IndexHeaderFields(withFolder));
     text += lineEnd;
     for (const IndexFields &fields : rows) {
         text += row(fields);
@@ -129,14 +143,14 @@ std::string table(const std::vector<IndexFields> &rows, std::string (*row)(const
 
 } // namespace
 
-std::string TsvTable(const std::vector<IndexFields> &rows)
+std::string TsvTable(const std::vector<IndexFields> &rows, bool withFolder)
 {
-    return table(rows, TsvRow, "\n");
+    return table(rows, withFolder, TsvRow, "\n");
 }
 
-std::string CsvTable(const std::vector<IndexFields> &rows)
+std::string CsvTable(const std::vector<IndexFields> &rows, bool withFolder)
 {
-    return table(rows, CsvRow, "\r\n");
+    return table(rows, withFolder, CsvRow, "\r\n");
 }
 
 std::string Base64(std::string_view bytes)

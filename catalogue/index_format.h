@@ -10,10 +10,14 @@
 // The index as text: every field UTF-8, one row per map.
 namespace catalogue {
 
-using IndexFields = std::array<std::string, 5>;
+// A row's fields: the entry, the folder in an index of a tree, the four values.
+using IndexFields = std::vector<std::string>;
 
 inline constexpr std::array<std::string_view, 5> IndexHeader = {"entry", "map name", "map type", "product",
                                                                 "page number"};
+
+// IndexHeader, with "folder" after the entry for an index of a tree.
+IndexFields IndexHeaderFields(bool withFolder);
 
 // An entry as text: as it is when valid UTF-8, else decoded from Windows-1252.
 std::string EntryText(std::string_view entry);
@@ -23,6 +27,8 @@ std::optional<std::string> ValueText(const std::optional<std::string> &value);
 
 // The entry and the four values as text; an absent value is empty.
 IndexFields RecordFields(const IndexRecord &record);
+// The same with the folder (bytes as named, shown as an entry is) after the entry.
+IndexFields RecordFields(const IndexRecord &record, std::string_view folder);
 
 // A field with tab, LF, CR and backslash written \t \n \r \\.
 std::string TsvField(std::string_view field);
@@ -40,8 +46,9 @@ std::string SpreadsheetCell(std::string_view field);
 std::string CsvRow(const IndexFields &fields);
 
 // The header and one line per row: TSV lines end in LF, CSV lines in CR LF.
-std::string TsvTable(const std::vector<IndexFields> &rows);
-std::string CsvTable(const std::vector<IndexFields> &rows);
+// withFolder: the header names the folder field too.
+std::string TsvTable(const std::vector<IndexFields> &rows, bool withFolder = false);
+std::string CsvTable(const std::vector<IndexFields> &rows, bool withFolder = false);
 
 // Standard base64 with padding.
 std::string Base64(std::string_view bytes);

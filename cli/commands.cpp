@@ -5,6 +5,7 @@
 #include "catalogue/map_details.h"
 #include "catalogue/map_scan.h"
 #include "catalogue/map_search.h"
+#include "catalogue/map_tree.h"
 #include "catalogue/text_encoding.h"
 #include "catalogue/vector_map_list.h"
 #include "catalogue/viewer_launch.h"
@@ -33,7 +34,8 @@ constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan\n"
                                   "       map-catalogue [OPTIONS] search [--content] TEXT\n"
                                   "       map-catalogue [OPTIONS] export FILE\n"
                                   "       map-catalogue [OPTIONS] view ENTRY\n"
-                                  "       map-catalogue [OPTIONS] index [--format tsv|csv|json] [--output FILE]\n"
+                                  "       map-catalogue [OPTIONS] index [--recursive] [--format tsv|csv|json]\n"
+                                  "                     [--output FILE]\n"
                                   "       map-catalogue --help | --version\n";
 
 constexpr const char *HelpText =
@@ -50,6 +52,10 @@ constexpr const char *HelpText =
     "  index             list every map with its name, type, product and page number\n"
     "    --format F      tsv (the default), csv or json\n"
     "    --output FILE   write to FILE instead of standard output\n"
+    "    --recursive     the maps of every folder below too, each folder's own maps\n"
+    "                    first, then its subfolders in byte order of their names;\n"
+    "                    a \"folder\" field after the entry gives the path below DIR\n"
+    "                    (empty for DIR itself); links to folders are not followed\n"
     "\n"
     "Options, anywhere before the command's first operand (\"--\" ends them):\n"
     "  -d, --dir DIR     the maps directory; without it, line 1 of \"lister.txt\"\n"
@@ -231,14 +237,38 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
     return ExitCode::Success;
 }
 
+// Every folder below dir with its maps, in the order the index lists them.
+std::vector<IndexFolder> scanTree(catalogue::ProgramState &state, const std::string &dir)
+{
+    return Concerning(Named(dir, MapsFolderRole), [&] {
+        const runtime::DirectoryHandle maps = enterMaps(state, dir);
+        std::vector<IndexFolder> folders;
+        for (catalogue::MapFolder &found : catalogue::ScanMapTree(maps.fd(), runtime::MatchDetail::TypesOnly)) {
+            IndexFolder folder{std::move(found.folder), {}, std::move(found.error)};
+            folder.maps.reserve(found.maps.size());
+            for (auto &map : found.maps)
+                folder.maps.emplace_back(catalogue::MapListEntry(map.name), std::move(map.name));
+            folders.push_back(std::move(folder));
+        }
+        return folders;
+    });
+}
+
 int runIndex(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)
 {
-    const auto list = scan(state, dir);
-    std::vector<catalogue::ListedMap> maps;
-    maps.reserve(list.count());
-    for (std::size_t i = 0; i < list.count(); ++i)
-        maps.push_back(list.mapAt(i));
-    return RunIndex(startDirectory(state), dir, maps, options, options.output.value_or(""), streams);
+    std::vector<IndexFolder> folders;
+    if (options.recursive) {
+        folders = scanTree(state, dir);
+    } else {
+        const auto list = scan(state, dir);
+        IndexFolder top;
+        top.maps.reserve(list.count());
+        for (std::size_t i = 0; i < list.count(); ++i)
+            top.maps.push_back(list.mapAt(i));
+        folders.push_back(std::move(top));
+    }
+    return RunIndex(startDirectory(state), dir, folders, options.recursive, options, options.output.value_or(""),
+                    streams);
 }
 
 int dispatch(const Options &request, Streams &streams)

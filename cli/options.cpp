@@ -7,10 +7,10 @@
 namespace cli {
 namespace {
 
-enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption };
+enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption };
 
 constexpr const char *ShortOptions = "+:d:0j:h";
-constexpr std::array<option, 9> LongOptions = {{
+constexpr std::array<option, 10> LongOptions = {{
     {"dir", required_argument, nullptr, 'd'},
     {"null", no_argument, nullptr, '0'},
     {"jobs", required_argument, nullptr, 'j'},
@@ -19,6 +19,7 @@ constexpr std::array<option, 9> LongOptions = {{
     {"content", no_argument, nullptr, ContentOption},
     {"format", required_argument, nullptr, FormatOption},
     {"output", required_argument, nullptr, OutputOption},
+    {"recursive", no_argument, nullptr, RecursiveOption},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -89,6 +90,10 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
             options.output = optarg;
             given.emplace_back("--output");
             break;
+        case RecursiveOption:
+            options.recursive = true;
+            given.emplace_back("--recursive");
+            break;
         case ':':
             throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
         default:
@@ -106,7 +111,7 @@ bool optionFits(const std::string &option, const std::string &command)
         return command == "search";
     if (option == "--null")
         return command == "scan" || command == "search";
-    return command == "index"; // --format, --output
+    return command == "index"; // --format, --output, --recursive
 }
 
 } // namespace

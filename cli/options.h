@@ -24,6 +24,7 @@ struct Options {
     bool content = false;
     IndexFormat format = IndexFormat::Tsv;
     std::optional<std::string> output;
+    bool recursive = false; // index: every folder below the maps folder too
     std::string command;
     std::vector<std::string> operands;
 };

@@ -2,7 +2,9 @@
 #include "test_support.h"
 
 #include <filesystem>
+#include <iostream>
 #include <sstream>
+#include <sys/stat.h>
 
 using testing_support::mapBytes;
 using testing_support::readFile;
@@ -23,7 +25,9 @@ protected:
         writeFile(path("maps/Late.fcw"), mapBytes(5000, 4100, "Map Name: Late\r"));
         writeFile(path("maps/Long.fcw"), "Map Name: " + std::string(300, 'x') + "\rProduct: P\r");
         writeFile(path("maps/None.fcw"), "nothing");
-        writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
+        writeFile(path("maps/Odd.fcw"),
+                  "Map Name: a\x01"
+                  "b\\c\rMap Type: Caf\xe9 \x80\r");
         writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
         writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
         testing_support::makeDirectory(path("maps/gone.fcw")); // listed, never readable
@@ -48,14 +52,15 @@ protected:
 TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
 {
     EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(out.str(), "entry\tmap name\tmap type\tproduct\tpage number\n"
-                         "Bad\xc3\xbf\t\t\tX\t\n"
-                         "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
-                         "Late\tLate\t\t\t\n"
-                         "Long\t\t\tP\t\n"
-                         "None\t\t\t\t\n"
-                         "Odd\ta b\\\\c\tCafé €\t\t\n"
-                         "Tab\\tName\t\t\t\t7\n");
+    EXPECT_EQ(out.str(),
+              "entry\tmap name\tmap type\tproduct\tpage number\n"
+              "Bad\xc3\xbf\t\t\tX\t\n"
+              "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
+              "Late\tLate\t\t\t\n"
+              "Long\t\t\tP\t\n"
+              "None\t\t\t\t\n"
+              "Odd\ta b\\\\c\tCafé €\t\t\n"
+              "Tab\\tName\t\t\t\t7\n");
     EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
 }
 
@@ -113,4 +118,78 @@ TEST_F(IndexTest, OnATerminalTsvFieldsAreEscapedAndJsonIsPretty)
     EXPECT_NE(out.str().find("\nTab\\tName\t\t\t\t7\n"), std::string::npos);
     EXPECT_EQ(run({"--format", "json"}, true), 2);
     EXPECT_TRUE(out.str().starts_with("[\n  {\n    \"entry\": \"Bad\xc3\xbf\",\n"));
+}
+
+namespace {
+
+// Each folder's own maps first, then its subfolders in byte order; a link
+// back up the tree is not followed, and a locked folder is reported and skipped.
+class RecursiveIndexTest : public testing_support::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        for (const char *folder : {"maps", "maps/b", "maps/a", "maps/a/deep", "maps/Caf\xe9", "maps/locked"})
+            testing_support::makeDirectory(path(folder));
+        writeFile(path("maps/Top.fcw"), "Map Name: T\r");
+        writeFile(path("maps/b/B.fcw"), "Map Name: B\r");
+        writeFile(path("maps/a/A.fcw"), "Product: P\r");
+        writeFile(path("maps/a/deep/D.fcw"), "");
+        writeFile(path("maps/Caf\xe9/C.fcw"), "");
+        writeFile(path("maps/locked/L.fcw"), "");
+        std::filesystem::create_directory_symlink("..", path("maps/a/Loop"));
+        ::chmod(dir().c_str(), 0755);
+        ::chmod(path("maps/locked").c_str(), 0);
+    }
+
+    int run(std::vector<std::string> arguments)
+    {
+        out.str("");
+        err.str("");
+        std::filesystem::current_path(dir());
+        arguments.insert(arguments.begin(), {"--dir", "maps", "index"});
+        return cli::RunCommandLine(arguments, {out, err, false, false});
+    }
+
+    std::ostringstream out, err;
+};
+
+} // namespace
+
+TEST_F(RecursiveIndexTest, ListsEveryFolderInEachFormatWithoutFollowingLinks)
+{
+    const std::pair<const char *, std::string> cases[] = {
+        {"tsv",
+         "entry\tfolder\tmap name\tmap type\tproduct\tpage number\nTop\t\tT\t\t\t\nC\tCaf\xc3\xa9\t\t\t\t\n"
+         "A\ta\t\t\tP\t\nD\ta/deep\t\t\t\t\nB\tb\tB\t\t\t\n"},
+        {"csv",
+         "entry,folder,map name,map type,product,page number\r\nTop,,T,,,\r\nC,Caf\xc3\xa9,,,,\r\n"
+         "A,a,,,P,\r\nD,a/deep,,,,\r\nB,b,B,,,\r\n"},
+        {"json",
+         "[{\"entry\":\"Top\",\"folder\":\"\",\"map_name\":\"T\",\"map_type\":null,\"product\":null,"
+         "\"page_number\":null},{\"entry\":\"C\",\"folder\":\"Caf\xc3\xa9\",\"map_name\":null,"
+         "\"map_type\":null,\"product\":null,\"page_number\":null,\"folder_bytes\":\"Q2Fm6Q==\"},"
+         "{\"entry\":\"A\",\"folder\":\"a\",\"map_name\":null,\"map_type\":null,\"product\":\"P\","
+         "\"page_number\":null},{\"entry\":\"D\",\"folder\":\"a/deep\",\"map_name\":null,\"map_type\":null,"
+         "\"product\":null,\"page_number\":null},{\"entry\":\"B\",\"folder\":\"b\",\"map_name\":\"B\","
+         "\"map_type\":null,\"product\":null,\"page_number\":null}]\n"},
+    };
+    const int code = testing_support::runUnprivileged([&] {
+        int failures = 0;
+        for (const auto &[format, expected] : cases) {
+            const int status = run({"--recursive", "--format", format});
+            const bool same = status == 2 && out.str() == expected
+                && err.str() == "map-catalogue: maps/locked: File access denied.\nMaps indexed: 5\n";
+            if (!same)
+                std::cerr << format << " gave " << status << ":\n" << out.str() << err.str();
+            failures += same ? 0 : 1;
+        }
+        // Without the option, only the folder's own maps, as before.
+        failures +=
+            run({}) == 0 && out.str() == "entry\tmap name\tmap type\tproduct\tpage number\nTop\tT\t\t\t\n" ? 0 : 1;
+        return failures;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0);
 }
