@@ -7,15 +7,14 @@ namespace mapindex {
 
 std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vector<IndexRow> &previous)
 {
-    std::unordered_map<std::string_view, const IndexRow *> before;
+    std::unordered_map<std::string, const IndexRow *> before;
     for (const IndexRow &row : previous)
-        before.emplace(row.fileName, &row);
+        before.emplace(RowPath(row), &row);
 
     std::vector<ChangeNote> notes;
-    std::unordered_set<std::string_view> present;
+    std::unordered_set<std::string> present;
     for (IndexRow &row : rows) {
-        present.insert(row.fileName);
-        const auto found = before.find(row.fileName);
+        const auto found = before.find(*present.insert(RowPath(row)).first);
         if (found == before.end())
             row.change = Change::New;
         else if (found->second->size != row.size || found->second->stamp != row.stamp)
@@ -23,11 +22,11 @@ std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vect
         else
             row.change = Change::None;
         if (row.change != Change::None)
-            notes.push_back({row.change, row.entry, row.fileName});
+            notes.push_back({row.change, row.entry, RowPath(row)});
     }
     for (const IndexRow &row : previous) {
-        if (!present.contains(row.fileName))
-            notes.push_back({Change::Removed, row.entry, row.fileName});
+        if (!present.contains(RowPath(row)))
+            notes.push_back({Change::Removed, row.entry, RowPath(row)});
     }
     return notes;
 }

@@ -16,13 +16,14 @@ namespace {
 
 using CachedRowsSink = std::function<void(SharedRows)>;
 
-LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, SharedRows previous,
+LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool subfolders, SharedRows previous,
                 const RecordReader &reader, const CachedRowsSink &showCached)
 {
     LoadResult result;
-    const QString cachePath = CacheFilePath(mapsDir);
+    const std::string cacheKey = CacheKey(mapsDir, subfolders);
+    const QString cachePath = CacheFilePath(cacheKey);
     if (!previous) {
-        if (auto cached = LoadCache(cachePath, mapsDir)) {
+        if (auto cached = LoadCache(cachePath, cacheKey)) {
             previous = std::make_shared<const std::vector<IndexRow>>(std::move(*cached));
             showCached(previous); // the window and this reading share them
         }
@@ -31,6 +32,7 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
 
     ReadRequest request;
     request.mapsDir = mapsDir;
+    request.subfolders = subfolders;
     request.previous = previous.get();
     request.reader = reader;
     request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
@@ -50,6 +52,8 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
         result.error = mapsDir + ": " + error.what();
         return result;
     }
+    if (result.rows.empty() && !subfolders)
+        result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
     if (previous)
         result.changes = MarkChanges(result.rows, *previous);
     // A cache that already holds exactly these rows is left alone.
@@ -61,7 +65,7 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
                          });
     previous.reset(); // done with (the window may hold them still)
     if (!unchanged)
-        SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed
+        SaveCache(cachePath, cacheKey, result.rows); // a failure only costs the next start its speed
     return result;
 }
 
@@ -83,7 +87,7 @@ CollectionLoader::~CollectionLoader()
     }
 }
 
-void CollectionLoader::start(const std::string &mapsDir, SharedRows previous)
+void CollectionLoader::start(const std::string &mapsDir, bool subfolders, SharedRows previous)
 {
     if (watcher_.isRunning())
         return;
@@ -100,8 +104,8 @@ void CollectionLoader::start(const std::string &mapsDir, SharedRows previous)
     };
     pending_ = true;
     watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before) {
-            LoadResult result = load(promise, mapsDir, std::move(before), reader, showCached);
+        [mapsDir, subfolders, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before) {
+            LoadResult result = load(promise, mapsDir, subfolders, std::move(before), reader, showCached);
             if (!promise.isCanceled())
                 promise.addResult(std::move(result));
         },

@@ -22,6 +22,7 @@ struct LoadResult {
     std::size_t mapsRead = 0;         // maps whose details were read, not taken from the cache
     std::optional<std::string> error; // the folder could not be listed
     bool sameAsShown = false;         // nothing changed: the window shows these rows already
+    bool subfolderMaps = false;       // no maps were listed, but folders below hold some
 };
 
 // Reads the collection on a worker thread; the window only hears signals.
@@ -36,7 +37,8 @@ public:
     // cache stands for the previous reading. Its rows come first then
     // (cachedRowsReady), so the table fills at once while the folder is
     // checked for changes.
-    void start(const std::string &mapsDir, SharedRows previous);
+    // subfolders: the maps of every folder below mapsDir too.
+    void start(const std::string &mapsDir, bool subfolders, SharedRows previous);
     void cancel();
     LoadResult takeResult();
     SharedRows takeCachedRows() { return std::exchange(cached_, {}); }

@@ -1,6 +1,7 @@
 #include "collection_reader.h"
 
 #include "catalogue/map_scan.h"
+#include "catalogue/map_tree.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
@@ -16,7 +17,7 @@
 namespace mapindex {
 namespace {
 
-using PreviousRows = std::unordered_map<std::string_view, const IndexRow *>;
+using PreviousRows = std::unordered_map<std::string, const IndexRow *>;
 
 bool reusable(const IndexRow *old, const IndexRow &row)
 {
@@ -26,7 +27,8 @@ bool reusable(const IndexRow *old, const IndexRow &row)
 void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
 {
     try {
-        catalogue::IndexRecord record = reader(mapsDir, {row.entry, row.fileName}); // its own file, dots and all
+        // Its own file, dots and all; a subfolder's map by its path below mapsDir.
+        catalogue::IndexRecord record = reader(mapsDir, {row.entry, RowPath(row)});
         row.values = std::move(record.values);
         row.error.reset();
     } catch (const std::exception &error) {
@@ -67,22 +69,56 @@ std::vector<IndexRow> ListMaps(const std::string &mapsDir)
     return rows;
 }
 
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir)
+{
+    runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(mapsDir);
+    runtime::CheckIo();
+    std::vector<IndexRow> rows;
+    for (catalogue::MapFolder &folder : catalogue::ScanMapTree(top.fd(), runtime::MatchDetail::Full)) {
+        for (auto &map : folder.maps) {
+            IndexRow row;
+            row.entry = catalogue::MapListEntry(map.name);
+            row.fileName = std::move(map.name);
+            row.folder = folder.folder;
+            row.size = map.size;
+            row.stamp = map.stamp;
+            rows.push_back(std::move(row));
+        }
+    }
+    return rows;
+}
+
+bool SubfoldersHoldMaps(const std::string &mapsDir)
+{
+    const runtime::SavedIoCode keep;
+    const runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(mapsDir);
+    if (!top.valid())
+        return false;
+    try {
+        const auto folders = catalogue::ScanMapTree(top.fd(), runtime::MatchDetail::TypesOnly);
+        return std::any_of(folders.begin(), folders.end(),
+                           [](const catalogue::MapFolder &folder) { return !folder.maps.empty(); });
+    } catch (const runtime::EInOutError &) {
+        return false;
+    }
+}
+
 ReadOutcome ReadCollection(const ReadRequest &request)
 {
     ReadOutcome outcome;
-    outcome.rows = ListMaps(request.mapsDir);
+    outcome.rows = request.subfolders ? ListMapTree(request.mapsDir) : ListMaps(request.mapsDir);
 
     PreviousRows previous;
     if (request.previous) {
         previous.reserve(request.previous->size());
         for (const IndexRow &row : *request.previous)
-            previous.emplace(row.fileName, &row);
+            previous.emplace(RowPath(row), &row);
     }
 
     std::vector<std::size_t> toRead;
     for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
         IndexRow &row = outcome.rows[i];
-        const auto found = previous.find(row.fileName);
+        const auto found = previous.find(RowPath(row));
         const IndexRow *old = found == previous.end() ? nullptr : found->second;
         if (reusable(old, row))
             row.values = old->values;

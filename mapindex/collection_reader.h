@@ -16,11 +16,20 @@ namespace mapindex {
 // and times but no details. Raises EInOutError when the folder cannot be listed.
 std::vector<IndexRow> ListMaps(const std::string &mapsDir);
 
+// The same for mapsDir and every folder below it (links to folders not
+// followed), each folder's own maps first, then its subfolders in byte order.
+// A subfolder that cannot be listed is left out.
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir);
+
+// Whether some folder below mapsDir holds a map; false when none can be listed.
+bool SubfoldersHoldMaps(const std::string &mapsDir);
+
 // Reads one map's details; the seam through which tests count the opens.
 using RecordReader = std::function<catalogue::IndexRecord(const std::string &mapsDir, const catalogue::ListedMap &map)>;
 
 struct ReadRequest {
     std::string mapsDir;
+    bool subfolders = false;                         // the maps of every folder below it too
     const std::vector<IndexRow> *previous = nullptr; // the last reading (the cache), if any
     RecordReader reader;                             // catalogue::ReadIndexRecord when empty
     unsigned jobs = 1;

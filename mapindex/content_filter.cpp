@@ -33,7 +33,7 @@ ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &ro
     std::vector<catalogue::ListedMap> maps;
     maps.reserve(rows->size());
     for (const IndexRow &row : *rows)
-        maps.emplace_back(row.entry, row.fileName); // each row's own file, dots and all
+        maps.emplace_back(row.entry, RowPath(row)); // each row's own file, dots and all; below mapsDir
     // Map files hold Windows-1252, as the command line searches them.
     const std::string utf8 = text.toStdString();
     const std::string bytes = catalogue::Utf8ToWindows1252(utf8).value_or(utf8);

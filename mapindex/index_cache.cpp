@@ -17,7 +17,7 @@ namespace mapindex {
 namespace {
 
 constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
-constexpr std::uint32_t Version = 4;        // 4: file stamps instead of whole-second times
+constexpr std::uint32_t Version = 5;        // 4: file stamps instead of whole-second times; 5: folders
 constexpr std::size_t DigestSize = sizeof(std::uint64_t);
 constexpr qint64 LargestCache = qint64(1) << 30;
 constexpr std::uint8_t HasError = 1 << 4;
@@ -93,6 +93,7 @@ void writeRow(Writer &out, const IndexRow &row)
         flags |= row.values[k] ? std::uint8_t(1u << k) : 0;
     out.text(row.fileName);
     out.text(row.entry);
+    out.text(row.folder);
     out.number<std::uint64_t>(row.size);
     out.number<std::int64_t>(row.stamp.modifiedNs);
     out.number<std::int64_t>(row.stamp.changedNs);
@@ -111,6 +112,7 @@ IndexRow readRow(Reader &in)
     IndexRow row;
     row.fileName = in.text();
     row.entry = in.text();
+    row.folder = in.text();
     row.size = in.number<std::uint64_t>();
     row.stamp.modifiedNs = in.number<std::int64_t>();
     row.stamp.changedNs = in.number<std::int64_t>();
@@ -126,6 +128,12 @@ IndexRow readRow(Reader &in)
 }
 
 } // namespace
+
+std::string CacheKey(const std::string &mapsDir, bool subfolders)
+{
+    // No folder's name holds a NUL, so the tree's key is never a folder's own.
+    return subfolders ? mapsDir + std::string("\0subfolders", 11) : mapsDir;
+}
 
 QString CacheFilePath(const std::string &mapsDir)
 {

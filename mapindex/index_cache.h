@@ -11,6 +11,11 @@
 
 namespace mapindex {
 
+// What the cache of mapsDir is kept under: the folder alone, or the folder
+// with every folder below it, whose rows are kept apart. Given as mapsDir
+// to the functions below.
+std::string CacheKey(const std::string &mapsDir, bool subfolders);
+
 // The cache file of one maps folder: $XDG_CACHE_HOME/map-utility/<hash>.cache
 // (~/.cache when XDG_CACHE_HOME is unset, empty or relative).
 QString CacheFilePath(const std::string &mapsDir);

@@ -15,7 +15,7 @@
 namespace mapindex {
 namespace {
 
-const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Product", "Page Number"};
+const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Product", "Page Number", "Folder"};
 
 QString changeText(Change change)
 {

@@ -15,8 +15,9 @@ enum class Change : std::uint8_t { None, New, Changed, Removed };
 
 // One listed map: what the listing said about its file and what its details say.
 struct IndexRow {
-    std::string fileName; // as listed; the cache's key, unique in the folder
+    std::string fileName; // as listed; with the folder, the cache's key
     std::string entry;
+    std::string folder; // the path below the folder read ("" for its own maps), "/" between names
     std::uint64_t size = 0;
     runtime::FileStamp stamp;                         // with size, what says the details are still those of the file
     std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
@@ -25,6 +26,13 @@ struct IndexRow {
 
     bool operator==(const IndexRow &) const = default;
 };
+
+// The map's file below the folder read: "a/b/x.fcw", or "x.fcw" for its own
+// maps; unique in a reading, so it keys the cache and the change marks.
+inline std::string RowPath(const IndexRow &row)
+{
+    return row.folder.empty() ? row.fileName : row.folder + '/' + row.fileName;
+}
 
 // Rows that are never changed in place once made, so that the window and a
 // worker thread may read them at once.

@@ -30,6 +30,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -144,6 +145,11 @@ void IndexWindow::createActions()
         contents_->selectAll();
     });
 
+    subfolders_ = new QAction(QStringLiteral("Include &Subfolders"), this);
+    subfolders_->setObjectName(QStringLiteral("includeSubfolders"));
+    subfolders_->setCheckable(true);
+    connect(subfolders_, &QAction::toggled, this, &IndexWindow::includeSubfolders);
+
     // Esc stops a contents search, else clears the field it is typed in, else the filter.
     auto *clear = new QAction(this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
@@ -187,6 +193,8 @@ void IndexWindow::createMenus()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
     view->addActions({reload_, changesAction_});
+    view->addSeparator();
+    view->addAction(subfolders_);
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
@@ -233,7 +241,7 @@ void IndexWindow::updateActions()
 {
     const bool open = !state_.MapsDirectory.empty();
     reload_->setEnabled(open && !loader_->isRunning());
-    for (QAction *action : {export_, copy_, changesAction_})
+    for (QAction *action : {export_, copy_, changesAction_, subfolders_})
         action->setEnabled(open);
 }
 
@@ -277,6 +285,7 @@ void IndexWindow::createCentralWidget()
     table_->setWordWrap(false);
     table_->setAlternatingRowColors(true);
     table_->setTabKeyNavigation(false); // Tab leaves the table rather than walking its cells
+    table_->setColumnHidden(FolderColumn, true); // shown while subfolders are included
     connect(table_, &QTableView::activated, this, &IndexWindow::openRow);
     layout->addWidget(table_);
     for (QLineEdit *field : {filter_, static_cast<QLineEdit *>(contents_)})
@@ -315,6 +324,25 @@ void IndexWindow::open(const catalogue::ProgramState &state)
     updateActions();
     setWindowTitle(QStringLiteral("Map Index - %1").arg(EntryText(state_.MapsDirectory)));
     contents_->setMapsDirectory(state_.MapsDirectory);
+    {
+        const QSignalBlocker quiet(subfolders_); // the folder's own choice, not a change to make
+        subfolders_->setChecked(IncludesSubfolders(state_.MapsDirectory));
+    }
+    table_->setColumnHidden(FolderColumn, !subfolders_->isChecked());
+    startReading(nullptr);
+}
+
+void IndexWindow::includeSubfolders(bool include)
+{
+    if (state_.MapsDirectory.empty())
+        return;
+    SetIncludesSubfolders(state_.MapsDirectory, include);
+    table_->setColumnHidden(FolderColumn, !include);
+    placeholder_->hide();
+    // The other listing's rows and changes would mislead; its cache is its own.
+    model_->setRows(std::vector<IndexRow>());
+    changes_.clear();
+    compared_ = false;
     startReading(nullptr);
 }
 
@@ -334,6 +362,12 @@ void IndexWindow::reload()
 
 void IndexWindow::startReading(SharedRows previous)
 {
+    // One reading at a time: the running one is stopped, and this one starts when it has.
+    if (loader_->isRunning()) {
+        restartWanted_ = true;
+        loader_->cancel();
+        return;
+    }
     // The maps open in the folder being read, never in the current directory.
     {
         const runtime::SavedIoCode keep; // the reading reports the folder's problem itself
@@ -344,7 +378,7 @@ void IndexWindow::startReading(SharedRows previous)
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, std::move(previous));
+    loader_->start(state_.MapsDirectory, subfolders_->isChecked(), std::move(previous));
 }
 
 void IndexWindow::onCachedRows()
@@ -358,6 +392,10 @@ void IndexWindow::onLoaded()
     LoadResult result = loader_->takeResult();
     cancelledAt_.reset();
     onLoadEnded();
+    if (std::exchange(restartWanted_, false)) { // read for what is no longer asked
+        startReading(nullptr);
+        return;
+    }
     if (result.error) {
         model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
         ui::ReportError(result.error.value());
@@ -368,7 +406,8 @@ void IndexWindow::onLoaded()
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
         if (model_->totalCount() == 0)
-            placeholder_->showText(EmptyFolderText(state_.MapsDirectory));
+            placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
+                                   QStringLiteral("Include Subfolders"));
         emit tableFilled();
     }
     emit readingFinished();
@@ -378,6 +417,10 @@ void IndexWindow::onLoadCancelled()
 {
     cancelledAt_ = checked_;
     onLoadEnded();
+    if (std::exchange(restartWanted_, false)) {
+        cancelledAt_.reset();
+        startReading(nullptr);
+    }
 }
 
 void IndexWindow::onLoadEnded()
@@ -413,7 +456,7 @@ void IndexWindow::openRow(const QModelIndex &index)
     ui::Guarded([&] {
         if (!index.isValid())
             return;
-        const std::string &fileName = model_->shownRow(index.row()).fileName;
+        const std::string fileName = RowPath(model_->shownRow(index.row())); // below the folder, for a subfolder's map
         const std::string mapPath = state_.MapsDirectory + runtime::PathSeparator + fileName;
         catalogue::LaunchViewerOnMap(state_, mapPath, mapsFolder_.valid() ? mapsFolder_.fd() : AT_FDCWD,
                                      mapsFolder_.valid() ? fileName : mapPath);
@@ -430,7 +473,7 @@ void IndexWindow::exportShown()
         std::vector<const IndexRow *> rows;
         for (int i = 0; i < model_->rowCount(); ++i)
             rows.push_back(&model_->shownRow(i));
-        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path));
+        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path), subfolders_->isChecked());
         NoteExport(*path);
         const auto unreadable = std::count_if(rows.begin(), rows.end(), [](const IndexRow *row) { return row->error; });
         const QLocale locale;
@@ -454,7 +497,7 @@ void IndexWindow::copySelected()
     for (const QModelIndex &index : selected)
         rows.push_back(&model_->shownRow(index.row()));
     if (!rows.empty())
-        QGuiApplication::clipboard()->setText(QString::fromStdString(TsvLines(rows)));
+        QGuiApplication::clipboard()->setText(QString::fromStdString(TsvLines(rows, subfolders_->isChecked())));
 }
 
 void IndexWindow::showChanges()

@@ -72,6 +72,7 @@ private:
     void createCentralWidget();
     void createStatusBar();
 
+    void includeSubfolders(bool include);
     void reload();
     void startReading(SharedRows previous);
     void onCachedRows();
@@ -100,6 +101,7 @@ private:
     QAction *changesAction_ = nullptr;
     QAction *find_ = nullptr;
     QAction *findContents_ = nullptr;
+    QAction *subfolders_ = nullptr;
     std::vector<ChangeNote> changes_;
     bool compared_ = false;
     // How far the reading got, as its progress said; kept for the status
@@ -112,6 +114,7 @@ private:
     QMenu *recentMenu_ = nullptr;
     TablePlaceholder *placeholder_ = nullptr;
     bool viewerFromLister_ = false;
+    bool restartWanted_ = false; // a reading of another folder or listing waits for the running one to stop
 };
 
 } // namespace mapindex

@@ -7,13 +7,15 @@ namespace mapindex {
 namespace {
 
 // Unreadable maps have no values and no row.
-std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &rows)
+std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &rows, bool withFolder)
 {
     std::vector<catalogue::IndexFields> out;
     out.reserve(rows.size());
     for (const IndexRow *shown : rows) {
-        if (!shown->error)
-            out.push_back(catalogue::RecordFields({shown->entry, shown->values}));
+        if (shown->error)
+            continue;
+        const catalogue::IndexRecord record{shown->entry, shown->values};
+        out.push_back(withFolder ? catalogue::RecordFields(record, shown->folder) : catalogue::RecordFields(record));
     }
     return out;
 }
@@ -28,18 +30,20 @@ ExportFormat FormatForFileName(const QString &fileName)
         : ExportFormat::Csv;
 }
 
-void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format)
+void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format,
+                bool withFolder)
 {
-    const auto rowFields = fields(rows);
-    catalogue::WriteTextFile(
-        path, format == ExportFormat::Csv ? catalogue::CsvTable(rowFields) : catalogue::TsvTable(rowFields));
+    const auto rowFields = fields(rows, withFolder);
+    catalogue::WriteTextFile(path,
+                             format == ExportFormat::Csv ? catalogue::CsvTable(rowFields, withFolder)
+                                                         : catalogue::TsvTable(rowFields, withFolder));
 }
 
-std::string TsvLines(const std::vector<const IndexRow *> &rows)
+std::string TsvLines(const std::vector<const IndexRow *> &rows, bool withFolder)
 {
     std::string text;
     // Pasted into a spreadsheet, the cells are taken as a CSV file's are.
-    for (auto row : fields(rows)) {
+    for (auto row : fields(rows, withFolder)) {
         for (std::string &cell : row)
             cell = catalogue::SpreadsheetCell(cell);
         text += catalogue::TsvRow(row) + '\n';

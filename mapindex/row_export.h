@@ -17,10 +17,12 @@ ExportFormat FormatForFileName(const QString &fileName);
 // Writes the rows to path as the index command writes its --output file,
 // header first. Unreadable maps have no values to write and are left out, as
 // the index command leaves them out. Raises EInOutError on failure.
-void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format);
+// withFolder: each row's folder after its entry, as index --recursive writes it.
+void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format,
+                bool withFolder = false);
 
 // The rows as TSV lines without the header, for the clipboard; cells that a
 // spreadsheet would take for formulas get an apostrophe, as in CSV.
-std::string TsvLines(const std::vector<const IndexRow *> &rows);
+std::string TsvLines(const std::vector<const IndexRow *> &rows, bool withFolder = false);
 
 } // namespace mapindex

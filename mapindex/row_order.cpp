@@ -56,6 +56,8 @@ int CompareRows(const IndexRow &a, const IndexRow &b, Column column)
         return compareText(a.entry, b.entry);
     case PageNumberColumn:
         return ComparePageNumbers(a.values[3], b.values[3]);
+    case FolderColumn:
+        return compareText(a.folder, b.folder);
     default: {
         const auto &x = a.values[column - 1], &y = b.values[column - 1];
         return compareText(x ? *x : std::string(), y ? *y : std::string());

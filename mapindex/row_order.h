@@ -4,7 +4,16 @@
 
 namespace mapindex {
 
-enum Column : int { MapColumn, MapNameColumn, MapTypeColumn, ProductColumn, PageNumberColumn, ColumnCount };
+// The folder comes last, so a view kept from before it still fits the first five.
+enum Column : int {
+    MapColumn,
+    MapNameColumn,
+    MapTypeColumn,
+    ProductColumn,
+    PageNumberColumn,
+    FolderColumn,
+    ColumnCount
+};
 
 // Three-way comparison of two rows by one column, ascending: names as the map
 // list sorts them (ASCII upper-cased), page numbers as whole numbers first,

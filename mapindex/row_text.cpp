@@ -15,6 +15,8 @@ QString ColumnText(const IndexRow &row, Column column)
 {
     if (column == MapColumn)
         return EntryText(row.entry);
+    if (column == FolderColumn)
+        return EntryText(row.folder);
     const auto &value = row.values[static_cast<std::size_t>(column) - 1];
     return QString::fromStdString(catalogue::ValueText(value).value_or(std::string()));
 }

@@ -119,6 +119,46 @@ void NoteFolderOpened(const std::string &folder)
     settings.endArray();
 }
 
+namespace {
+
+// The folders whose subfolders are included, as bytes.
+std::vector<std::string> foldersWithSubfolders(QSettings &settings)
+{
+    std::vector<std::string> folders;
+    const int count = settings.beginReadArray(QStringLiteral("includeSubfolders"));
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        folders.push_back(settings.value(QStringLiteral("path")).toByteArray().toStdString());
+    }
+    settings.endArray();
+    return folders;
+}
+
+} // namespace
+
+bool IncludesSubfolders(const std::string &folder)
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    const std::vector<std::string> folders = foldersWithSubfolders(settings);
+    return std::find(folders.begin(), folders.end(), folder) != folders.end();
+}
+
+void SetIncludesSubfolders(const std::string &folder, bool include)
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    std::vector<std::string> folders = foldersWithSubfolders(settings);
+    folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
+    if (include)
+        folders.push_back(folder);
+    // Byte arrays, as the recent folders are kept: a name need not be UTF-8.
+    settings.beginWriteArray(QStringLiteral("includeSubfolders"), static_cast<int>(folders.size()));
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        settings.setArrayIndex(static_cast<int>(i));
+        settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
+    }
+    settings.endArray();
+}
+
 std::string SettingsViewer()
 {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);

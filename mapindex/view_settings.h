@@ -26,6 +26,10 @@ std::vector<std::string> RecentFolders();
 void NoteFolderOpened(const std::string &folder);
 std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string &folder);
 
+// View › Include Subfolders, as it was last left for folder (off at first).
+bool IncludesSubfolders(const std::string &folder);
+void SetIncludesSubfolders(const std::string &folder, bool include);
+
 // The viewer chosen in Settings › Viewer…, used when there is no "lister.txt".
 std::string SettingsViewer();
 void SetSettingsViewer(const std::string &viewer);
