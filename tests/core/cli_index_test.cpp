@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <iostream>
-#include <sstream>
 #include <sys/stat.h>
+#include <sstream>
 
 using testing_support::mapBytes;
 using testing_support::readFile;
@@ -25,9 +25,7 @@ protected:
         writeFile(path("maps/Late.fcw"), mapBytes(5000, 4100, "Map Name: Late\r"));
         writeFile(path("maps/Long.fcw"), "Map Name: " + std::string(300, 'x') + "\rProduct: P\r");
         writeFile(path("maps/None.fcw"), "nothing");
-        writeFile(path("maps/Odd.fcw"),
-                  "Map Name: a\x01"
-                  "b\\c\rMap Type: Caf\xe9 \x80\r");
+        writeFile(path("maps/Odd.fcw"), "Map Name: a\x01" "b\\c\rMap Type: Caf\xe9 \x80\r");
         writeFile(path("maps/Tab\tName.fcw"), "Page Number: 7\r");
         writeFile(path("maps/Bad\xff.fcw"), "Product: X\r");
         testing_support::makeDirectory(path("maps/gone.fcw")); // listed, never readable
@@ -52,15 +50,14 @@ protected:
 TEST_F(IndexTest, TsvEscapesAndReportsTheUnreadableMap)
 {
     EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(out.str(),
-              "entry\tmap name\tmap type\tproduct\tpage number\n"
-              "Bad\xc3\xbf\t\t\tX\t\n"
-              "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
-              "Late\tLate\t\t\t\n"
-              "Long\t\t\tP\t\n"
-              "None\t\t\t\t\n"
-              "Odd\ta b\\\\c\tCafé €\t\t\n"
-              "Tab\\tName\t\t\t\t7\n");
+    EXPECT_EQ(out.str(), "entry\tmap name\tmap type\tproduct\tpage number\n"
+                         "Bad\xc3\xbf\t\t\tX\t\n"
+                         "Harbour\tHarbour Town\tCity\tCoastal, \"Pack\"\t12\n"
+                         "Late\tLate\t\t\t\n"
+                         "Long\t\t\tP\t\n"
+                         "None\t\t\t\t\n"
+                         "Odd\ta b\\\\c\tCafé €\t\t\n"
+                         "Tab\\tName\t\t\t\t7\n");
     EXPECT_EQ(err.str(), missingError() + "Maps indexed: 7\n");
 }
 
@@ -124,7 +121,7 @@ namespace {
 
 // Each folder's own maps first, then its subfolders in byte order; a link
 // back up the tree is not followed, and a locked folder is reported and skipped.
-class RecursiveIndexTest : public testing_support::TempDirTest {
+class RecursiveIndexTest : public IndexTest {
 protected:
     void SetUp() override
     {
@@ -141,17 +138,6 @@ protected:
         ::chmod(dir().c_str(), 0755);
         ::chmod(path("maps/locked").c_str(), 0);
     }
-
-    int run(std::vector<std::string> arguments)
-    {
-        out.str("");
-        err.str("");
-        std::filesystem::current_path(dir());
-        arguments.insert(arguments.begin(), {"--dir", "maps", "index"});
-        return cli::RunCommandLine(arguments, {out, err, false, false});
-    }
-
-    std::ostringstream out, err;
 };
 
 } // namespace

@@ -630,5 +630,24 @@ else
     skip "Map Index rows" "no map-index given"
 fi
 
+# ---- index --recursive: links back up the tree ------------------------------
+
+# Links to folders are never followed: a loop through ".", "..", an absolute
+# path or another link ends, and lists each map once, in its own folder.
+recursive_index_loop() { # how the link is made, inside maps/sub
+    mkdir maps/sub
+    printf 'Map Name: Below\r' > maps/sub/Below.fcw
+    (cd maps/sub && eval "$1")
+    mc --dir maps index --recursive
+    expect_done "Maps indexed: $(($(ls maps/*.fcw | wc -l) + 1))"
+    expect "rows" "$(($(ls maps/*.fcw | wc -l) + 2))" "$(wc -l < out)"
+    expect "the map below" "Below	sub	Below			" "$(grep -a '^Below' out)"
+    rm -r maps/sub
+}
+row "index --recursive: a link to the folder above" recursive_index_loop "ln -s .. up"
+row "index --recursive: a link to itself" recursive_index_loop "ln -s . self"
+row "index --recursive: an absolute link to the top" recursive_index_loop 'ln -s "$dir/maps" top'
+row "index --recursive: two links that name each other" recursive_index_loop "ln -s b a && ln -s a b"
+
 [ $failures -eq 0 ] && echo "every bad-input row passed"
 exit $failures
