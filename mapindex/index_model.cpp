@@ -1,6 +1,7 @@
 #include "index_model.h"
 
 #include "change_legend.h"
+#include "changes.h"
 #include "row_filter.h"
 
 #include "runtime/io_error.h"
@@ -114,6 +115,31 @@ void IndexModel::setOnlyMarked(bool only)
         return;
     beginResetModel();
     onlyMarked_ = only;
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
+void IndexModel::clearMarks()
+{
+    SharedRows seen = std::make_shared<const std::vector<IndexRow>>(MarkedAsSeen(*rows_));
+    // Marks are no part of the texts filtered nor of the files searched.
+    if (textsOf_ == rows_)
+        textsOf_ = seen;
+    if (content_ && content_->rows == rows_) {
+        auto match = std::make_shared<ContentMatch>(*content_);
+        match->rows = seen;
+        content_ = std::move(match);
+    }
+    if (!onlyMarked_) {
+        rows_ = std::move(seen);
+        if (!shown_.empty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
+                             {Qt::BackgroundRole, Qt::ToolTipRole});
+        return;
+    }
+    beginResetModel();
+    rows_ = std::move(seen);
     applyFilter();
     endResetModel();
     emit shownCountChanged();

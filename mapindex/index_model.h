@@ -37,6 +37,9 @@ public:
     const SharedContentMatch &contentMatch() const { return content_; }
     // Narrows further to the rows marked new or changed.
     void setOnlyMarked(bool only);
+    // Marks every row as seen, keeping the filters' results, the order and,
+    // unless only marked rows are shown, the selection.
+    void clearMarks();
 
     int totalCount() const { return static_cast<int>(rows_->size()); }
     const IndexRow &shownRow(int row) const { return (*rows_)[shown_[static_cast<std::size_t>(row)]]; }

@@ -328,7 +328,10 @@ void IndexWindow::markAllSeen()
 {
     if (loader_->isRunning() || state_.MapsDirectory.empty())
         return;
-    model_->setRows(MarkedAsSeen(model_->rows()));
+    const bool searching = contents_->isSearching();
+    model_->clearMarks();
+    if (searching) // in the rows with their marks, whose result would not fit
+        contents_->searchNow();
     removed_.clear();
     if (!SaveCache(CacheFilePath(state_.MapsDirectory), state_.MapsDirectory, model_->rows(), removed_))
         statusBar()->showMessage(QStringLiteral("The cache could not be written: the marks return at the next start"),
@@ -357,7 +360,8 @@ void IndexWindow::startReading(SharedRows previous)
     cancel_->show();
     reload_->setEnabled(false);
     // Read afresh, the folder's own cache says what was removed.
-    loader_->start(state_.MapsDirectory, previous, previous ? removed_ : std::vector<ChangeNote>());
+    std::vector<ChangeNote> removed = previous ? removed_ : std::vector<ChangeNote>();
+    loader_->start(state_.MapsDirectory, std::move(previous), std::move(removed));
     updateActions();
 }
 
