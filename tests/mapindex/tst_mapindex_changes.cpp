@@ -19,7 +19,6 @@ private slots:
     void marking_data();
     void marking();
     void marksLastUntilSeen();
-    void showOnlyNarrows();
     void exportWritesCsv();
 };
 
@@ -40,28 +39,11 @@ std::vector<mapindex::IndexRow> rowsOf(const QString &text)
 
 QString textOf(const std::vector<mapindex::IndexRow> &rows)
 {
+    const char *const marks[] = {"", "N", "C"};
     QStringList tokens;
     for (const auto &row : rows)
-        tokens << QString::fromStdString(row.fileName) + QString::number(row.size)
-                + QString::fromLatin1(row.change == Change::New           ? "N"
-                                          : row.change == Change::Changed ? "C"
-                                                                          : "");
+        tokens << QString::fromStdString(row.fileName + std::to_string(row.size) + marks[int(row.change)]);
     return tokens.join(u' ');
-}
-
-QString namesOf(const std::vector<mapindex::ChangeNote> &notes)
-{
-    QString names;
-    for (const auto &note : notes)
-        names += QString::fromStdString(note.fileName);
-    return names;
-}
-
-void touch(const QString &path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -74,70 +56,32 @@ void TestMapIndexChanges::initTestCase()
 
 void TestMapIndexChanges::marking_data()
 {
-    QTest::addColumn<QString>("previous");
-    QTest::addColumn<QString>("removedBefore");
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<QString>("marked");
-    QTest::addColumn<QString>("removed");
-    QTest::newRow("unchanged") << "a1"
-                               << ""
-                               << "a1"
-                               << "a1"
-                               << "";
-    QTest::newRow("marks stay until seen") << "a1N b1C"
-                                           << ""
-                                           << "a1 b1"
-                                           << "a1N b1C"
-                                           << "";
-    QTest::newRow("added") << "a1"
-                           << ""
-                           << "a1 b1"
-                           << "a1 b1N"
-                           << "";
-    QTest::newRow("changed") << "a1"
-                             << ""
-                             << "a2"
-                             << "a2C"
-                             << "";
-    QTest::newRow("a new map changed stays new") << "a1N"
-                                                 << ""
-                                                 << "a2"
-                                                 << "a2N"
-                                                 << "";
-    QTest::newRow("seen maps removed") << "a1 b1C c1"
-                                       << ""
-                                       << "c1"
-                                       << "c1"
-                                       << "ab";
-    QTest::newRow("a new map removed unseen is forgotten") << "a1N"
-                                                           << ""
-                                                           << ""
-                                                           << ""
-                                                           << "";
-    QTest::newRow("removed stay listed") << "a1"
-                                         << "x"
-                                         << ""
-                                         << ""
-                                         << "xa";
-    QTest::newRow("a removed map back is changed") << "a1"
-                                                   << "xy"
-                                                   << "a1 x1"
-                                                   << "a1 x1C"
-                                                   << "y";
+    // previous reading | removed before | now | marked now | removed now
+    QTest::addColumn<QString>("table");
+    QTest::newRow("unchanged") << QStringLiteral("a1 | | a1 | a1 |");
+    QTest::newRow("marks stay until seen") << QStringLiteral("a1N b1C | | a1 b1 | a1N b1C |");
+    QTest::newRow("added") << QStringLiteral("a1 | | a1 b1 | a1 b1N |");
+    QTest::newRow("changed") << QStringLiteral("a1 | | a2 | a2C |");
+    QTest::newRow("a new map changed stays new") << QStringLiteral("a1N | | a2 | a2N |");
+    QTest::newRow("seen maps removed") << QStringLiteral("a1 b1C c1 | | c1 | c1 | ab");
+    QTest::newRow("a new map removed unseen is forgotten") << QStringLiteral("a1N | | | |");
+    QTest::newRow("removed stay listed") << QStringLiteral("a1 | x | | | xa");
+    QTest::newRow("a removed map back is changed") << QStringLiteral("a1 | xy | a1 x1 | a1 x1C | y");
 }
 
 void TestMapIndexChanges::marking()
 {
-    QFETCH(QString, previous);
-    QFETCH(QString, removedBefore);
-    QFETCH(QString, now);
+    QFETCH(QString, table);
+    const QStringList part = table.split(u'|');
     std::vector<mapindex::ChangeNote> before;
-    for (const QChar name : removedBefore)
+    for (const QChar name : part[1].trimmed())
         before.push_back({Change::Removed, QString(name).toStdString(), QString(name).toStdString()});
-    std::vector<mapindex::IndexRow> rows = rowsOf(now);
-    const auto removed = mapindex::MarkChanges(rows, rowsOf(previous), before);
-    QTEST(textOf(rows), "marked");
-    QTEST(namesOf(removed), "removed");
+    std::vector<mapindex::IndexRow> rows = rowsOf(part[2]);
+    QString removed;
+    for (const auto &note : mapindex::MarkChanges(rows, rowsOf(part[0]), before))
+        removed += QString::fromStdString(note.fileName);
+    QCOMPARE(textOf(rows), part[3].trimmed());
+    QCOMPARE(removed, part[4].trimmed());
 }
 
 void TestMapIndexChanges::marksLastUntilSeen()
@@ -145,7 +89,9 @@ void TestMapIndexChanges::marksLastUntilSeen()
     const QString maps = mitest::makeDemoMaps();
     Session(maps).read(); // the first reading marks nothing: every map would be new
     QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/New Port.fcw")));
-    touch(maps + QStringLiteral("/Castle Keep.fcw"));
+    QFile touched(maps + QStringLiteral("/Castle Keep.fcw"));
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
     QVERIFY(QFile::remove(maps + QStringLiteral("/Kings Road.fcw")));
     const std::vector<mapindex::ChangeNote> expected = {{Change::Changed, "Castle Keep", "Castle Keep.fcw"},
                                                         {Change::New, "New Port", "New Port.fcw"},
@@ -159,47 +105,35 @@ void TestMapIndexChanges::marksLastUntilSeen()
         QVERIFY(session.window.findChild<mapindex::ChangeLegend *>()->isVisibleTo(&session.window));
         if (!restart)
             continue;
+        // Show Only narrows, with the word filter and the contents search: all must hold.
+        auto *only = session.window.findChild<QAction *>(QStringLiteral("onlyMarked"));
+        only->setChecked(true);
+        QCOMPARE(session.column(0), QStringList({QStringLiteral("Castle Keep"), QStringLiteral("New Port")}));
+        session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("port"));
+        QCOMPARE(session.column(0), QStringList(QStringLiteral("New Port")));
+        auto match = std::make_shared<mapindex::ContentMatch>();
+        match->rows = session.model().sharedRows();
+        for (const auto &row : session.model().rows())
+            match->holds.push_back(row.entry == "Harbour" || row.entry == "Castle Keep");
+        session.model().setContentMatch(match);
+        QCOMPARE(session.model().rowCount(), 0);
+        only->setChecked(false);
+        QCOMPARE(session.model().rowCount(), 0);
+        session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->clear();
+        QCOMPARE(session.model().rowCount(), 2);
+
         auto *markSeen = session.window.findChild<QAction *>(QStringLiteral("markSeen"));
-        QVERIFY(markSeen && markSeen->isEnabled());
+        QVERIFY(markSeen->isEnabled());
         markSeen->trigger();
         QVERIFY(session.window.changes().empty());
         QVERIFY(!session.window.findChild<mapindex::ChangeLegend *>()->isVisibleTo(&session.window));
+        QCOMPARE(session.model().rowCount(), 2); // the same maps: the contents search still holds
     }
     Session seen(maps);
     seen.read();
     QVERIFY(seen.window.changes().empty());
     QCOMPARE(seen.reads.load(), 0);
     QVERIFY(!seen.model().index(seen.rowOf(QStringLiteral("New Port")), 1).data(Qt::BackgroundRole).isValid());
-}
-
-void TestMapIndexChanges::showOnlyNarrows()
-{
-    const QString maps = mitest::makeDemoMaps();
-    Session session(maps);
-    session.read();
-    QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/New Port.fcw")));
-    touch(maps + QStringLiteral("/Castle Keep.fcw"));
-    session.read(true);
-    auto *only = session.window.findChild<QAction *>(QStringLiteral("onlyMarked"));
-    QVERIFY(only && only->isCheckable());
-    only->setChecked(true);
-    QCOMPARE(session.column(0), QStringList({QStringLiteral("Castle Keep"), QStringLiteral("New Port")}));
-    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("port"));
-    QCOMPARE(session.column(0), QStringList(QStringLiteral("New Port")));
-    // A contents search that finds Harbour and Castle Keep but not New Port leaves nothing.
-    auto match = std::make_shared<mapindex::ContentMatch>();
-    match->rows = session.model().sharedRows();
-    for (const auto &row : session.model().rows())
-        match->holds.push_back(row.entry == "Harbour" || row.entry == "Castle Keep");
-    session.model().setContentMatch(match);
-    QCOMPARE(session.model().rowCount(), 0);
-    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->clear();
-    QCOMPARE(session.column(0), QStringList(QStringLiteral("Castle Keep")));
-    only->setChecked(false);
-    QCOMPARE(session.model().rowCount(), 2);
-    // Marked as seen, the maps are the same: the contents search still holds.
-    session.window.findChild<QAction *>(QStringLiteral("markSeen"))->trigger();
-    QCOMPARE(session.model().rowCount(), 2);
 }
 
 void TestMapIndexChanges::exportWritesCsv()
