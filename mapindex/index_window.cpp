@@ -1,8 +1,11 @@
 #include "index_window.h"
 
+#include "change_legend.h"
+#include "changes.h"
 #include "changes_dialog.h"
 #include "content_field.h"
 #include "field_keys.h"
+#include "index_cache.h"
 #include "index_model.h"
 #include "row_export.h"
 #include "table_placeholder.h"
@@ -18,8 +21,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -40,46 +40,22 @@
 namespace mapindex {
 namespace {
 
-bool confirmReplace(QWidget *parent, const QString &name)
+std::optional<QString> askTableFile(QWidget *parent, const QString &suggested)
 {
-    QMessageBox box(
-        QMessageBox::Warning, QStringLiteral("Export"),
-        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
-        QMessageBox::Yes | QMessageBox::No, parent);
-    box.setObjectName(QStringLiteral("replaceQuestion"));
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return AskExportFile(parent, suggested, true);
 }
 
-// A name typed without a suffix gets the chosen format's, and only then is
-// the user asked about replacing a file: so the question names the file that
-// is written, with Qt's dialog and with the desktop's alike.
-std::optional<QString> askExportFile(QWidget *parent, const QString &suggested)
+std::optional<QString> askChangesFile(QWidget *parent, const QString &suggested)
 {
-    const QString csv = QStringLiteral("CSV files (*.csv)");
-    const QString tsv = QStringLiteral("TSV files (*.tsv)");
-    QFileDialog dialog(parent, QStringLiteral("Export"));
-    dialog.setObjectName(QStringLiteral("exportDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters({csv, tsv});
-    dialog.selectFile(suggested);
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        QString name = dialog.selectedFiles().constFirst();
-        if (!QFileInfo(name).fileName().contains(QChar(u'.')))
-            name += dialog.selectedNameFilter() == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-        if (!QFileInfo::exists(name) || confirmReplace(parent, name))
-            return name;
-    }
-    return std::nullopt;
+    return AskExportFile(parent, suggested, false);
 }
 
 } // namespace
 
 IndexWindow::IndexWindow(QWidget *parent)
     : QMainWindow(parent), model_(new IndexModel(this)), loader_(new CollectionLoader(this)),
-      exportPicker_(askExportFile), folderPicker_(AskForFolder), viewerPicker_(AskForViewer)
+      exportPicker_(askTableFile), changesExportPicker_(askChangesFile), folderPicker_(AskForFolder),
+      viewerPicker_(AskForViewer)
 {
     setObjectName(QStringLiteral("MapIndex"));
     setWindowTitle(QStringLiteral("Map Index"));
@@ -127,6 +103,15 @@ void IndexWindow::createActions()
     changesAction_ = new QAction(QStringLiteral("C&hanges…"), this);
     changesAction_->setObjectName(QStringLiteral("changes"));
     connect(changesAction_, &QAction::triggered, this, &IndexWindow::showChanges);
+
+    markSeen_ = new QAction(QStringLiteral("&Mark All as Seen"), this);
+    markSeen_->setObjectName(QStringLiteral("markSeen"));
+    connect(markSeen_, &QAction::triggered, this, &IndexWindow::markAllSeen);
+
+    onlyMarked_ = new QAction(QStringLiteral("Show &Only New and Changed"), this);
+    onlyMarked_->setObjectName(QStringLiteral("onlyMarked"));
+    onlyMarked_->setCheckable(true);
+    connect(onlyMarked_, &QAction::toggled, model_, &IndexModel::setOnlyMarked);
 
     find_ = new QAction(QStringLiteral("&Filter"), this);
     find_->setObjectName(QStringLiteral("find"));
@@ -186,7 +171,9 @@ void IndexWindow::createMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
-    view->addActions({reload_, changesAction_});
+    view->addActions({reload_, changesAction_, markSeen_});
+    view->addSeparator();
+    view->addAction(onlyMarked_);
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
@@ -235,6 +222,7 @@ void IndexWindow::updateActions()
     reload_->setEnabled(open && !loader_->isRunning());
     for (QAction *action : {export_, copy_, changesAction_})
         action->setEnabled(open);
+    markSeen_->setEnabled(open && !loader_->isRunning() && !changes_.empty());
 }
 
 void IndexWindow::createToolBar()
@@ -299,6 +287,10 @@ void IndexWindow::createStatusBar()
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
 
+    legend_ = new ChangeLegend(this);
+    legend_->hide();
+    statusBar()->addPermanentWidget(legend_);
+
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("cancel"));
     cancel_->hide();
@@ -332,6 +324,29 @@ void IndexWindow::reload()
     startReading(model_->sharedRows());
 }
 
+void IndexWindow::markAllSeen()
+{
+    if (loader_->isRunning() || state_.MapsDirectory.empty())
+        return;
+    const bool searching = contents_->isSearching();
+    model_->clearMarks();
+    if (searching) // in the rows with their marks, whose result would not fit
+        contents_->searchNow();
+    removed_.clear();
+    if (!SaveCache(CacheFilePath(state_.MapsDirectory), state_.MapsDirectory, model_->rows(), removed_))
+        statusBar()->showMessage(QStringLiteral("The cache could not be written: the marks return at the next start"),
+                                 30000);
+    updateMarks();
+}
+
+void IndexWindow::updateMarks()
+{
+    changes_ = ChangeList(model_->rows(), removed_);
+    legend_->setVisible(std::any_of(changes_.begin(), changes_.end(),
+                                    [](const ChangeNote &note) { return note.kind != Change::Removed; }));
+    updateActions();
+}
+
 void IndexWindow::startReading(SharedRows previous)
 {
     // The maps open in the folder being read, never in the current directory.
@@ -344,12 +359,18 @@ void IndexWindow::startReading(SharedRows previous)
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, std::move(previous));
+    // Read afresh, the folder's own cache says what was removed.
+    std::vector<ChangeNote> removed = previous ? removed_ : std::vector<ChangeNote>();
+    loader_->start(state_.MapsDirectory, std::move(previous), std::move(removed));
+    updateActions();
 }
 
 void IndexWindow::onCachedRows()
 {
     model_->setRows(loader_->takeCachedRows());
+    removed_ = loader_->takeCachedRemoved();
+    compared_ = true;
+    updateMarks();
     emit tableFilled();
 }
 
@@ -360,13 +381,16 @@ void IndexWindow::onLoaded()
     onLoadEnded();
     if (result.error) {
         model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
+        removed_.clear();
+        updateMarks();
         ui::ReportError(result.error.value());
     } else {
-        changes_ = std::move(result.changes);
+        removed_ = std::move(result.removed);
         compared_ = result.compared;
         // Unchanged rows stay as they are, with the user's selection and scrolling.
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
+        updateMarks();
         if (model_->totalCount() == 0)
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory));
         emit tableFilled();
@@ -384,7 +408,7 @@ void IndexWindow::onLoadEnded()
 {
     progress_->hide();
     cancel_->hide();
-    reload_->setEnabled(true);
+    updateActions();
     updateStatus();
 }
 
@@ -459,7 +483,8 @@ void IndexWindow::copySelected()
 
 void IndexWindow::showChanges()
 {
-    ChangesDialog dialog(changes_, compared_, this);
+    ChangesDialog dialog(changes_, compared_, changesExportPicker_,
+                         ExportFolder(state_.MapsDirectory) + QStringLiteral("/changes.csv"), this);
     dialog.exec();
 }
 
