@@ -5,6 +5,12 @@
 //   MAPINDEX_BENCH_DIR=DIR mapindex-bench warmOpening
 //       the same with the cache of an earlier opening: the cached rows fill
 //       the table while the folder is checked for changes
+//   MAPINDEX_BENCH_DIR=DIR MAPINDEX_BENCH_TEXT=TEXT mapindex-bench tableContentSearch
+//       one contents search from the table, once the rows are read
+//   MAPINDEX_BENCH_DIR=DIR MAPINDEX_BENCH_TEXT=TEXT mapindex-bench keptContentKeystroke -median 9 -iterations 100
+//       one keystroke in the contents field (Backspace, then the letter
+//       again) to the narrowed table, both texts searched before
+#include "content_field.h"
 #include "index_cache.h"
 #include "index_model.h"
 #include "index_window.h"
@@ -20,6 +26,8 @@ private slots:
     void filterKeystroke();
     void firstOpening();
     void warmOpening();
+    void tableContentSearch();
+    void keptContentKeystroke();
 };
 
 void BenchMapIndex::filterKeystroke()
@@ -94,6 +102,75 @@ void BenchMapIndex::warmOpening()
         QVERIFY(done.wait(600000));
     }
     timedOpening(state);
+}
+
+namespace {
+
+// The window with every row read, and its contents field.
+struct ReadTable {
+    mapindex::IndexWindow window;
+    mapindex::ContentField *contents = nullptr;
+
+    bool open()
+    {
+        QSignalSpy done(&window, &mapindex::IndexWindow::readingFinished);
+        window.show();
+        window.open(benchState());
+        contents = window.findChild<mapindex::ContentField *>();
+        return contents != nullptr && done.wait(600000);
+    }
+    // Types text into the contents field and waits for the narrowed table.
+    bool search(const QString &text) const
+    {
+        QSignalSpy ended(contents, &mapindex::ContentField::searchEnded);
+        contents->setText(text);
+        contents->searchNow();
+        return ended.count() > 0 || ended.wait(600000);
+    }
+};
+
+QString benchText()
+{
+    return QString::fromLocal8Bit(qgetenv("MAPINDEX_BENCH_TEXT"));
+}
+
+} // namespace
+
+void BenchMapIndex::tableContentSearch()
+{
+    if (benchState().MapsDirectory.empty() || benchText().isEmpty())
+        QSKIP("MAPINDEX_BENCH_DIR or MAPINDEX_BENCH_TEXT is not set");
+    ReadTable table;
+    QVERIFY(table.open());
+    QBENCHMARK_ONCE
+    {
+        QVERIFY(table.search(benchText()));
+    }
+    qInfo("%d of %d maps hold the text", table.window.model().rowCount(), table.window.model().totalCount());
+}
+
+void BenchMapIndex::keptContentKeystroke()
+{
+    const QString text = benchText();
+    if (benchState().MapsDirectory.empty() || text.size() < 2)
+        QSKIP("MAPINDEX_BENCH_DIR or MAPINDEX_BENCH_TEXT (two letters at least) is not set");
+    ReadTable table;
+    QVERIFY(table.open());
+    QVERIFY(table.search(text.chopped(1)));
+    QVERIFY(table.search(text));
+    table.contents->setFocus();
+    bool shorter = true;
+    QBENCHMARK
+    {
+        // A kept text narrows the table before the key press returns.
+        QSignalSpy ended(table.contents, &mapindex::ContentField::searchEnded);
+        if (shorter)
+            QTest::keyClick(table.contents, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(table.contents, text.right(1));
+        QCOMPARE(ended.count(), 1);
+        shorter = !shorter;
+    }
 }
 
 QTEST_MAIN(BenchMapIndex)

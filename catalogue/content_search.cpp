@@ -6,6 +6,7 @@
 #include "runtime/io_checked_file.h"
 #include "runtime/literal_search.h"
 #include "runtime/ordered_work.h"
+#include "runtime/read_buffer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -45,8 +46,7 @@ class MapSearcher final {
 public:
     MapSearcher(int mapsDirFd, const runtime::FolderNames &names, const std::vector<ListedMap> &maps,
                 std::string_view text)
-        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text), stream_(text),
-          buffer_(std::make_unique_for_overwrite<char[]>(ChunkSize)) // read into, never read first
+        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text), stream_(text), buffer_(ChunkSize)
     {}
 
     // Looks at stop before every chunk: a huge map or a hung file stops as
@@ -69,7 +69,7 @@ public:
             }
             if (!text_.empty()) {
                 stream_.reset();
-                MapChunkReader reader(*file, {buffer_.get(), ChunkSize});
+                MapChunkReader reader(*file, buffer_.span());
                 while (!outcome.hit) {
                     if (stop.requested()) {
                         outcome.stopped = true;
@@ -117,7 +117,7 @@ private:
     const std::vector<ListedMap> &maps_;
     std::string_view text_;
     runtime::StreamSearcher stream_;
-    std::unique_ptr<char[]> buffer_;
+    runtime::ReadBuffer buffer_;
     std::deque<OpenedAhead> ahead_; // maps aheadFirst_ on of the current run
     std::size_t aheadFirst_ = 0;
 };

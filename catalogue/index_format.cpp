@@ -107,6 +107,11 @@ std::string SpreadsheetCell(std::string_view field)
 
 std::string CsvRow(const IndexFields &fields)
 {
+    return CsvRow(std::span<const std::string>(fields));
+}
+
+std::string CsvRow(std::span<const std::string> fields)
+{
     std::string row;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)

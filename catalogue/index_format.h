@@ -3,6 +3,7 @@
 #include "map_index.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,7 @@ std::string SpreadsheetCell(std::string_view field);
 
 // Fields joined by commas, each as SpreadsheetCell writes it, quoted (quotes
 // doubled) where they need it.
+std::string CsvRow(std::span<const std::string> fields);
 std::string CsvRow(const IndexFields &fields);
 
 // The header and one line per row: TSV lines end in LF, CSV lines in CR LF.

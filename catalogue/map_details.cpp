@@ -5,6 +5,7 @@
 #include "runtime/byte_strings.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/io_error.h"
+#include "runtime/read_buffer.h"
 
 #include <memory>
 #include <utility>
@@ -43,8 +44,8 @@ void showLines(DetailScanner &scanner, DetailsView &view)
 void showFile(runtime::IoCheckedFile &file, DetailsView &view)
 {
     DetailScanner scanner;
-    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkSize); // read into, never read first
-    MapChunkReader reader(file, {buffer.get(), ChunkSize});
+    const runtime::ReadBuffer buffer(ChunkSize);
+    MapChunkReader reader(file, buffer.span());
     try {
         // Keys sit near the start as a rule: the first read is small.
         std::size_t most = FirstChunkSize;

@@ -1,6 +1,7 @@
 // Map Index's cache loader against its writer: whatever bytes a cache file
 // holds, loading them reads nothing outside them and either refuses them or
-// gives rows that, written back, take as many bytes and load as the same rows.
+// gives rows (with their marks, and the removed maps) that, written back,
+// take as many bytes and load as the same.
 #include "fuzz_support.h"
 
 #include "index_cache.h"
@@ -26,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (seal)
         bytes = mapindex::SealedCache(std::move(bytes));
 
-    const auto rows = mapindex::ParseCache(bytes, MapsDir);
-    if (!rows)
+    const auto index = mapindex::ParseCache(bytes, MapsDir);
+    if (!index)
         return 0;
-    const std::string again = mapindex::CacheBytes(MapsDir, *rows);
+    const std::string again = mapindex::CacheBytes(MapsDir, *index);
     fuzz::Expect(again.size() == bytes.size(), "rows written back take the bytes they were read from");
     const auto reread = mapindex::ParseCache(again, MapsDir);
-    fuzz::Expect(reread.has_value() && *reread == *rows, "rows written back load as the same rows");
+    fuzz::Expect(reread.has_value() && *reread == *index, "rows written back load as the same rows");
     return 0;
 }

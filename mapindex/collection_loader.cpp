@@ -14,18 +14,19 @@
 namespace mapindex {
 namespace {
 
-using CachedRowsSink = std::function<void(SharedRows)>;
+using CachedRowsSink = std::function<void(SharedRows, std::vector<ChangeNote>)>;
 
 LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool subfolders, SharedRows previous,
-                const RecordReader &reader, const CachedRowsSink &showCached)
+                std::vector<ChangeNote> removedBefore, const RecordReader &reader, const CachedRowsSink &showCached)
 {
     LoadResult result;
     const std::string cacheKey = CacheKey(mapsDir, subfolders);
     const QString cachePath = CacheFilePath(cacheKey);
     if (!previous) {
         if (auto cached = LoadCache(cachePath, cacheKey)) {
-            previous = std::make_shared<const std::vector<IndexRow>>(std::move(*cached));
-            showCached(previous); // the window and this reading share them
+            previous = std::make_shared<const std::vector<IndexRow>>(std::move(cached->rows));
+            removedBefore = std::move(cached->removed);
+            showCached(previous, removedBefore); // the window and this reading share them
         }
     }
     result.compared = previous != nullptr;
@@ -55,17 +56,15 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool 
     if (result.rows.empty() && !subfolders)
         result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
     if (previous)
-        result.changes = MarkChanges(result.rows, *previous);
-    // A cache that already holds exactly these rows is left alone.
-    const bool unchanged =
-        previous && result.mapsRead == 0 && result.changes.empty() && previous->size() == result.rows.size();
-    // The rows shown equal these unless they still carry the last reading's marks.
-    result.sameAsShown = unchanged && std::none_of(previous->begin(), previous->end(), [](const IndexRow &row) {
-                             return row.change != Change::None;
-                         });
+        result.removed = MarkChanges(result.rows, *previous, removedBefore);
+    // A cache that already holds exactly these rows and marks is left alone,
+    // and the rows shown stay as they are.
+    result.sameAsShown =
+        previous && result.mapsRead == 0 && result.removed == removedBefore && *previous == result.rows;
     previous.reset(); // done with (the window may hold them still)
-    if (!unchanged)
-        SaveCache(cachePath, cacheKey, result.rows); // a failure only costs the next start its speed
+    if (!result.sameAsShown)
+        SaveCache(cachePath, cacheKey, result.rows,
+                  result.removed); // a failure costs the next start its speed and marks
     return result;
 }
 
@@ -87,29 +86,34 @@ CollectionLoader::~CollectionLoader()
     }
 }
 
-void CollectionLoader::start(const std::string &mapsDir, bool subfolders, SharedRows previous)
+void CollectionLoader::start(const std::string &mapsDir, bool subfolders, SharedRows previous,
+                             std::vector<ChangeNote> removed)
 {
     if (watcher_.isRunning())
         return;
     cached_ = {};
+    cachedRemoved_.clear();
     // Posted to this object, so it is dropped if the loader is gone first.
-    const CachedRowsSink showCached = [this](SharedRows cached) {
+    const CachedRowsSink showCached = [this](SharedRows cached, std::vector<ChangeNote> cachedRemoved) {
         QMetaObject::invokeMethod(
             this,
-            [this, cached = std::move(cached)] {
+            [this, cached = std::move(cached), cachedRemoved = std::move(cachedRemoved)] {
                 cached_ = cached;
+                cachedRemoved_ = cachedRemoved;
                 emit cachedRowsReady();
             },
             Qt::QueuedConnection);
     };
     pending_ = true;
     watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, subfolders, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before) {
-            LoadResult result = load(promise, mapsDir, subfolders, std::move(before), reader, showCached);
+        [mapsDir, subfolders, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before,
+                                                            std::vector<ChangeNote> removedBefore) {
+            LoadResult result =
+                load(promise, mapsDir, subfolders, std::move(before), std::move(removedBefore), reader, showCached);
             if (!promise.isCanceled())
                 promise.addResult(std::move(result));
         },
-        std::move(previous)));
+        std::move(previous), std::move(removed)));
 }
 
 void CollectionLoader::cancel()

@@ -16,8 +16,8 @@ namespace mapindex {
 
 // What one reading of the collection gives the window.
 struct LoadResult {
-    std::vector<IndexRow> rows;
-    std::vector<ChangeNote> changes;
+    std::vector<IndexRow> rows;       // marked new or changed until marked as seen
+    std::vector<ChangeNote> removed;  // since the maps were last marked as seen
     bool compared = false;            // there was a previous reading to compare with
     std::size_t mapsRead = 0;         // maps whose details were read, not taken from the cache
     std::optional<std::string> error; // the folder could not be listed
@@ -36,12 +36,14 @@ public:
     // previous: the rows the window shows; none at the start, when the
     // cache stands for the previous reading. Its rows come first then
     // (cachedRowsReady), so the table fills at once while the folder is
-    // checked for changes.
+    // checked for changes. removed: the maps removed that the window lists.
     // subfolders: the maps of every folder below mapsDir too.
-    void start(const std::string &mapsDir, bool subfolders, SharedRows previous);
+    void start(const std::string &mapsDir, bool subfolders, SharedRows previous, std::vector<ChangeNote> removed = {});
     void cancel();
     LoadResult takeResult();
     SharedRows takeCachedRows() { return std::exchange(cached_, {}); }
+    // The removed maps the cache kept, with the cached rows.
+    std::vector<ChangeNote> takeCachedRemoved() { return std::exchange(cachedRemoved_, {}); }
     bool isRunning() const { return watcher_.isRunning(); }
 
     // Tests count map reads through this.
@@ -59,6 +61,7 @@ private:
     QFutureWatcher<LoadResult> watcher_;
     RecordReader reader_;
     SharedRows cached_;
+    std::vector<ChangeNote> cachedRemoved_;
     bool pending_ = false; // started, and its end not yet passed on
 };
 

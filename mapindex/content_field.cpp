@@ -112,6 +112,11 @@ void ContentField::onRowsReset()
     // New rows (a reading, a reload): the text's maps are searched again in them.
     if (model_.sharedRows() == searched_ || text().isEmpty())
         return;
+    // Rows that only lost their marks keep the match the model moved onto them.
+    if (model_.contentMatch() && model_.contentMatch()->rows == model_.sharedRows()) {
+        searched_ = model_.sharedRows();
+        return;
+    }
     searchNow();
 }
 

@@ -17,10 +17,12 @@ namespace mapindex {
 namespace {
 
 constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
-constexpr std::uint32_t Version = 5;        // 4: file stamps instead of whole-second times; 5: folders
+constexpr std::uint32_t Version = 6;        // 5: marks and removed maps kept until seen; 6: folders
 constexpr std::size_t DigestSize = sizeof(std::uint64_t);
 constexpr qint64 LargestCache = qint64(1) << 30;
 constexpr std::uint8_t HasError = 1 << 4;
+constexpr std::uint8_t MarkedNew = 1 << 5;
+constexpr std::uint8_t MarkedChanged = 1 << 6;
 
 // Fixed-size numbers in host order, then length-prefixed byte strings: the
 // cache never leaves this machine, and the digest catches any damage. The
@@ -60,6 +62,7 @@ public:
         return take(size) ? std::string(data_.substr(pos_ - size, size)) : std::string();
     }
     bool ok() const { return ok_; }
+    void fail() { ok_ = false; }
     bool atEnd() const { return pos_ == data_.size(); }
 
 private:
@@ -89,6 +92,7 @@ std::string digest(std::string_view body)
 void writeRow(Writer &out, const IndexRow &row)
 {
     std::uint8_t flags = row.error ? HasError : 0;
+    flags |= row.change == Change::New ? MarkedNew : row.change == Change::Changed ? MarkedChanged : 0;
     for (std::size_t k = 0; k < row.values.size(); ++k)
         flags |= row.values[k] ? std::uint8_t(1u << k) : 0;
     out.text(row.fileName);
@@ -124,7 +128,47 @@ IndexRow readRow(Reader &in)
             row.values[k] = in.text();
     if (flags & HasError)
         row.error = in.text();
+    if ((flags & MarkedNew) && (flags & MarkedChanged))
+        in.fail(); // never written: a damaged cache
+    row.change = flags & MarkedNew ? Change::New : flags & MarkedChanged ? Change::Changed : Change::None;
     return row;
+}
+
+// Removed maps after the rows: their count, then each one's entry and file name.
+void writeRemoved(Writer &out, const std::vector<ChangeNote> &removed)
+{
+    out.number(static_cast<std::uint32_t>(removed.size()));
+    for (const ChangeNote &note : removed) {
+        out.text(note.entry);
+        out.text(note.fileName);
+    }
+}
+
+std::vector<ChangeNote> readRemoved(Reader &in, std::size_t limit)
+{
+    const auto count = in.number<std::uint32_t>();
+    std::vector<ChangeNote> removed;
+    removed.reserve(std::min<std::size_t>(count, limit));
+    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+        ChangeNote note{Change::Removed, in.text(), {}};
+        note.fileName = in.text();
+        removed.push_back(std::move(note));
+    }
+    return removed;
+}
+
+std::string cacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows,
+                       const std::vector<ChangeNote> &removed)
+{
+    Writer out;
+    out.number(Magic);
+    out.number(Version);
+    out.text(mapsDir);
+    out.number(static_cast<std::uint32_t>(rows.size()));
+    for (const IndexRow &row : rows)
+        writeRow(out, row);
+    writeRemoved(out, removed);
+    return SealedCache(std::move(out.bytes));
 }
 
 } // namespace
@@ -150,7 +194,7 @@ std::string SealedCache(std::string body)
     return body;
 }
 
-std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const std::string &mapsDir)
+std::optional<CachedIndex> ParseCache(std::string_view bytes, const std::string &mapsDir)
 {
     if (bytes.size() < DigestSize)
         return std::nullopt;
@@ -165,28 +209,22 @@ std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const st
     const auto count = in.number<std::uint32_t>();
     if (!in.ok() || magic != Magic || version != Version || dir != mapsDir)
         return std::nullopt;
-    std::vector<IndexRow> rows;
-    rows.reserve(std::min<std::size_t>(count, body.size() / 8));
+    CachedIndex index;
+    index.rows.reserve(std::min<std::size_t>(count, body.size() / 8));
     for (std::uint32_t i = 0; i < count && in.ok(); ++i)
-        rows.push_back(readRow(in));
+        index.rows.push_back(readRow(in));
+    index.removed = readRemoved(in, body.size() / 8);
     if (!in.ok() || !in.atEnd())
         return std::nullopt;
-    return rows;
+    return index;
 }
 
-std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows)
+std::string CacheBytes(const std::string &mapsDir, const CachedIndex &index)
 {
-    Writer out;
-    out.number(Magic);
-    out.number(Version);
-    out.text(mapsDir);
-    out.number(static_cast<std::uint32_t>(rows.size()));
-    for (const IndexRow &row : rows)
-        writeRow(out, row);
-    return SealedCache(std::move(out.bytes));
+    return cacheBytes(mapsDir, index.rows, index.removed);
 }
 
-std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir)
+std::optional<CachedIndex> LoadCache(const QString &path, const std::string &mapsDir)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > LargestCache)
@@ -195,11 +233,12 @@ std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::s
     return ParseCache(std::string_view(all.data(), static_cast<std::size_t>(all.size())), mapsDir);
 }
 
-bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows)
+bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows,
+               const std::vector<ChangeNote> &removed)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    const std::string bytes = CacheBytes(mapsDir, rows);
+    const std::string bytes = cacheBytes(mapsDir, rows, removed);
     QSaveFile file(path);
     return file.open(QIODevice::WriteOnly)
         && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())

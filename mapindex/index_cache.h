@@ -20,18 +20,28 @@ std::string CacheKey(const std::string &mapsDir, bool subfolders);
 // (~/.cache when XDG_CACHE_HOME is unset, empty or relative).
 QString CacheFilePath(const std::string &mapsDir);
 
-// The rows saved for mapsDir; nothing when the file is missing, corrupt or
+// What a cache keeps of the last reading: its rows with their marks, and
+// the maps removed since they were last marked as seen.
+struct CachedIndex {
+    std::vector<IndexRow> rows;
+    std::vector<ChangeNote> removed;
+
+    bool operator==(const CachedIndex &) const = default;
+};
+
+// What was saved for mapsDir; nothing when the file is missing, corrupt or
 // belongs to another folder or version.
-std::optional<std::vector<IndexRow>> LoadCache(const QString &path, const std::string &mapsDir);
+std::optional<CachedIndex> LoadCache(const QString &path, const std::string &mapsDir);
 
 // Replaces the cache atomically; false when it could not be written.
-bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows);
+bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows,
+               const std::vector<ChangeNote> &removed);
 
 // The cache file's bytes: the body the rows make, then its digest.
-std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows);
+std::string CacheBytes(const std::string &mapsDir, const CachedIndex &index);
 // body with its digest after it, as a cache file ends.
 std::string SealedCache(std::string body);
-// The rows of a cache file's bytes, as LoadCache gives them.
-std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const std::string &mapsDir);
+// The contents of a cache file's bytes, as LoadCache gives them.
+std::optional<CachedIndex> ParseCache(std::string_view bytes, const std::string &mapsDir);
 
 } // namespace mapindex

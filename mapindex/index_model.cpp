@@ -1,11 +1,12 @@
 #include "index_model.h"
 
+#include "change_legend.h"
+#include "changes.h"
 #include "row_filter.h"
 
 #include "runtime/io_error.h"
 
 #include <QApplication>
-#include <QColor>
 #include <QStyle>
 #include <QtConcurrent>
 
@@ -21,9 +22,9 @@ QString changeText(Change change)
 {
     switch (change) {
     case Change::New:
-        return QStringLiteral("New since the last reading");
+        return QStringLiteral("New since last marked as seen");
     case Change::Changed:
-        return QStringLiteral("Changed since the last reading");
+        return QStringLiteral("Changed since last marked as seen");
     default:
         return {};
     }
@@ -108,6 +109,42 @@ void IndexModel::setContentMatch(SharedContentMatch match)
     emit shownCountChanged();
 }
 
+void IndexModel::setOnlyMarked(bool only)
+{
+    if (only == onlyMarked_)
+        return;
+    beginResetModel();
+    onlyMarked_ = only;
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
+void IndexModel::clearMarks()
+{
+    SharedRows seen = std::make_shared<const std::vector<IndexRow>>(MarkedAsSeen(*rows_));
+    // Marks are no part of the texts filtered nor of the files searched.
+    if (textsOf_ == rows_)
+        textsOf_ = seen;
+    if (content_ && content_->rows == rows_) {
+        auto match = std::make_shared<ContentMatch>(*content_);
+        match->rows = seen;
+        content_ = std::move(match);
+    }
+    if (!onlyMarked_) {
+        rows_ = std::move(seen);
+        if (!shown_.empty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
+                             {Qt::BackgroundRole, Qt::ToolTipRole});
+        return;
+    }
+    beginResetModel();
+    rows_ = std::move(seen);
+    applyFilter();
+    endResetModel();
+    emit shownCountChanged();
+}
+
 void IndexModel::sort(int column, Qt::SortOrder order)
 {
     if (column >= ColumnCount)
@@ -144,7 +181,7 @@ void IndexModel::orderRows()
 
 void IndexModel::applyFilter()
 {
-    if (words_.isEmpty() && !content_) {
+    if (words_.isEmpty() && !content_ && !onlyMarked_) {
         shown_ = sorted_;
         return;
     }
@@ -156,6 +193,8 @@ void IndexModel::applyFilter()
     shown_.clear();
     for (const std::size_t i : sorted_) {
         if (content_ && !(contentFits && content_->holds[i]))
+            continue;
+        if (onlyMarked_ && (*rows_)[i].change == Change::None)
             continue;
         if (words_.isEmpty() || RowMatches(texts_[i], words_))
             shown_.push_back(i);
@@ -202,10 +241,8 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return {};
     case Qt::BackgroundRole:
-        if (row.change == Change::New)
-            return QColor(0xd8, 0xf5, 0xd0);
-        if (row.change == Change::Changed)
-            return QColor(0xfc, 0xf0, 0xc0);
+        if (row.change != Change::None)
+            return ChangeColour(row.change);
         return {};
     default:
         return {};

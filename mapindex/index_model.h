@@ -35,6 +35,11 @@ public:
     // Narrows further to the rows whose maps hold a text; none shows every row again.
     void setContentMatch(SharedContentMatch match);
     const SharedContentMatch &contentMatch() const { return content_; }
+    // Narrows further to the rows marked new or changed.
+    void setOnlyMarked(bool only);
+    // Marks every row as seen, keeping the filters' results, the order and,
+    // unless only marked rows are shown, the selection.
+    void clearMarks();
 
     int totalCount() const { return static_cast<int>(rows_->size()); }
     const IndexRow &shownRow(int row) const { return (*rows_)[shown_[static_cast<std::size_t>(row)]]; }
@@ -68,6 +73,7 @@ private:
     QStringList words_;
     RowCollation collation_;
     SharedContentMatch content_; // for other rows than rows_: nothing shown until searched again
+    bool onlyMarked_ = false;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

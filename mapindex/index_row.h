@@ -22,7 +22,7 @@ struct IndexRow {
     runtime::FileStamp stamp;                         // with size, what says the details are still those of the file
     std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
     std::optional<std::string> error;                 // why the map could not be read
-    Change change = Change::None;                     // since the previous reading
+    Change change = Change::None;                     // new or changed, and not yet marked as seen
 
     bool operator==(const IndexRow &) const = default;
 };
@@ -38,11 +38,13 @@ inline std::string RowPath(const IndexRow &row)
 // worker thread may read them at once.
 using SharedRows = std::shared_ptr<const std::vector<IndexRow>>;
 
-// A difference from the previous reading, for the Changes view.
+// A map new, changed or removed since the maps were last marked as seen.
 struct ChangeNote {
     Change kind = Change::None;
     std::string entry;
     std::string fileName;
+
+    bool operator==(const ChangeNote &) const = default;
 };
 
 } // namespace mapindex

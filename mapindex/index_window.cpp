@@ -1,8 +1,11 @@
 #include "index_window.h"
 
+#include "change_legend.h"
+#include "changes.h"
 #include "changes_dialog.h"
 #include "content_field.h"
 #include "field_keys.h"
+#include "index_cache.h"
 #include "index_model.h"
 #include "row_export.h"
 #include "table_placeholder.h"
@@ -18,8 +21,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -41,46 +41,22 @@
 namespace mapindex {
 namespace {
 
-bool confirmReplace(QWidget *parent, const QString &name)
+std::optional<QString> askTableFile(QWidget *parent, const QString &suggested)
 {
-    QMessageBox box(
-        QMessageBox::Warning, QStringLiteral("Export"),
-        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
-        QMessageBox::Yes | QMessageBox::No, parent);
-    box.setObjectName(QStringLiteral("replaceQuestion"));
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return AskExportFile(parent, suggested, true);
 }
 
-// A name typed without a suffix gets the chosen format's, and only then is
-// the user asked about replacing a file: so the question names the file that
-// is written, with Qt's dialog and with the desktop's alike.
-std::optional<QString> askExportFile(QWidget *parent, const QString &suggested)
+std::optional<QString> askChangesFile(QWidget *parent, const QString &suggested)
 {
-    const QString csv = QStringLiteral("CSV files (*.csv)");
-    const QString tsv = QStringLiteral("TSV files (*.tsv)");
-    QFileDialog dialog(parent, QStringLiteral("Export"));
-    dialog.setObjectName(QStringLiteral("exportDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters({csv, tsv});
-    dialog.selectFile(suggested);
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        QString name = dialog.selectedFiles().constFirst();
-        if (!QFileInfo(name).fileName().contains(QChar(u'.')))
-            name += dialog.selectedNameFilter() == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-        if (!QFileInfo::exists(name) || confirmReplace(parent, name))
-            return name;
-    }
-    return std::nullopt;
+    return AskExportFile(parent, suggested, false);
 }
 
 } // namespace
 
 IndexWindow::IndexWindow(QWidget *parent)
     : QMainWindow(parent), model_(new IndexModel(this)), loader_(new CollectionLoader(this)),
-      exportPicker_(askExportFile), folderPicker_(AskForFolder), viewerPicker_(AskForViewer)
+      exportPicker_(askTableFile), changesExportPicker_(askChangesFile), folderPicker_(AskForFolder),
+      viewerPicker_(AskForViewer)
 {
     setObjectName(QStringLiteral("MapIndex"));
     setWindowTitle(QStringLiteral("Map Index"));
@@ -128,6 +104,15 @@ void IndexWindow::createActions()
     changesAction_ = new QAction(QStringLiteral("C&hanges…"), this);
     changesAction_->setObjectName(QStringLiteral("changes"));
     connect(changesAction_, &QAction::triggered, this, &IndexWindow::showChanges);
+
+    markSeen_ = new QAction(QStringLiteral("&Mark All as Seen"), this);
+    markSeen_->setObjectName(QStringLiteral("markSeen"));
+    connect(markSeen_, &QAction::triggered, this, &IndexWindow::markAllSeen);
+
+    onlyMarked_ = new QAction(QStringLiteral("Show &Only New and Changed"), this);
+    onlyMarked_->setObjectName(QStringLiteral("onlyMarked"));
+    onlyMarked_->setCheckable(true);
+    connect(onlyMarked_, &QAction::toggled, model_, &IndexModel::setOnlyMarked);
 
     find_ = new QAction(QStringLiteral("&Filter"), this);
     find_->setObjectName(QStringLiteral("find"));
@@ -192,9 +177,9 @@ void IndexWindow::createMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
-    view->addActions({reload_, changesAction_});
+    view->addActions({reload_, changesAction_, markSeen_});
     view->addSeparator();
-    view->addAction(subfolders_);
+    view->addActions({onlyMarked_, subfolders_});
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
@@ -243,6 +228,7 @@ void IndexWindow::updateActions()
     reload_->setEnabled(open && !loader_->isRunning());
     for (QAction *action : {export_, copy_, changesAction_, subfolders_})
         action->setEnabled(open);
+    markSeen_->setEnabled(open && !loader_->isRunning() && !changes_.empty());
 }
 
 void IndexWindow::createToolBar()
@@ -284,7 +270,7 @@ void IndexWindow::createCentralWidget()
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->setAlternatingRowColors(true);
-    table_->setTabKeyNavigation(false); // Tab leaves the table rather than walking its cells
+    table_->setTabKeyNavigation(false);          // Tab leaves the table rather than walking its cells
     table_->setColumnHidden(FolderColumn, true); // shown while subfolders are included
     connect(table_, &QTableView::activated, this, &IndexWindow::openRow);
     layout->addWidget(table_);
@@ -307,6 +293,10 @@ void IndexWindow::createStatusBar()
     progress_->setMaximumWidth(240);
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
+
+    legend_ = new ChangeLegend(this);
+    legend_->hide();
+    statusBar()->addPermanentWidget(legend_);
 
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("cancel"));
@@ -341,8 +331,9 @@ void IndexWindow::includeSubfolders(bool include)
     placeholder_->hide();
     // The other listing's rows and changes would mislead; its cache is its own.
     model_->setRows(std::vector<IndexRow>());
-    changes_.clear();
+    removed_.clear();
     compared_ = false;
+    updateMarks();
     startReading(nullptr);
 }
 
@@ -358,6 +349,30 @@ void IndexWindow::reload()
     if (loader_->isRunning() || state_.MapsDirectory.empty())
         return;
     startReading(model_->sharedRows());
+}
+
+void IndexWindow::markAllSeen()
+{
+    if (loader_->isRunning() || state_.MapsDirectory.empty())
+        return;
+    const bool searching = contents_->isSearching();
+    model_->clearMarks();
+    if (searching) // in the rows with their marks, whose result would not fit
+        contents_->searchNow();
+    removed_.clear();
+    const std::string cacheKey = CacheKey(state_.MapsDirectory, subfolders_->isChecked());
+    if (!SaveCache(CacheFilePath(cacheKey), cacheKey, model_->rows(), removed_))
+        statusBar()->showMessage(QStringLiteral("The cache could not be written: the marks return at the next start"),
+                                 30000);
+    updateMarks();
+}
+
+void IndexWindow::updateMarks()
+{
+    changes_ = ChangeList(model_->rows(), removed_);
+    legend_->setVisible(std::any_of(changes_.begin(), changes_.end(),
+                                    [](const ChangeNote &note) { return note.kind != Change::Removed; }));
+    updateActions();
 }
 
 void IndexWindow::startReading(SharedRows previous)
@@ -378,12 +393,18 @@ void IndexWindow::startReading(SharedRows previous)
     progress_->show();
     cancel_->show();
     reload_->setEnabled(false);
-    loader_->start(state_.MapsDirectory, subfolders_->isChecked(), std::move(previous));
+    // Read afresh, the folder's own cache says what was removed.
+    std::vector<ChangeNote> removed = previous ? removed_ : std::vector<ChangeNote>();
+    loader_->start(state_.MapsDirectory, subfolders_->isChecked(), std::move(previous), std::move(removed));
+    updateActions();
 }
 
 void IndexWindow::onCachedRows()
 {
     model_->setRows(loader_->takeCachedRows());
+    removed_ = loader_->takeCachedRemoved();
+    compared_ = true;
+    updateMarks();
     emit tableFilled();
 }
 
@@ -398,13 +419,16 @@ void IndexWindow::onLoaded()
     }
     if (result.error) {
         model_->setRows(std::vector<IndexRow>()); // rows of a folder that cannot be read would only mislead
+        removed_.clear();
+        updateMarks();
         ui::ReportError(result.error.value());
     } else {
-        changes_ = std::move(result.changes);
+        removed_ = std::move(result.removed);
         compared_ = result.compared;
         // Unchanged rows stay as they are, with the user's selection and scrolling.
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
+        updateMarks();
         if (model_->totalCount() == 0)
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
                                    QStringLiteral("Include Subfolders"));
@@ -427,7 +451,7 @@ void IndexWindow::onLoadEnded()
 {
     progress_->hide();
     cancel_->hide();
-    reload_->setEnabled(true);
+    updateActions();
     updateStatus();
 }
 
@@ -502,7 +526,8 @@ void IndexWindow::copySelected()
 
 void IndexWindow::showChanges()
 {
-    ChangesDialog dialog(changes_, compared_, this);
+    ChangesDialog dialog(changes_, compared_, changesExportPicker_,
+                         ExportFolder(state_.MapsDirectory) + QStringLiteral("/changes.csv"), this);
     dialog.exec();
 }
 

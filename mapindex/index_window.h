@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collection_loader.h"
+#include "export_dialog.h"
 #include "folder_choice.h"
 #include "index_row.h"
 
@@ -25,13 +26,10 @@ class QTableView;
 
 namespace mapindex {
 
+class ChangeLegend;
 class ContentField;
 class IndexModel;
 class TablePlaceholder;
-
-// Asks where to export, starting at a suggested file; nothing on Cancel.
-// Tests answer it in advance.
-using ExportPicker = std::function<std::optional<QString>(QWidget *parent, const QString &suggested)>;
 
 class IndexWindow final : public QMainWindow {
     Q_OBJECT
@@ -55,6 +53,7 @@ public:
     CollectionLoader &loader() const { return *loader_; }
     const std::vector<ChangeNote> &changes() const { return changes_; }
     void setExportPicker(ExportPicker picker) { exportPicker_ = std::move(picker); }
+    void setChangesExportPicker(ExportPicker picker) { changesExportPicker_ = std::move(picker); }
     void setFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
     void setViewerPicker(ViewerPicker picker) { viewerPicker_ = std::move(picker); }
 
@@ -83,6 +82,8 @@ private:
     void exportShown();
     void copySelected();
     void showChanges();
+    void markAllSeen();
+    void updateMarks();
     void updateStatus();
 
     catalogue::ProgramState state_;
@@ -99,16 +100,21 @@ private:
     QAction *export_ = nullptr;
     QAction *copy_ = nullptr;
     QAction *changesAction_ = nullptr;
+    QAction *markSeen_ = nullptr;
+    QAction *onlyMarked_ = nullptr;
+    ChangeLegend *legend_ = nullptr;
     QAction *find_ = nullptr;
     QAction *findContents_ = nullptr;
     QAction *subfolders_ = nullptr;
-    std::vector<ChangeNote> changes_;
+    std::vector<ChangeNote> removed_; // since the maps were last marked as seen
+    std::vector<ChangeNote> changes_; // the marked rows, then removed_
     bool compared_ = false;
     // How far the reading got, as its progress said; kept for the status
     // line when it is cancelled, until a reading ends.
     std::pair<int, int> checked_;
     std::optional<std::pair<int, int>> cancelledAt_;
     ExportPicker exportPicker_;
+    ExportPicker changesExportPicker_;
     FolderPicker folderPicker_;
     ViewerPicker viewerPicker_;
     QMenu *recentMenu_ = nullptr;

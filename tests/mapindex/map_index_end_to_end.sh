@@ -28,7 +28,11 @@ app=$!
 wid=$(timeout 30 xdotool search --sync --name '^Map Index')
 [ -n "$wid" ] || { echo "no window"; kill "$app"; exit 1; }
 wid=${wid%%$'\n'*}
-sleep 3 # the reading of 12 maps
+# The reading of 12 maps ends with its cache written.
+for _ in $(seq 150); do
+    compgen -G "$WORK/cache/map-utility/*.cache" >/dev/null && break
+    sleep 0.2
+done
 xdotool windowfocus --sync "$wid"
 xdotool key --window "$wid" ctrl+f
 xdotool type --window "$wid" --delay 40 harbour

@@ -195,6 +195,8 @@ void TestMapIndexContents::keysWorkFromEveryField_data()
         QTest::addRow("F5 in %s", widget) << at << int(Qt::Key_F5) << 0 << QStringLiteral("reload");
         QTest::addRow("Ctrl+Shift+F in %s", widget)
             << at << int(Qt::Key_F) << int(Qt::ControlModifier | Qt::ShiftModifier) << QStringLiteral("findContents");
+        QTest::addRow("Ctrl+O in %s", widget)
+            << at << int(Qt::Key_O) << int(Qt::ControlModifier) << QStringLiteral("openFolder");
     }
     // With text selected in a field, Ctrl+C copies that text.
     QTest::newRow("Ctrl+C on selected text")
@@ -210,6 +212,7 @@ void TestMapIndexContents::keysWorkFromEveryField()
     Session session(mitest::makeDemoMaps());
     session.read();
     session.window.setExportPicker([](QWidget *, const QString &) { return std::optional<QString>(); });
+    session.window.setFolderPicker([](QWidget *, const std::string &) { return std::optional<std::string>(); });
     session.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&session.window));
     auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
@@ -224,7 +227,7 @@ void TestMapIndexContents::keysWorkFromEveryField()
 
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     const QStringList names = {QStringLiteral("export"), QStringLiteral("copy"), QStringLiteral("reload"),
-                               QStringLiteral("findContents")};
+                               QStringLiteral("findContents"), QStringLiteral("openFolder")};
     for (const QString &name : names)
         spies.push_back(std::make_unique<QSignalSpy>(session.window.findChild<QAction *>(name), &QAction::triggered));
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
