@@ -23,10 +23,11 @@ bool reusable(const IndexRow *old, const IndexRow &row)
     return old && !old->error && old->entry == row.entry && old->size == row.size && old->stamp == row.stamp;
 }
 
-void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
+template <class Read>
+void fill(IndexRow &row, Read &&read)
 {
     try {
-        catalogue::IndexRecord record = reader(mapsDir, {row.entry, row.fileName}); // its own file, dots and all
+        catalogue::IndexRecord record = read();
         row.values = std::move(record.values);
         row.error.reset();
     } catch (const std::exception &error) {
@@ -93,30 +94,40 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     if (request.progress)
         request.progress(outcome.rows.size() - toRead.size(), outcome.rows.size());
 
-    // Maps open in their folder, named from one listing of it; a folder
-    // that does not open leaves each map to report its own error.
+    // Maps open in their folder, named from one listing of it, with their
+    // first blocks read ahead; a folder that does not open leaves each map
+    // to report its own error.
     runtime::DirectoryHandle folder;
     std::optional<runtime::FolderNames> names;
-    RecordReader reader = request.reader;
-    if (!reader) {
+    if (!request.reader) {
         {
             const runtime::SavedIoCode keep;
             folder = runtime::DirectoryHandle::Open(request.mapsDir);
         }
         if (folder.valid())
             names.emplace(folder.fd());
-        reader = [&](const std::string &mapsDir, const catalogue::ListedMap &map) {
-            return names ? catalogue::ReadIndexRecordIn(*names, folder.fd(), AT_FDCWD, mapsDir, map)
-                         : catalogue::ReadIndexRecord(mapsDir, map);
-        };
     }
-
-    // Each worker fills its own row; the count and the progress follow in list order.
-    const auto readOne = [&](std::size_t k, const runtime::WorkStop &) {
-        if (request.stop && request.stop())
-            return false;
-        fill(outcome.rows[toRead[k]], reader, request.mapsDir);
-        return true;
+    const auto mapAt = [&](std::size_t k) {
+        const IndexRow &row = outcome.rows[toRead[k]];
+        return catalogue::ListedMap{row.entry, row.fileName}; // its own file, dots and all
+    };
+    const auto makeReader = [&] {
+        std::optional<catalogue::FirstBlocksReader> ahead;
+        if (names)
+            ahead.emplace(*names, folder.fd(), AT_FDCWD, request.mapsDir, mapAt);
+        // Each worker fills its own row; the count and the progress follow in list order.
+        return [&, ahead = std::move(ahead)](std::size_t k, const runtime::WorkStop &,
+                                             const runtime::WorkRun &run) mutable {
+            if (request.stop && request.stop())
+                return false;
+            fill(outcome.rows[toRead[k]], [&] {
+                if (ahead)
+                    return ahead->read(k, run);
+                return request.reader ? request.reader(request.mapsDir, mapAt(k))
+                                      : catalogue::ReadIndexRecord(request.mapsDir, mapAt(k));
+            });
+            return true;
+        };
     };
     std::size_t done = outcome.rows.size() - toRead.size();
     const auto count = [&](std::size_t, bool read) {
@@ -129,7 +140,9 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     };
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(request.jobs, 1, 64);
-    runtime::ForEachInOrder(toRead.size(), options, readOne, count);
+    options.run = catalogue::FirstBlocksRun(options.threads);
+    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
+    runtime::ForEachInOrder(toRead.size(), options, makeReader, count);
     outcome.cancelled = request.stop && request.stop();
     return outcome;
 }

@@ -1,6 +1,7 @@
 #include "mapindex_fixture.h"
 
 #include "ErrorReport.h"
+#include "collection_reader.h"
 #include "index_cache.h"
 
 #include <QDateTime>
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -36,6 +38,7 @@ private slots:
     void unreadableMapKeepsItsRow();
     void missingFolderIsReported();
     void cancelKeepsTheRowsShown();
+    void readAheadAgreesWithAPlainRead();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -319,3 +322,64 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
 
 QTEST_MAIN(TestMapIndexReading)
 #include "tst_mapindex_reading.moc"
+
+// The reading with first blocks read ahead against the plain one, one map
+// after another: the same rows in the same order, the cached rows taken as
+// they were, maps deleted or made folders midway either read as they were
+// or reported, and a stop that ends it, with one thread or many.
+void TestMapIndexReading::readAheadAgreesWithAPlainRead()
+{
+    constexpr std::size_t Count = 120, ChangeAt = 50, StopAt = 90;
+    const std::set<std::size_t> deleted = {44, 46, 52, 66, 100}, folders = {47, 80};
+    for (const std::size_t stopAt : {std::size_t(0), StopAt}) {
+        for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
+            const QString maps = uitest::makeTempDir();
+            for (std::size_t i = 0; i < Count; ++i)
+                mitest::writeFile(maps + QStringLiteral("/m%1.fcw").arg(100 + i),
+                                  "Map Name: N" + QByteArray::number(i) + QByteArray(i % 4 ? 10 : 9000, ' ')
+                                      + "\rPage Number: " + QByteArray::number(i) + "\r");
+            mapindex::ReadRequest request;
+            request.mapsDir = mitest::bytes(maps);
+            request.reader = [](const std::string &dir, const catalogue::ListedMap &map) {
+                return catalogue::ReadIndexRecord(dir, map);
+            };
+            const std::vector<mapindex::IndexRow> plain = mapindex::ReadCollection(request).rows;
+            QCOMPARE(plain.size(), Count);
+            std::vector<mapindex::IndexRow> cached; // every third row, taken as it is
+            for (std::size_t i = 0; i < Count; i += 3)
+                cached.push_back(plain[i]);
+
+            request.reader = {};
+            request.previous = &cached;
+            request.jobs = jobs;
+            std::size_t done = 0;
+            request.progress = [&](std::size_t now, std::size_t) {
+                if (done < ChangeAt && now >= ChangeAt) {
+                    for (const std::size_t i : deleted)
+                        QFile::remove(maps + QStringLiteral("/m%1.fcw").arg(100 + i));
+                    for (const std::size_t i : folders) {
+                        QFile::remove(maps + QStringLiteral("/m%1.fcw").arg(100 + i));
+                        QDir(maps).mkdir(QStringLiteral("m%1.fcw").arg(100 + i));
+                    }
+                }
+                done = now;
+            };
+            request.stop = [&] { return stopAt && done >= stopAt; };
+            const mapindex::ReadOutcome outcome = mapindex::ReadCollection(request);
+            QCOMPARE(outcome.rows.size(), Count);
+            QCOMPARE(outcome.cancelled, stopAt != 0);
+            QVERIFY(stopAt ? outcome.mapsRead + cached.size() >= stopAt : outcome.mapsRead == Count - cached.size());
+            std::size_t read = 0; // rows read so far, in list order
+            for (std::size_t i = 0; i < Count; ++i) {
+                const mapindex::IndexRow &row = outcome.rows[i];
+                if (i % 3 != 0 && ++read > outcome.mapsRead)
+                    break;
+                const bool changed = i % 3 != 0 && (deleted.count(i) || folders.count(i));
+                if (changed && row != plain[i])
+                    QVERIFY2(row.error && row.values == decltype(row.values){}, qPrintable(QString::number(i)));
+                else
+                    QVERIFY2(row == plain[i], qPrintable(QString::number(i)));
+            }
+        }
+    }
+}
