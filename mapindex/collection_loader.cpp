@@ -16,6 +16,12 @@ namespace {
 
 using CachedRowsSink = std::function<void(SharedRows)>;
 
+// The rows carry no marks of an earlier reading.
+bool shownUnmarked(const std::vector<IndexRow> &rows)
+{
+    return std::none_of(rows.begin(), rows.end(), [](const IndexRow &row) { return row.change != Change::None; });
+}
+
 LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, SharedRows previous,
                 const RecordReader &reader, const CachedRowsSink &showCached)
 {
@@ -44,6 +50,15 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
         ReadOutcome outcome = ReadCollection(request);
         if (outcome.cancelled)
             return result;
+        if (outcome.sameAsPrevious) { // the cache stays as it is, and so do the rows shown unless they carry marks
+            result.sameAsShown = shownUnmarked(*previous);
+            if (!result.sameAsShown) {
+                result.rows = *previous;
+                for (IndexRow &row : result.rows)
+                    row.change = Change::None;
+            }
+            return result;
+        }
         result.rows = std::move(outcome.rows);
         result.mapsRead = outcome.mapsRead;
     } catch (const std::exception &error) {
@@ -56,9 +71,7 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
     const bool unchanged =
         previous && result.mapsRead == 0 && result.changes.empty() && previous->size() == result.rows.size();
     // The rows shown equal these unless they still carry the last reading's marks.
-    result.sameAsShown = unchanged && std::none_of(previous->begin(), previous->end(), [](const IndexRow &row) {
-                             return row.change != Change::None;
-                         });
+    result.sameAsShown = unchanged && shownUnmarked(*previous);
     previous.reset(); // done with (the window may hold them still)
     if (!unchanged)
         SaveCache(cachePath, mapsDir, result.rows); // a failure only costs the next start its speed

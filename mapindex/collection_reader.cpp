@@ -41,20 +41,54 @@ bool isFolder(const std::string &path)
     return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).isDir();
 }
 
+// What the listing says of a row, without its details.
+IndexRow listedPart(const IndexRow &row)
+{
+    IndexRow part;
+    part.fileName = row.fileName;
+    part.entry = row.entry;
+    part.size = row.size;
+    part.stamp = row.stamp;
+    return part;
+}
+
 } // namespace
 
 std::vector<IndexRow> ListMaps(const std::string &mapsDir)
 {
+    return *ListChangedMaps(mapsDir, nullptr);
+}
+
+std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir, const std::vector<IndexRow> *previous)
+{
     std::vector<IndexRow> rows;
+    std::size_t same = 0; // leading maps listed as they were in previous, not made rows (yet)
+    bool differs = previous == nullptr;
     runtime::MatchRecord record;
     const std::string pattern = mapsDir + runtime::PathSeparator + catalogue::MapPattern;
     std::int32_t code = runtime::FindFirstMatch(pattern, runtime::FileAttribute::Any, record);
+    const auto makeRows = [&] {
+        differs = true;
+        rows.reserve(std::max(record.pending.size(), same)); // the listing is taken at once: no growth, no spare half
+        for (std::size_t i = 0; i < same; ++i)
+            rows.push_back(listedPart((*previous)[i]));
+    };
+    if (differs)
+        makeRows();
     for (; code == 0; code = runtime::FindNextMatch(record)) {
         IndexRow row;
         row.fileName = record.Name;
         row.entry = catalogue::MapListEntry(record.Name);
         row.size = record.Size;
         row.stamp = record.Stamp;
+        if (!differs) {
+            if (same < previous->size() && (*previous)[same].fileName == row.fileName
+                && reusable(&(*previous)[same], row)) {
+                ++same;
+                continue;
+            }
+            makeRows();
+        }
         rows.push_back(std::move(row));
     }
     runtime::EndMatchSearch(record);
@@ -65,13 +99,24 @@ std::vector<IndexRow> ListMaps(const std::string &mapsDir)
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }
+    if (!differs && same == previous->size())
+        return std::nullopt;
+    if (!differs)
+        makeRows(); // the maps listed are the first of previous: the others went
     return rows;
 }
 
 ReadOutcome ReadCollection(const ReadRequest &request)
 {
     ReadOutcome outcome;
-    outcome.rows = ListMaps(request.mapsDir);
+    auto listed = ListChangedMaps(request.mapsDir, request.previous);
+    if (!listed) {
+        outcome.sameAsPrevious = true;
+        if (request.progress)
+            request.progress(request.previous->size(), request.previous->size());
+        return outcome;
+    }
+    outcome.rows = std::move(*listed);
 
     PreviousRows previous;
     if (request.previous) {

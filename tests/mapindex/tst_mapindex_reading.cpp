@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 #include <vector>
@@ -39,6 +40,7 @@ private slots:
     void missingFolderIsReported();
     void cancelKeepsTheRowsShown();
     void readAheadAgreesWithAPlainRead();
+    void listingMatchedWithThePreviousRows();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -381,5 +383,39 @@ void TestMapIndexReading::readAheadAgreesWithAPlainRead()
                     QVERIFY2(row == plain[i], qPrintable(QString::number(i)));
             }
         }
+    }
+}
+
+// A listing that matches the previous rows makes no rows of its own; any
+// difference, wherever it is, gives the whole listing as it stands.
+void TestMapIndexReading::listingMatchedWithThePreviousRows()
+{
+    const QString maps = uitest::makeTempDir();
+    for (const char *name : {"a", "b", "c"})
+        mitest::writeFile(maps + QStringLiteral("/%1.fcw").arg(QLatin1String(name)), "Page Number: 1\r");
+    const std::string dir = mitest::bytes(maps);
+    const std::vector<mapindex::IndexRow> listed = mapindex::ListMaps(dir);
+    QCOMPARE(listed.size(), std::size_t(3));
+    QVERIFY(!mapindex::ListChangedMaps(dir, &listed));
+    using Edit = std::function<void(std::vector<mapindex::IndexRow> &)>;
+    const Edit edits[] = {
+        [](auto &rows) { rows.pop_back(); },          // a new map at the end
+        [](auto &rows) { rows.erase(rows.begin()); }, // a new map first
+        [](auto &rows) {
+            rows.push_back(rows.back());
+            rows.back().fileName = "d.fcw";
+        },                                                 // one gone at the end
+        [](auto &rows) { rows[1].stamp.modifiedNs += 1; }, // one changed
+        [](auto &rows) { rows[2].size += 1; },
+        [](auto &rows) { rows[1].error = "unreadable"; }, // to read again
+        [](auto &rows) { std::swap(rows[0], rows[1]); },  // another order
+        [](auto &rows) { rows.clear(); },
+    };
+    for (const Edit &edit : edits) {
+        std::vector<mapindex::IndexRow> previous = listed;
+        edit(previous);
+        const auto changed = mapindex::ListChangedMaps(dir, &previous);
+        QVERIFY(changed);
+        QVERIFY(*changed == listed);
     }
 }
