@@ -169,6 +169,16 @@ std::optional<std::vector<IndexRow>> ParseCache(std::string_view bytes, const st
 std::string CacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &rows)
 {
     Writer out;
+    // Sized at once: grown step by step, a large cache would stand in memory
+    // one and a half times for a moment.
+    std::size_t size = 4 * sizeof(std::uint32_t) + mapsDir.size() + DigestSize;
+    for (const IndexRow &row : rows) {
+        size += 2 * sizeof(std::uint32_t) + 5 * sizeof(std::uint64_t) + 1 + row.fileName.size() + row.entry.size();
+        for (const auto &value : row.values)
+            size += value ? sizeof(std::uint32_t) + value->size() : 0;
+        size += row.error ? sizeof(std::uint32_t) + row.error->size() : 0;
+    }
+    out.bytes.reserve(size);
     out.number(Magic);
     out.number(Version);
     out.text(mapsDir);
