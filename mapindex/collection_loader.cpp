@@ -3,6 +3,8 @@
 #include "changes.h"
 #include "index_cache.h"
 
+#include "runtime/memory_return.h"
+
 #include <QPromise>
 #include <QThread>
 #include <QtConcurrent>
@@ -82,6 +84,9 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, Share
 
 CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
 {
+    // A reading lets go of the cache file's bytes and of the folder's listing,
+    // each many megabytes on a large collection: they go back at once.
+    runtime::ReturnLargeBlocksWhenFreed();
     connect(&watcher_, &QFutureWatcher<LoadResult>::progressValueChanged, this,
             [this](int value) { emit progress(value, watcher_.progressMaximum()); });
     connect(&watcher_, &QFutureWatcher<LoadResult>::finished, this, &CollectionLoader::onFinished);

@@ -349,7 +349,7 @@ void IndexWindow::startReading(SharedRows previous)
 
 void IndexWindow::onCachedRows()
 {
-    model_->setRows(loader_->takeCachedRows());
+    model_->setRows(loader_->takeCachedRows(), true); // their filter texts once the folder is checked
     emit tableFilled();
 }
 
@@ -371,6 +371,7 @@ void IndexWindow::onLoaded()
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory));
         emit tableFilled();
     }
+    model_->makeTextsSoon(); // for the cached rows, when they stay
     emit readingFinished();
 }
 
@@ -378,6 +379,7 @@ void IndexWindow::onLoadCancelled()
 {
     cancelledAt_ = checked_;
     onLoadEnded();
+    model_->makeTextsSoon();
 }
 
 void IndexWindow::onLoadEnded()
