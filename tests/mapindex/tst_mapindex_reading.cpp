@@ -14,8 +14,6 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <functional>
-#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -40,7 +38,6 @@ private slots:
     void missingFolderIsReported();
     void cancelKeepsTheRowsShown();
     void readAheadAgreesWithAPlainRead();
-    void listingMatchedWithThePreviousRows();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -322,100 +319,30 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
     QCOMPARE(status->text(), QStringLiteral("1 of 11 maps"));
 }
 
-QTEST_MAIN(TestMapIndexReading)
-#include "tst_mapindex_reading.moc"
-
-// The reading with first blocks read ahead against the plain one, one map
-// after another: the same rows in the same order, the cached rows taken as
-// they were, maps deleted or made folders midway either read as they were
-// or reported, and a stop that ends it, with one thread or many.
+// The reading with first blocks read ahead gives the rows of the plain one,
+// the cached rows among them, with one thread or many, and stops at a stop;
+// a listing that matches the previous rows makes no rows, any other one all.
 void TestMapIndexReading::readAheadAgreesWithAPlainRead()
 {
-    constexpr std::size_t Count = 120, ChangeAt = 50, StopAt = 90;
-    const std::set<std::size_t> deleted = {44, 46, 52, 66, 100}, folders = {47, 80};
-    for (const std::size_t stopAt : {std::size_t(0), StopAt}) {
-        for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
-            const QString maps = uitest::makeTempDir();
-            for (std::size_t i = 0; i < Count; ++i)
-                mitest::writeFile(maps + QStringLiteral("/m%1.fcw").arg(100 + i),
-                                  "Map Name: N" + QByteArray::number(i) + QByteArray(i % 4 ? 10 : 9000, ' ')
-                                      + "\rPage Number: " + QByteArray::number(i) + "\r");
-            mapindex::ReadRequest request;
-            request.mapsDir = mitest::bytes(maps);
-            request.reader = [](const std::string &dir, const catalogue::ListedMap &map) {
-                return catalogue::ReadIndexRecord(dir, map);
-            };
-            const std::vector<mapindex::IndexRow> plain = mapindex::ReadCollection(request).rows;
-            QCOMPARE(plain.size(), Count);
-            std::vector<mapindex::IndexRow> cached; // every third row, taken as it is
-            for (std::size_t i = 0; i < Count; i += 3)
-                cached.push_back(plain[i]);
-
-            request.reader = {};
-            request.previous = &cached;
-            request.jobs = jobs;
-            std::size_t done = 0;
-            request.progress = [&](std::size_t now, std::size_t) {
-                if (done < ChangeAt && now >= ChangeAt) {
-                    for (const std::size_t i : deleted)
-                        QFile::remove(maps + QStringLiteral("/m%1.fcw").arg(100 + i));
-                    for (const std::size_t i : folders) {
-                        QFile::remove(maps + QStringLiteral("/m%1.fcw").arg(100 + i));
-                        QDir(maps).mkdir(QStringLiteral("m%1.fcw").arg(100 + i));
-                    }
-                }
-                done = now;
-            };
-            request.stop = [&] { return stopAt && done >= stopAt; };
-            const mapindex::ReadOutcome outcome = mapindex::ReadCollection(request);
-            QCOMPARE(outcome.rows.size(), Count);
-            QCOMPARE(outcome.cancelled, stopAt != 0);
-            QVERIFY(stopAt ? outcome.mapsRead + cached.size() >= stopAt : outcome.mapsRead == Count - cached.size());
-            std::size_t read = 0; // rows read so far, in list order
-            for (std::size_t i = 0; i < Count; ++i) {
-                const mapindex::IndexRow &row = outcome.rows[i];
-                if (i % 3 != 0 && ++read > outcome.mapsRead)
-                    break;
-                const bool changed = i % 3 != 0 && (deleted.count(i) || folders.count(i));
-                if (changed && row != plain[i])
-                    QVERIFY2(row.error && row.values == decltype(row.values){}, qPrintable(QString::number(i)));
-                else
-                    QVERIFY2(row == plain[i], qPrintable(QString::number(i)));
-            }
-        }
-    }
-}
-
-// A listing that matches the previous rows makes no rows of its own; any
-// difference, wherever it is, gives the whole listing as it stands.
-void TestMapIndexReading::listingMatchedWithThePreviousRows()
-{
     const QString maps = uitest::makeTempDir();
-    for (const char *name : {"a", "b", "c"})
-        mitest::writeFile(maps + QStringLiteral("/%1.fcw").arg(QLatin1String(name)), "Page Number: 1\r");
-    const std::string dir = mitest::bytes(maps);
-    const std::vector<mapindex::IndexRow> listed = mapindex::ListMaps(dir);
-    QCOMPARE(listed.size(), std::size_t(3));
-    QVERIFY(!mapindex::ListChangedMaps(dir, &listed));
-    using Edit = std::function<void(std::vector<mapindex::IndexRow> &)>;
-    const Edit edits[] = {
-        [](auto &rows) { rows.pop_back(); },          // a new map at the end
-        [](auto &rows) { rows.erase(rows.begin()); }, // a new map first
-        [](auto &rows) {
-            rows.push_back(rows.back());
-            rows.back().fileName = "d.fcw";
-        },                                                 // one gone at the end
-        [](auto &rows) { rows[1].stamp.modifiedNs += 1; }, // one changed
-        [](auto &rows) { rows[2].size += 1; },
-        [](auto &rows) { rows[1].error = "unreadable"; }, // to read again
-        [](auto &rows) { std::swap(rows[0], rows[1]); },  // another order
-        [](auto &rows) { rows.clear(); },
+    for (int i = 0; i < 120; ++i)
+        mitest::writeFile(maps + QStringLiteral("/m%1.fcw").arg(100 + i),
+                          "Map Name: " + QByteArray(i % 4 ? 9 : 9000, 'n') + "\rPage Number: " + QByteArray::number(i));
+    const mapindex::RecordReader plainRead = [](const std::string &dir, const catalogue::ListedMap &map) {
+        return catalogue::ReadIndexRecord(dir, map);
     };
-    for (const Edit &edit : edits) {
-        std::vector<mapindex::IndexRow> previous = listed;
-        edit(previous);
-        const auto changed = mapindex::ListChangedMaps(dir, &previous);
-        QVERIFY(changed);
-        QVERIFY(*changed == listed);
+    const std::string dir = mitest::bytes(maps);
+    std::vector<mapindex::IndexRow> plain = mapindex::ReadCollection({dir, nullptr, plainRead, 1, {}, {}}).rows,
+                                    cached(plain.begin(), plain.begin() + 40);
+    for (const unsigned jobs : {1u, 2u, 8u}) {
+        QVERIFY(mapindex::ReadCollection({dir, &cached, {}, jobs, {}, {}}).rows == plain);
+        QVERIFY(mapindex::ReadCollection({dir, &cached, {}, jobs, [] { return true; }, {}}).cancelled);
     }
+    QVERIFY(!mapindex::ListChangedMaps(dir, &plain));
+    QVERIFY(mapindex::ListChangedMaps(dir, &cached) == mapindex::ListMaps(dir));
+    plain.push_back(plain[60]); // one more than the folder holds now
+    QVERIFY(mapindex::ListChangedMaps(dir, &plain) == mapindex::ListMaps(dir));
 }
+
+QTEST_MAIN(TestMapIndexReading)
+#include "tst_mapindex_reading.moc"
