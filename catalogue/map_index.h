@@ -16,7 +16,7 @@
 namespace runtime {
 class FolderNames;
 struct WorkRun;
-}
+} // namespace runtime
 
 namespace catalogue {
 
