@@ -14,7 +14,7 @@ namespace catalogue {
 namespace {
 
 constexpr std::size_t ChunkSize = 64 * 1024;
-constexpr std::size_t FirstChunkSize = 8 * 1024; // two blocks and the look-ahead of the first
+constexpr std::size_t FirstChunkSize = FirstDetailBytes; // two blocks and the look-ahead of the first
 
 // Trailing blanks and control bytes go; control bytes inside the line are
 // shown as spaces, so no byte of a binary file reaches the view raw.
@@ -40,8 +40,9 @@ void showLines(DetailScanner &scanner, DetailsView &view)
     }
 }
 
-// file is open for block reading.
-void showFile(runtime::IoCheckedFile &file, DetailsView &view)
+} // namespace
+
+void ShowOpenedMapDetails(runtime::IoCheckedFile &file, DetailsView &view)
 {
     DetailScanner scanner;
     const runtime::ReadBuffer buffer(ChunkSize);
@@ -75,8 +76,6 @@ void showFile(runtime::IoCheckedFile &file, DetailsView &view)
     }
 }
 
-} // namespace
-
 void ShowMapDetails(const std::string &mapsText, const ListedMap &map, DetailsView &view)
 {
     ShowMapDetailsAt(AT_FDCWD, mapsText, map, view);
@@ -87,7 +86,7 @@ void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedM
     view.clear();
     runtime::IoCheckedFile file;
     OpenMapAt(file, relativeTo, mapsText, map);
-    showFile(file, view);
+    ShowOpenedMapDetails(file, view);
 }
 
 void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
@@ -96,7 +95,7 @@ void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int rela
     view.clear();
     runtime::IoCheckedFile file;
     OpenMapFile(file, names, mapsDirFd, map, ListedMapPath(mapsText, map), relativeTo);
-    showFile(file, view);
+    ShowOpenedMapDetails(file, view);
 }
 
 } // namespace catalogue

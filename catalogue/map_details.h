@@ -4,11 +4,13 @@
 #include "listed_map.h"
 #include "views.h"
 
+#include <cstddef>
 #include <string>
 
 namespace runtime {
 class FolderNames;
-}
+class IoCheckedFile;
+} // namespace runtime
 
 namespace catalogue {
 
@@ -25,5 +27,12 @@ void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedM
 // and names resolves the file names in it (no directory pass per map).
 void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
                       const ListedMap &map, DetailsView &view);
+
+// The same for a map already open for block reading (OpenMapFile); the
+// view is not cleared first, and the file is closed at the end.
+void ShowOpenedMapDetails(runtime::IoCheckedFile &file, DetailsView &view);
+
+// The bytes the details of most maps come from: the first read asks no more.
+inline constexpr std::size_t FirstDetailBytes = 8 * 1024;
 
 } // namespace catalogue

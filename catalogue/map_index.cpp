@@ -1,12 +1,15 @@
 #include "map_index.h"
 
+#include "map_chunk_reader.h"
 #include "map_details.h"
+#include "map_scan.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
 #include "runtime/ordered_work.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace catalogue {
 namespace {
@@ -50,6 +53,51 @@ IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, in
     return record;
 }
 
+void FirstBlocksReader::open(runtime::IoCheckedFile &file, const ListedMap &map) const
+{
+    OpenMapFile(file, names_, mapsDirFd_, map, ListedMapPath(mapsDir_, map), relativeTo_);
+}
+
+void FirstBlocksReader::openAhead(const runtime::WorkRun &run)
+{
+    ahead_.clear(); // what a stopped run left open
+    aheadFirst_ = run.first + 1;
+    for (std::size_t j = aheadFirst_; j < run.last; ++j) {
+        Opened &opened = ahead_.emplace_back();
+        try {
+            open(opened.file, mapAt_(j));
+            runtime::StartReadingAhead(opened.file, FirstDetailBytes);
+        } catch (...) {
+            opened.error = std::current_exception();
+        }
+    }
+}
+
+IndexRecord FirstBlocksReader::read(std::size_t item, const runtime::WorkRun &run)
+{
+    if (item == run.first)
+        openAhead(run);
+    const ListedMap map = mapAt_(item);
+    IndexRecord record{map.entry, {}};
+    RecordView view(record);
+    if (item >= aheadFirst_ && item - aheadFirst_ < ahead_.size()) {
+        Opened &opened = ahead_[item - aheadFirst_];
+        if (opened.error)
+            std::rethrow_exception(std::exchange(opened.error, {}));
+        ShowOpenedMapDetails(opened.file, view);
+        return record;
+    }
+    runtime::IoCheckedFile file;
+    open(file, map);
+    ShowOpenedMapDetails(file, view);
+    return record;
+}
+
+std::size_t FirstBlocksRun(unsigned threads)
+{
+    return std::clamp<std::size_t>(64 / std::max(threads, 1u), 1, 32);
+}
+
 IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
                               const std::string &mapsDir, const ListedMap &map)
 {
@@ -75,19 +123,26 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
         if (listed.size() >= 64) // one pass over the folder spares every map a test before its open
             names->listNow();
     }
-    const auto read = [&](std::size_t i, const runtime::WorkStop &) {
-        IndexResult result;
-        try {
-            result.record = names ? ReadIndexRecordIn(*names, maps.fd(), relativeTo, mapsDir, listed[i])
-                                  : ReadIndexRecord(mapsDir, listed[i], relativeTo);
-        } catch (...) {
-            result.error = std::current_exception();
-        }
-        return result;
+    const auto makeReader = [&] {
+        return [reader = names ? std::optional<FirstBlocksReader>(std::in_place, *names, maps.fd(), relativeTo, mapsDir,
+                                                                  [&listed](std::size_t i) { return listed[i]; })
+                               : std::nullopt,
+                &mapsDir, &listed,
+                relativeTo](std::size_t i, const runtime::WorkStop &, const runtime::WorkRun &run) mutable {
+            IndexResult result;
+            try {
+                result.record = reader ? reader->read(i, run) : ReadIndexRecord(mapsDir, listed[i], relativeTo);
+            } catch (...) {
+                result.error = std::current_exception();
+            }
+            return result;
+        };
     };
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
-    runtime::ForEachInOrder(listed.size(), options, read, done);
+    options.run = FirstBlocksRun(options.threads);
+    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
+    runtime::ForEachInOrder(listed.size(), options, makeReader, done);
 }
 
 } // namespace catalogue

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "listed_map.h"
+#include "runtime/io_checked_file.h"
 
 #include <array>
+#include <deque>
 #include <exception>
 #include <fcntl.h>
 #include <functional>
@@ -13,7 +15,8 @@
 
 namespace runtime {
 class FolderNames;
-}
+struct WorkRun;
+} // namespace runtime
 
 namespace catalogue {
 
@@ -38,6 +41,43 @@ IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, in
 // and names resolves the file names in it (no directory pass per map).
 IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
                               const std::string &mapsDir, const ListedMap &map);
+
+// Reads the records of many maps in one folder: one per thread of
+// ForEachInOrder. At the start of a run it opens the run's other maps and
+// has their first blocks read in the background, so the disk serves many
+// small reads at once instead of one per thread; each map's record, or its
+// error, still comes at the map's own turn.
+class FirstBlocksReader final {
+public:
+    using MapAt = std::function<ListedMap(std::size_t item)>;
+    FirstBlocksReader(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsDir,
+                      MapAt mapAt)
+        : names_(names), mapsDirFd_(mapsDirFd), relativeTo_(relativeTo), mapsDir_(mapsDir), mapAt_(std::move(mapAt))
+    {}
+
+    // Raises EInOutError when the map cannot be read.
+    IndexRecord read(std::size_t item, const runtime::WorkRun &run);
+
+private:
+    struct Opened {
+        runtime::IoCheckedFile file;
+        std::exception_ptr error; // raised at the map's turn
+    };
+    void open(runtime::IoCheckedFile &file, const ListedMap &map) const;
+    void openAhead(const runtime::WorkRun &run);
+
+    const runtime::FolderNames &names_;
+    int mapsDirFd_;
+    int relativeTo_;
+    const std::string &mapsDir_;
+    MapAt mapAt_;
+    std::deque<Opened> ahead_; // items aheadFirst_ on of the current run
+    std::size_t aheadFirst_ = 0;
+};
+
+// The run each of threads readers claims: about 64 first blocks in flight in
+// all, which is where the disk stopped getting faster, and few open files.
+std::size_t FirstBlocksRun(unsigned threads);
 
 // One map's outcome: its record, or the error that stopped its reading.
 struct IndexResult {

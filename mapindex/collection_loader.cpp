@@ -3,6 +3,8 @@
 #include "changes.h"
 #include "index_cache.h"
 
+#include "runtime/memory_return.h"
+
 #include <QPromise>
 #include <QThread>
 #include <QtConcurrent>
@@ -47,6 +49,15 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool 
         ReadOutcome outcome = ReadCollection(request);
         if (outcome.cancelled)
             return result;
+        if (outcome.sameAsPrevious) {
+            // Every map as the previous reading left it: the rows shown, their
+            // marks, the removed maps and the cache all stand.
+            result.sameAsShown = true;
+            result.removed = std::move(removedBefore);
+            if (previous->empty() && !subfolders)
+                result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
+            return result;
+        }
         result.rows = std::move(outcome.rows);
         result.mapsRead = outcome.mapsRead;
     } catch (const std::exception &error) {
@@ -72,6 +83,9 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool 
 
 CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
 {
+    // A reading lets go of the cache file's bytes and of the folder's listing,
+    // each many megabytes on a large collection: they go back at once.
+    runtime::ReturnLargeBlocksWhenFreed();
     connect(&watcher_, &QFutureWatcher<LoadResult>::progressValueChanged, this,
             [this](int value) { emit progress(value, watcher_.progressMaximum()); });
     connect(&watcher_, &QFutureWatcher<LoadResult>::finished, this, &CollectionLoader::onFinished);

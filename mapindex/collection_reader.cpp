@@ -24,11 +24,11 @@ bool reusable(const IndexRow *old, const IndexRow &row)
     return old && !old->error && old->entry == row.entry && old->size == row.size && old->stamp == row.stamp;
 }
 
-void fill(IndexRow &row, const RecordReader &reader, const std::string &mapsDir)
+template <class Read>
+void fill(IndexRow &row, Read &&read)
 {
     try {
-        // Its own file, dots and all; a subfolder's map by its path below mapsDir.
-        catalogue::IndexRecord record = reader(mapsDir, {row.entry, RowPath(row)});
+        catalogue::IndexRecord record = read();
         row.values = std::move(record.values);
         row.error.reset();
     } catch (const std::exception &error) {
@@ -42,20 +42,55 @@ bool isFolder(const std::string &path)
     return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).isDir();
 }
 
+// What the listing says of a row, without its details.
+IndexRow listedPart(const IndexRow &row)
+{
+    IndexRow part;
+    part.fileName = row.fileName;
+    part.folder = row.folder;
+    part.entry = row.entry;
+    part.size = row.size;
+    part.stamp = row.stamp;
+    return part;
+}
+
 } // namespace
 
 std::vector<IndexRow> ListMaps(const std::string &mapsDir)
 {
+    return *ListChangedMaps(mapsDir, nullptr);
+}
+
+std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir, const std::vector<IndexRow> *previous)
+{
     std::vector<IndexRow> rows;
+    std::size_t same = 0; // leading maps listed as they were in previous, not made rows (yet)
+    bool differs = previous == nullptr;
     runtime::MatchRecord record;
     const std::string pattern = mapsDir + runtime::PathSeparator + catalogue::MapPattern;
     std::int32_t code = runtime::FindFirstMatch(pattern, runtime::FileAttribute::Any, record);
+    const auto makeRows = [&] {
+        differs = true;
+        rows.reserve(std::max(record.pending.size(), same)); // the listing is taken at once: no growth, no spare half
+        for (std::size_t i = 0; i < same; ++i)
+            rows.push_back(listedPart((*previous)[i]));
+    };
+    if (differs)
+        makeRows();
     for (; code == 0; code = runtime::FindNextMatch(record)) {
         IndexRow row;
         row.fileName = record.Name;
         row.entry = catalogue::MapListEntry(record.Name);
         row.size = record.Size;
         row.stamp = record.Stamp;
+        if (!differs) {
+            const IndexRow *old = same < previous->size() ? &(*previous)[same] : nullptr;
+            if (old && old->folder.empty() && old->fileName == row.fileName && reusable(old, row)) {
+                ++same;
+                continue;
+            }
+            makeRows();
+        }
         rows.push_back(std::move(row));
     }
     runtime::EndMatchSearch(record);
@@ -66,6 +101,10 @@ std::vector<IndexRow> ListMaps(const std::string &mapsDir)
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }
+    if (!differs && same == previous->size())
+        return std::nullopt;
+    if (!differs)
+        makeRows(); // the maps listed are the first of previous: the others went
     return rows;
 }
 
@@ -106,7 +145,15 @@ bool SubfoldersHoldMaps(const std::string &mapsDir)
 ReadOutcome ReadCollection(const ReadRequest &request)
 {
     ReadOutcome outcome;
-    outcome.rows = request.subfolders ? ListMapTree(request.mapsDir) : ListMaps(request.mapsDir);
+    auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir))
+                                     : ListChangedMaps(request.mapsDir, request.previous);
+    if (!listed) {
+        outcome.sameAsPrevious = true;
+        if (request.progress)
+            request.progress(request.previous->size(), request.previous->size());
+        return outcome;
+    }
+    outcome.rows = std::move(*listed);
 
     PreviousRows previous;
     if (request.previous) {
@@ -129,30 +176,41 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     if (request.progress)
         request.progress(outcome.rows.size() - toRead.size(), outcome.rows.size());
 
-    // Maps open in their folder, named from one listing of it; a folder
-    // that does not open leaves each map to report its own error.
+    // Maps open in their folder, named from one listing of it, with their
+    // first blocks read ahead; a folder that does not open leaves each map
+    // to report its own error.
     runtime::DirectoryHandle folder;
     std::optional<runtime::FolderNames> names;
-    RecordReader reader = request.reader;
-    if (!reader) {
+    if (!request.reader) {
         {
             const runtime::SavedIoCode keep;
             folder = runtime::DirectoryHandle::Open(request.mapsDir);
         }
         if (folder.valid())
             names.emplace(folder.fd());
-        reader = [&](const std::string &mapsDir, const catalogue::ListedMap &map) {
-            return names ? catalogue::ReadIndexRecordIn(*names, folder.fd(), AT_FDCWD, mapsDir, map)
-                         : catalogue::ReadIndexRecord(mapsDir, map);
-        };
     }
-
-    // Each worker fills its own row; the count and the progress follow in list order.
-    const auto readOne = [&](std::size_t k, const runtime::WorkStop &) {
-        if (request.stop && request.stop())
-            return false;
-        fill(outcome.rows[toRead[k]], reader, request.mapsDir);
-        return true;
+    const auto mapAt = [&](std::size_t k) {
+        const IndexRow &row = outcome.rows[toRead[k]];
+        // Its own file, dots and all; a subfolder's map by its path below mapsDir.
+        return catalogue::ListedMap{row.entry, RowPath(row)};
+    };
+    const auto makeReader = [&] {
+        std::optional<catalogue::FirstBlocksReader> ahead;
+        if (names)
+            ahead.emplace(*names, folder.fd(), AT_FDCWD, request.mapsDir, mapAt);
+        // Each worker fills its own row; the count and the progress follow in list order.
+        return [&, ahead = std::move(ahead)](std::size_t k, const runtime::WorkStop &,
+                                             const runtime::WorkRun &run) mutable {
+            if (request.stop && request.stop())
+                return false;
+            fill(outcome.rows[toRead[k]], [&] {
+                if (ahead)
+                    return ahead->read(k, run);
+                return request.reader ? request.reader(request.mapsDir, mapAt(k))
+                                      : catalogue::ReadIndexRecord(request.mapsDir, mapAt(k));
+            });
+            return true;
+        };
     };
     std::size_t done = outcome.rows.size() - toRead.size();
     const auto count = [&](std::size_t, bool read) {
@@ -165,7 +223,9 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     };
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(request.jobs, 1, 64);
-    runtime::ForEachInOrder(toRead.size(), options, readOne, count);
+    options.run = catalogue::FirstBlocksRun(options.threads);
+    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
+    runtime::ForEachInOrder(toRead.size(), options, makeReader, count);
     outcome.cancelled = request.stop && request.stop();
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ namespace mapindex {
 // The maps of mapsDir as the scan lists them, in listing order, with sizes
 // and times but no details. Raises EInOutError when the folder cannot be listed.
 std::vector<IndexRow> ListMaps(const std::string &mapsDir);
+// The same, but nothing when every map stands as in previous (same file, in
+// the same place, size and time, and read without an error): a collection
+// that did not change then costs no second copy of its rows.
+std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir, const std::vector<IndexRow> *previous);
 
 // The same for mapsDir and every folder below it (links to folders not
 // followed), each folder's own maps first, then its subfolders in byte order.
@@ -38,8 +43,9 @@ struct ReadRequest {
 };
 
 struct ReadOutcome {
-    std::vector<IndexRow> rows; // listing order
-    std::size_t mapsRead = 0;   // details actually read, not taken from the cache
+    std::vector<IndexRow> rows;  // listing order; none when sameAsPrevious
+    bool sameAsPrevious = false; // the listing matched request.previous: its rows stand, marks and all
+    std::size_t mapsRead = 0;    // details actually read, not taken from the cache
     bool cancelled = false;
 };
 

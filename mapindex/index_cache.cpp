@@ -161,6 +161,19 @@ std::string cacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &
                        const std::vector<ChangeNote> &removed)
 {
     Writer out;
+    // Sized at once: grown step by step, a large cache would stand in memory
+    // one and a half times for a moment.
+    std::size_t size = 5 * sizeof(std::uint32_t) + mapsDir.size() + DigestSize;
+    for (const ChangeNote &note : removed)
+        size += 2 * sizeof(std::uint32_t) + note.entry.size() + note.fileName.size();
+    for (const IndexRow &row : rows) {
+        size += 3 * sizeof(std::uint32_t) + 5 * sizeof(std::uint64_t) + 1 + row.fileName.size() + row.entry.size()
+                + row.folder.size();
+        for (const auto &value : row.values)
+            size += value ? sizeof(std::uint32_t) + value->size() : 0;
+        size += row.error ? sizeof(std::uint32_t) + row.error->size() : 0;
+    }
+    out.bytes.reserve(size);
     out.number(Magic);
     out.number(Version);
     out.text(mapsDir);

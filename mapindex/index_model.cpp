@@ -48,18 +48,27 @@ void IndexModel::setRows(std::vector<IndexRow> rows)
     setRows(std::make_shared<const std::vector<IndexRow>>(std::move(rows)));
 }
 
-void IndexModel::setRows(SharedRows rows)
+void IndexModel::setRows(SharedRows rows, bool textsLater)
 {
     beginResetModel();
     rows_ = std::move(rows);
     texts_.clear();
     textsOf_.reset();
     // Started before the filter runs: a filter already typed waits for this job.
-    textsJob_.setFuture(QtConcurrent::run([rows = rows_] { return MadeTexts{rows, FilterTexts(*rows)}; }));
+    if (!textsLater)
+        makeTextsSoon();
     orderRows();
     applyFilter();
     endResetModel();
     emit shownCountChanged();
+}
+
+void IndexModel::makeTextsSoon()
+{
+    if (textsOf_ == rows_ || textsJobFor_.lock() == rows_)
+        return;
+    textsJobFor_ = rows_;
+    textsJob_.setFuture(QtConcurrent::run([rows = rows_] { return MadeTexts{rows, FilterTexts(*rows)}; }));
 }
 
 void IndexModel::takeMadeTexts()

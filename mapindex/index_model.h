@@ -27,8 +27,12 @@ public:
 
     // The rows show at once; the texts the filter searches are made on a
     // worker thread meanwhile, and a filter typed before they are ready waits.
+    // With textsLater they are made once makeTextsSoon is called: rows shown
+    // while the folder is still checked would otherwise add their texts to
+    // the memory of the check.
     void setRows(std::vector<IndexRow> rows);
-    void setRows(SharedRows rows);
+    void setRows(SharedRows rows, bool textsLater = false);
+    void makeTextsSoon();
     const std::vector<IndexRow> &rows() const { return *rows_; }
     const SharedRows &sharedRows() const { return rows_; }
     void setFilterText(const QString &typed);
@@ -68,8 +72,9 @@ private:
     std::vector<QString> texts_; // FilterText of each row of textsOf_
     SharedRows textsOf_;         // the rows texts_ belong to; filtering needs rows_
     QFutureWatcher<MadeTexts> textsJob_;
-    std::vector<std::size_t> sorted_; // every row, in sort order
-    std::vector<std::size_t> shown_;  // the rows passing the filter, in sort order
+    std::weak_ptr<const std::vector<IndexRow>> textsJobFor_; // the rows the last job was started for
+    std::vector<std::size_t> sorted_;                        // every row, in sort order
+    std::vector<std::size_t> shown_;                         // the rows passing the filter, in sort order
     QStringList words_;
     RowCollation collation_;
     SharedContentMatch content_; // for other rows than rows_: nothing shown until searched again

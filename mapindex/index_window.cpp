@@ -401,7 +401,7 @@ void IndexWindow::startReading(SharedRows previous)
 
 void IndexWindow::onCachedRows()
 {
-    model_->setRows(loader_->takeCachedRows());
+    model_->setRows(loader_->takeCachedRows(), true); // their filter texts once the folder is checked
     removed_ = loader_->takeCachedRemoved();
     compared_ = true;
     updateMarks();
@@ -434,6 +434,7 @@ void IndexWindow::onLoaded()
                                    QStringLiteral("Include Subfolders"));
         emit tableFilled();
     }
+    model_->makeTextsSoon(); // for the cached rows, when they stay
     emit readingFinished();
 }
 
@@ -441,6 +442,7 @@ void IndexWindow::onLoadCancelled()
 {
     cancelledAt_ = checked_;
     onLoadEnded();
+    model_->makeTextsSoon();
     if (std::exchange(restartWanted_, false)) {
         cancelledAt_.reset();
         startReading(nullptr);

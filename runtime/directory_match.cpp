@@ -94,11 +94,26 @@ void sortByName(std::vector<Item> &items, const NameOf &nameOf)
             return a.low < b.low;
         return NameSortsBefore(nameOf(items[a.index]), nameOf(items[b.index]));
     });
-    std::vector<Item> sorted;
-    sorted.reserve(items.size());
-    for (const Key &key : keys)
-        sorted.push_back(std::move(items[key.index]));
-    items.swap(sorted);
+    // Moved into place cycle by cycle: a second copy of a large listing
+    // would double its memory for a moment.
+    std::vector<std::size_t> from(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        from[i] = keys[i].index;
+    keys = {};
+    for (std::size_t start = 0; start < from.size(); ++start) {
+        if (from[start] == start)
+            continue;
+        Item held = std::move(items[start]);
+        std::size_t at = start;
+        while (from[at] != start) {
+            const std::size_t next = from[at];
+            items[at] = std::move(items[next]);
+            from[at] = at;
+            at = next;
+        }
+        items[at] = std::move(held);
+        from[at] = at;
+    }
 }
 
 std::vector<std::string> sortedNames(DIR *dir, std::vector<std::string> *regular = nullptr)

@@ -1,8 +1,10 @@
+#include "runtime/byte_strings.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -36,6 +38,15 @@ TEST_F(DirectoryTest, ListsMatchesInNameOrderWithoutRegardToCase)
               (std::vector<std::string>{"Alpha.FCW", "beta.fcw", "zeta.fcw"}))
         << "hidden entries and directories can be excluded";
     EXPECT_EQ(matches(dir() + "/*.txt"), std::vector<std::string>{"notes.txt"});
+}
+
+TEST_F(DirectoryTest, ManyMatchesComeInTheOrderOfNames)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i)
+        writeFile(path(names.emplace_back(std::string(1 + i % 19, "aAbB_~0"[i % 7]) + std::to_string(i) + ".f")), "");
+    std::sort(names.begin(), names.end(), NameSortsBefore);
+    EXPECT_EQ(matches("*.f"), names);
 }
 
 TEST_F(DirectoryTest, NoMatchReturnsFileNotFoundAndKeepsTheRecord)

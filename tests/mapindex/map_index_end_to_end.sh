@@ -25,7 +25,7 @@ set -u
 cd "$WORK"
 QT_QPA_PLATFORM=xcb XDG_CACHE_HOME="$WORK/cache" XDG_CONFIG_HOME="$WORK/config" "$MAP_INDEX" &
 app=$!
-wid=$(timeout 30 xdotool search --sync --name '^Map Index')
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Map Index')
 [ -n "$wid" ] || { echo "no window"; kill "$app"; exit 1; }
 wid=${wid%%$'\n'*}
 # The reading of 12 maps ends with its cache written.

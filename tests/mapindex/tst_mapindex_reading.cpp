@@ -1,6 +1,7 @@
 #include "mapindex_fixture.h"
 
 #include "ErrorReport.h"
+#include "collection_reader.h"
 #include "index_cache.h"
 
 #include <QDateTime>
@@ -36,6 +37,7 @@ private slots:
     void unreadableMapKeepsItsRow();
     void missingFolderIsReported();
     void cancelKeepsTheRowsShown();
+    void readAheadAgreesWithAPlainRead();
 
 private:
     std::vector<ui::ShownMessage> messages_;
@@ -319,6 +321,31 @@ void TestMapIndexReading::cancelKeepsTheRowsShown()
     QCOMPARE(status->text(), QStringLiteral("1 of 12 maps; cancelled after 10 of 11, not checked: press F5"));
     session.read(true);
     QCOMPARE(status->text(), QStringLiteral("1 of 11 maps"));
+}
+
+// The reading with first blocks read ahead gives the rows of the plain one,
+// the cached rows among them, with one thread or many, and stops at a stop;
+// a listing that matches the previous rows makes no rows, any other one all.
+void TestMapIndexReading::readAheadAgreesWithAPlainRead()
+{
+    const QString maps = uitest::makeTempDir();
+    for (int i = 0; i < 120; ++i)
+        mitest::writeFile(maps + QStringLiteral("/m%1.fcw").arg(100 + i),
+                          "Map Name: " + QByteArray(i % 4 ? 9 : 9000, 'n') + "\rPage Number: " + QByteArray::number(i));
+    const mapindex::RecordReader plainRead = [](const std::string &dir, const catalogue::ListedMap &map) {
+        return catalogue::ReadIndexRecord(dir, map);
+    };
+    const std::string dir = mitest::bytes(maps);
+    std::vector<mapindex::IndexRow> plain = mapindex::ReadCollection({dir, false, nullptr, plainRead, 1, {}, {}}).rows,
+                                    cached(plain.begin(), plain.begin() + 40);
+    for (const unsigned jobs : {1u, 2u, 8u}) {
+        QVERIFY(mapindex::ReadCollection({dir, false, &cached, {}, jobs, {}, {}}).rows == plain);
+        QVERIFY(mapindex::ReadCollection({dir, false, &cached, {}, jobs, [] { return true; }, {}}).cancelled);
+    }
+    QVERIFY(!mapindex::ListChangedMaps(dir, &plain));
+    QVERIFY(mapindex::ListChangedMaps(dir, &cached) == mapindex::ListMaps(dir));
+    plain.push_back(plain[60]); // one more than the folder holds now
+    QVERIFY(mapindex::ListChangedMaps(dir, &plain) == mapindex::ListMaps(dir));
 }
 
 QTEST_MAIN(TestMapIndexReading)
