@@ -168,7 +168,7 @@ std::string cacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &
         size += 2 * sizeof(std::uint32_t) + note.entry.size() + note.fileName.size();
     for (const IndexRow &row : rows) {
         size += 3 * sizeof(std::uint32_t) + 5 * sizeof(std::uint64_t) + 1 + row.fileName.size() + row.entry.size()
-                + row.folder.size();
+            + row.folder.size();
         for (const auto &value : row.values)
             size += value ? sizeof(std::uint32_t) + value->size() : 0;
         size += row.error ? sizeof(std::uint32_t) + row.error->size() : 0;
