@@ -156,6 +156,11 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
     options.cancel = &cancel;
+    // Maps differ in size a hundredfold: with a deep window a thread on a
+    // large map does not hold the others up, and a run of 8 keeps 8 reads in
+    // flight a thread. An outcome is a few bytes, so the depth costs nothing.
+    options.run = 8;
+    options.window = 16 * options.run * options.threads;
     const runtime::WorkEnd end = runtime::ForEachInOrder(
         maps.size(), options,
         [&] { // a buffer of each thread's own
