@@ -19,6 +19,8 @@
 namespace mapindex {
 namespace {
 
+constexpr int FittedRows = 200;
+
 QString folderText(const std::string &folder)
 {
     return QFile::decodeName(QByteArray::fromStdString(folder));
@@ -59,6 +61,9 @@ private:
         fitted_ = true;
         // Within reason: one long name must not push the other columns out of sight.
         const int widest = table_->fontMetrics().averageCharWidth() * LongText;
+        // The rows in sight and a few hundred more tell the widths well
+        // enough; measuring a thousand texts a column held up the first view.
+        table_->horizontalHeader()->setResizeContentsPrecision(FittedRows);
         for (int column = 0; column < table_->model()->columnCount(); ++column) {
             table_->resizeColumnToContents(column);
             table_->setColumnWidth(column, std::min(table_->columnWidth(column), widest));
