@@ -80,6 +80,7 @@ private slots:
 void TestMapIndexContents::initTestCase()
 {
     qputenv("XDG_CACHE_HOME", QFile::encodeName(uitest::makeTempDir()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir())); // the user's recent folders stay theirs
     ui::SetMessageRecorder([](const ui::ShownMessage &message) { qWarning() << "box:" << message.text; });
 }
 
