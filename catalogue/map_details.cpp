@@ -89,13 +89,4 @@ void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedM
     ShowOpenedMapDetails(file, view);
 }
 
-void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
-                      const ListedMap &map, DetailsView &view)
-{
-    view.clear();
-    runtime::IoCheckedFile file;
-    OpenMapFile(file, names, mapsDirFd, map, ListedMapPath(mapsText, map), relativeTo);
-    ShowOpenedMapDetails(file, view);
-}
-
 } // namespace catalogue

@@ -23,11 +23,6 @@ void ShowMapDetails(const std::string &mapsText, const ListedMap &map, DetailsVi
 // The same with mapsText taken relative to the directory relativeTo.
 void ShowMapDetailsAt(int relativeTo, const std::string &mapsText, const ListedMap &map, DetailsView &view);
 
-// The same for one of many maps in one folder: mapsDirFd is mapsText opened,
-// and names resolves the file names in it (no directory pass per map).
-void ShowMapDetailsIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsText,
-                      const ListedMap &map, DetailsView &view);
-
 // The same for a map already open for block reading (OpenMapFile); the
 // view is not cleared first, and the file is closed at the end.
 void ShowOpenedMapDetails(runtime::IoCheckedFile &file, DetailsView &view);

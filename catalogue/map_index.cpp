@@ -98,15 +98,6 @@ std::size_t FirstBlocksRun(unsigned threads)
     return std::clamp<std::size_t>(64 / std::max(threads, 1u), 1, 32);
 }
 
-IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
-                              const std::string &mapsDir, const ListedMap &map)
-{
-    IndexRecord record{map.entry, {}};
-    RecordView view(record);
-    ShowMapDetailsIn(names, mapsDirFd, relativeTo, mapsDir, map, view);
-    return record;
-}
-
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
                         const std::function<void(std::size_t index, IndexResult &result)> &done)
 {

@@ -37,11 +37,6 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
 // when the map cannot be read.
 IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, int relativeTo = AT_FDCWD);
 
-// The same for one of many maps in one folder: mapsDirFd is mapsDir opened,
-// and names resolves the file names in it (no directory pass per map).
-IndexRecord ReadIndexRecordIn(const runtime::FolderNames &names, int mapsDirFd, int relativeTo,
-                              const std::string &mapsDir, const ListedMap &map);
-
 // Reads the records of many maps in one folder: one per thread of
 // ForEachInOrder. At the start of a run it opens the run's other maps and
 // has their first blocks read in the background, so the disk serves many
