@@ -1,20 +1,7 @@
 #!/usr/bin/env bash
 # Runs the built map-catalogue on the demo collection and checks bytes and exit codes.
 set -u
-catalogue=$1
-make_demo=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description, expected, actual
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1"; echo "  expected: $(printf '%q' "$2")"; echo "  actual:   $(printf '%q' "$3")"
-        failures=$((failures + 1))
-    fi
-}
-
-"$make_demo" "$work/maps" >/dev/null || { echo "FAIL: demo maps"; exit 1; }
-cd "$work"
+source "$(dirname "$0")/demo_work.sh"
 
 out=$("$catalogue" scan 2>err); code=$?
 check "unconfigured exit code" 2 "$code"

@@ -2,20 +2,7 @@
 # Runs the built map-catalogue where streams, closed descriptors and vanished
 # directories used to lose data or report success.
 set -u
-catalogue=$1
-make_demo=$2
-work=$(mktemp -d)
-trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
-failures=0
-check() { # description, expected, actual
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1"; echo "  expected: $(printf '%q' "$2")"; echo "  actual:   $(printf '%q' "$3")"
-        failures=$((failures + 1))
-    fi
-}
-
-"$make_demo" "$work/maps" >/dev/null || { echo "FAIL: demo maps"; exit 1; }
-cd "$work"
+source "$(dirname "$0")/demo_work.sh"
 count=$(ls maps | wc -l)
 
 printf 'old\n' > report.txt
