@@ -21,9 +21,10 @@ namespace {
 // enough to stay in the cache between the copy and the match.
 constexpr std::size_t ChunkSize = 128 * 1024;
 
-// From this many maps on, the folder is listed once before the search: one
-// pass tells every name's type, so no map needs a test of its own before it
-// opens. A few maps in a large folder are cheaper tested one by one.
+// From this many maps of unknown type on, the folder is listed once before
+// the search: one pass tells every name's type, so no map needs a test of
+// its own before it opens. A few maps in a large folder are cheaper tested
+// one by one, and maps straight from a scan have their types already.
 constexpr std::size_t ListFolderFrom = 64;
 
 struct Outcome {
@@ -105,11 +106,11 @@ private:
             OpenedAhead &opened = ahead_.emplace_back();
             try {
                 open(opened.file, j);
-                runtime::StartReadingAhead(opened.file, ChunkSize);
             } catch (const runtime::EInOutError &error) {
                 opened.error = error;
             }
         }
+        ReadAheadUnlessInMemory(ahead_, ChunkSize);
     }
 
     int mapsDirFd_;
@@ -151,7 +152,7 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     const std::stop_callback follow(stop, [&cancel] { cancel.store(true, std::memory_order_relaxed); });
     ContentSearchResult result;
     const runtime::FolderNames names(mapsDirFd);
-    if (maps.size() >= ListFolderFrom)
+    if (CountOfUntypedMaps(maps) >= ListFolderFrom)
         names.listNow();
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);

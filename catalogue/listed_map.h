@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace catalogue {
 
@@ -13,12 +16,23 @@ struct ListedMap {
     // Only the text is known: implicit, so a typed name is a map to open.
     ListedMap(std::string entryText) : entry(std::move(entryText)) {}
     ListedMap(const char *entryText) : entry(entryText) {}
-    ListedMap(std::string entryText, std::string fileName) : entry(std::move(entryText)), file(std::move(fileName)) {}
+    ListedMap(std::string entryText, std::string fileName, bool listedRegular = false)
+        : entry(std::move(entryText)), file(std::move(fileName)), regular(listedRegular)
+    {}
 
-    bool operator==(const ListedMap &) const = default;
+    // The same map, however much is known of its type.
+    bool operator==(const ListedMap &other) const { return entry == other.entry && file == other.file; }
 
     std::string entry;
-    std::string file; // empty when only the entry is known
+    std::string file;     // empty when only the entry is known
+    bool regular = false; // the listing that gave file saw a regular file there
 };
+
+// The maps whose type no listing has told: each needs a test before it opens.
+inline std::size_t CountOfUntypedMaps(const std::vector<ListedMap> &maps)
+{
+    return static_cast<std::size_t>(
+        std::count_if(maps.begin(), maps.end(), [](const ListedMap &map) { return !map.regular; }));
+}
 
 } // namespace catalogue

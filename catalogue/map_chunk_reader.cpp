@@ -25,9 +25,10 @@ void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names
 {
     const std::string name = ListedFileName(map);
     const bool inFolder = name.find('/') == std::string::npos;
-    const std::string first = inFolder ? names.resolve(name) : std::string();
+    const std::string first = inFolder && !map.regular ? names.resolve(name) : name;
     if (inFolder)
-        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first, names.listedRegular(first));
+        runtime::BindResolvedPath(file, messagePath, relativeTo, mapsDirFd, first,
+                                  map.regular || names.listedRegular(first));
     else
         runtime::BindPath(file, messagePath, relativeTo); // resolved on open, as a path
     runtime::OpenBlockFile(file, 1);

@@ -19,15 +19,29 @@ namespace catalogue {
 // Opens map's file in the folder mapsDirFd for block reading, with codes and
 // messages about messagePath (relative to relativeTo), which ends in the
 // map's file name. Names come resolved from names, the folder's listing, so
-// a map named ".FCW" opens without a directory pass of its own. A map known
-// by its entry alone falls back on FileListedAs. Raises EInOutError when it
-// cannot be opened.
+// a map named ".FCW" opens without a directory pass of its own; a map whose
+// own listing saw a regular file needs neither. A map known by its entry
+// alone falls back on FileListedAs. Raises EInOutError when it cannot be
+// opened.
 void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd, const ListedMap &map,
                  const std::string &messagePath, int relativeTo);
 
 // The same for one map in the folder dir (relative to relativeTo), named by
 // its path; returns the path it opened.
 std::string OpenMapAt(runtime::IoCheckedFile &file, int relativeTo, const std::string &dir, const ListedMap &map);
+
+// Has the system read the first bytes of each map opened ahead in the
+// background, unless the last of them already starts in memory: maps read
+// before are then in memory throughout, and asking after every page of
+// every map cost more than the reading it spared. Each item has a `file`.
+template <class Items>
+void ReadAheadUnlessInMemory(Items &opened, std::uint64_t bytes)
+{
+    if (opened.empty() || runtime::StartIsInMemory(opened.back().file))
+        return;
+    for (auto &map : opened)
+        runtime::StartReadingAhead(map.file, bytes);
+}
 
 // Reads one map file, opened with OpenBlockFile and a record size of 1, in
 // chunks as large as the buffer the caller owns. Map files are read, never

@@ -66,11 +66,11 @@ void FirstBlocksReader::openAhead(const runtime::WorkRun &run)
         Opened &opened = ahead_.emplace_back();
         try {
             open(opened.file, mapAt_(j));
-            runtime::StartReadingAhead(opened.file, FirstDetailBytes);
         } catch (...) {
             opened.error = std::current_exception();
         }
     }
+    ReadAheadUnlessInMemory(ahead_, FirstDetailBytes);
 }
 
 IndexRecord FirstBlocksReader::read(std::size_t item, const runtime::WorkRun &run)
@@ -111,7 +111,7 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
     std::optional<runtime::FolderNames> names;
     if (maps.valid()) {
         names.emplace(maps.fd());
-        if (listed.size() >= 64) // one pass over the folder spares every map a test before its open
+        if (CountOfUntypedMaps(listed) >= 64) // one pass over the folder spares every map a test before its open
             names->listNow();
     }
     const auto makeReader = [&] {

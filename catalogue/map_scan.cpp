@@ -53,11 +53,16 @@ std::vector<ListedMap> ScanListedMaps(int mapsDirFd)
     auto listed = listMaps(mapsDirFd);
     std::vector<ListedMap> maps;
     maps.reserve(listed.size());
-    for (auto &found : listed) {
-        std::string entry = MapListEntry(found.name);
-        maps.emplace_back(std::move(entry), std::move(found.name));
-    }
+    for (auto &found : listed)
+        maps.push_back(ListedFrom(std::move(found)));
     return maps;
+}
+
+ListedMap ListedFrom(runtime::MatchRecord::Entry found)
+{
+    std::string entry = MapListEntry(found.name);
+    const bool regular = (found.attributes & (runtime::FileAttribute::Directory | runtime::FileAttribute::System)) == 0;
+    return {std::move(entry), std::move(found.name), regular};
 }
 
 std::optional<std::string> FileListedAs(int dirFd, const std::string &entry)

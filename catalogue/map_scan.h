@@ -2,6 +2,7 @@
 
 #include "listed_map.h"
 #include "program_state.h"
+#include "runtime/directory_match.h"
 #include "views.h"
 
 #include <optional>
@@ -33,6 +34,8 @@ std::string ListedMapPath(const std::string &dir, const ListedMap &map);
 // folder that cannot be listed raises its error ("File access denied")
 // rather than looking empty.
 std::vector<ListedMap> ScanListedMaps(int mapsDirFd);
+// The map a listing found, with the type the listing saw.
+ListedMap ListedFrom(runtime::MatchRecord::Entry found);
 
 // For an entry known by its text alone whose "ENTRY.fcw" is there in no
 // case: the first map in the folder dirFd, in listing order, whose name cut

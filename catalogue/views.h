@@ -26,7 +26,8 @@ public:
     // Replaces the whole list, files and all.
     virtual void assign(const std::vector<ListedMap> &maps) = 0;
 
-    ListedMap mapAt(std::size_t index) const { return {at(index), fileAt(index)}; }
+    // The entry with its file, and its type where the list still knows it.
+    virtual ListedMap mapAt(std::size_t index) const { return {at(index), fileAt(index)}; }
 };
 
 enum class TextColour { Black, Red };

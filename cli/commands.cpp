@@ -247,7 +247,7 @@ std::vector<IndexFolder> scanTree(catalogue::ProgramState &state, const std::str
             IndexFolder folder{std::move(found.folder), {}, std::move(found.error)};
             folder.maps.reserve(found.maps.size());
             for (auto &map : found.maps)
-                folder.maps.emplace_back(catalogue::MapListEntry(map.name), std::move(map.name));
+                folder.maps.push_back(catalogue::ListedFrom(std::move(map)));
             folders.push_back(std::move(folder));
         }
         return folders;

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace runtime {
@@ -319,6 +320,23 @@ void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes)
 {
     if (file.state_ == IoCheckedFile::State::Block && file.size_ > 0)
         ::posix_fadvise(file.fd_, 0, static_cast<off_t>(std::min(bytes, file.size_)), POSIX_FADV_WILLNEED);
+}
+
+bool StartIsInMemory(IoCheckedFile &file)
+{
+    if (file.state_ != IoCheckedFile::State::Block)
+        return false;
+    if (file.size_ == 0)
+        return true;
+    const int savedErrno = errno;
+    char first = 0;
+    iovec one{&first, 1};
+    ssize_t n = 0;
+    do {
+        n = ::preadv2(file.fd_, &one, 1, 0, RWF_NOWAIT);
+    } while (n < 0 && errno == EINTR);
+    errno = savedErrno;
+    return n == 1;
 }
 
 void CloseIoFile(IoCheckedFile &file)

@@ -41,6 +41,7 @@ private:
     friend std::size_t ReadBlock(IoCheckedFile &, char *, std::size_t);
     friend bool BlockFileAtEnd(IoCheckedFile &);
     friend void StartReadingAhead(IoCheckedFile &, std::uint64_t);
+    friend bool StartIsInMemory(IoCheckedFile &);
     friend void CloseIoFile(IoCheckedFile &);
 
     bool isOpen() const;
@@ -99,6 +100,10 @@ bool BlockFileAtEnd(IoCheckedFile &file);
 // Asks the system to start reading the first bytes of a block file now, so
 // the disk has this read in flight while others are served; no waiting.
 void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes);
+// The first byte of an open block file can be read without waiting for the
+// disk (an empty file counts). Leaves the file's position and I/O code as
+// they were; false wherever the system cannot tell.
+bool StartIsInMemory(IoCheckedFile &file);
 void CloseIoFile(IoCheckedFile &file);
 
 } // namespace runtime

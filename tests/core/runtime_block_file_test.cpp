@@ -2,6 +2,8 @@
 #include "runtime/io_error.h"
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -115,4 +117,35 @@ TEST_F(BlockFileTest, AFileThatShrinksWhileReadEndsInsteadOfLooping)
         ++reads;
     }
     EXPECT_LE(reads, 3);
+}
+
+// The probe that decides whether reads ahead are worth asking for: it must
+// tell a file in memory from one that is not, and leave the reading as it was.
+TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
+{
+    const std::string bytes = mapBytes(20000);
+    writeFile(path("warm"), bytes);
+    writeFile(path("empty"), "");
+    const auto opened = [&](const char *name) {
+        auto file = std::make_unique<IoCheckedFile>();
+        BindPath(*file, path(name));
+        OpenBlockFile(*file, 1);
+        CheckIo();
+        return file;
+    };
+    EXPECT_FALSE(StartIsInMemory(*std::make_unique<IoCheckedFile>())) << "a file not open";
+    EXPECT_TRUE(StartIsInMemory(*opened("empty")));
+    const auto warm = opened("warm");
+    EXPECT_TRUE(StartIsInMemory(*warm));
+    std::string read(bytes.size(), '\0');
+    EXPECT_EQ(ReadBlock(*warm, read.data(), read.size()), bytes.size());
+    EXPECT_EQ(read, bytes) << "the probe moved the file's position";
+
+    // Clean pages that are dropped must be read from the disk again.
+    const int fd = ::open(path("warm").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fsync(fd), 0);
+    ASSERT_EQ(::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED), 0);
+    ::close(fd);
+    EXPECT_FALSE(StartIsInMemory(*opened("warm")));
 }
