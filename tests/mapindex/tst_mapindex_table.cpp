@@ -181,6 +181,11 @@ void TestMapIndexTable::rowsArrivingUnderFilterAreFiltered()
     model.setRows({row("a", {}), row("k2", {std::nullopt, "KOLN", {}, {}})});
     model.setRows({row("b", {}), row("c", {}), row("k3", {"koln", {}, {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k3"));
+    // Cached rows shown before their texts are asked for, while the last job holds other rows' texts.
+    model.setRows(std::make_shared<const std::vector<IndexRow>>(
+                      std::vector{row("k4", {"K\xf6ln", {}, {}, {}}), row("d", {}), row("e", {})}),
+                  true);
+    QCOMPARE(shownEntries(model), QStringLiteral("k4"));
 }
 
 void TestMapIndexTable::exportWritesShownRowsInShownOrder()
