@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One run of map-index on a real X server (Xvfb): start on the demo
 # collection, filter, sort by a header click, open the top row in a
-# stand-in viewer. Usage: map_index_end_to_end.sh MAP_INDEX MAKE_DEMO_MAPS
+# stand-in viewer, and export over an existing file and to a new one.
+# Usage: map_index_end_to_end.sh MAP_INDEX MAKE_DEMO_MAPS
 set -u
 map_index=$1
 make_demo=$2
@@ -48,6 +49,32 @@ for _ in $(seq 50); do
     [ -s "$WORK/opened.txt" ] && break
     sleep 0.2
 done
+
+# Waits for a window of that title other than the main one to have the focus.
+focused_dialog() { # title
+    for _ in $(seq 100); do
+        local focus
+        focus=$(xdotool getwindowfocus 2>/dev/null)
+        [ "$focus" != "$wid" ] && xdotool getwindowname "$focus" 2>/dev/null | grep -qx "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+export_as() { # name typed, then what to answer a question about replacing it
+    xdotool windowfocus --sync "$wid"
+    xdotool key ctrl+e # sent to the window alone, its e went missing from the typing after it
+    focused_dialog Export || return
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$WORK/$1"
+    xdotool key Return
+    [ $# -lt 2 ] || { sleep 1; xdotool key "$2"; sleep 1; focused_dialog Export && xdotool key Escape; }
+    sleep 1
+}
+# Export: "budget" where budget.csv exists must ask first, and No (the
+# default answer) keeps the file; then "fresh" writes fresh.csv.
+printf 'keep me' >"$WORK/budget.csv"
+export_as budget Return # No (the default) to the question, then the dialog is closed
+export_as fresh
 kill "$app"
 wait "$app" 2>/dev/null
 exit 0
@@ -62,3 +89,8 @@ if [ "$opened" != "$expected" ]; then
     exit 1
 fi
 echo "map-index opened $expected after filter and sort"
+if [ "$(cat "$work/budget.csv")" != "keep me" ] || ! grep -q '^entry,map name,' "$work/fresh.csv" 2>/dev/null; then
+    echo "FAIL: export: budget.csv holds [$(head -c 80 "$work/budget.csv")], fresh.csv $(ls "$work"/fresh* 2>&1)"
+    exit 1
+fi
+echo "map-index asked before replacing budget.csv, and wrote fresh.csv"

@@ -151,13 +151,13 @@ void TestMapIndexTable::filterKeepsRowsHoldingEveryWord_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("entries"); // shown entries, space-separated
-    QTest::newRow("nothing typed") << QString() << QStringLiteral("k1 k2 c cafe");
+    QTest::newRow("nothing typed") << QString() << QStringLiteral("k1 k2 c c4");
     QTest::newRow("accent folded") << QStringLiteral("koln") << QStringLiteral("k1 k2");
     QTest::newRow("typed accent and case") << QStringLiteral("KÖLN harbour") << QStringLiteral("k1");
     QTest::newRow("words in different columns") << QStringLiteral("dungeon  koln") << QStringLiteral("k2");
     QTest::newRow("every word must match") << QStringLiteral("castle koln") << QString();
-    QTest::newRow("decomposed input") << QStringLiteral("cafe\u0301 royal") << QStringLiteral("cafe");
-    QTest::newRow("page number column") << QStringLiteral("cafe 44") << QStringLiteral("cafe");
+    QTest::newRow("decomposed input") << QStringLiteral("cafe\u0301 royal") << QStringLiteral("c4");
+    QTest::newRow("page number column") << QStringLiteral("cafe 44") << QStringLiteral("c4");
 }
 
 void TestMapIndexTable::filterKeepsRowsHoldingEveryWord()
@@ -166,7 +166,7 @@ void TestMapIndexTable::filterKeepsRowsHoldingEveryWord()
     QFETCH(QString, entries);
     mapindex::IndexModel model;
     model.setRows({row("k1", {"K\xf6ln Harbour", "City", {}, "1"}), row("k2", {"Koln Ruins", "Dungeon", {}, "2"}),
-                   row("c", {"Castle", "Dungeon", "Atlas", "3"}), row("cafe", {"Caf\xe9 Royal", "City", {}, "44"})});
+                   row("c", {"Castle", "Dungeon", "Atlas", "3"}), row("c4", {"Caf\xe9 Royal", "City", {}, "44"})});
     model.setFilterText(typed);
     QCOMPARE(shownEntries(model), entries);
 }
@@ -181,6 +181,11 @@ void TestMapIndexTable::rowsArrivingUnderFilterAreFiltered()
     model.setRows({row("a", {}), row("k2", {std::nullopt, "KOLN", {}, {}})});
     model.setRows({row("b", {}), row("c", {}), row("k3", {"koln", {}, {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k3"));
+    // Cached rows shown before their texts are asked for, while the last job holds other rows' texts.
+    model.setRows(std::make_shared<const std::vector<IndexRow>>(
+                      std::vector{row("k4", {"K\xf6ln", {}, {}, {}}), row("d", {}), row("e", {})}),
+                  true);
+    QCOMPARE(shownEntries(model), QStringLiteral("k4"));
 }
 
 void TestMapIndexTable::exportWritesShownRowsInShownOrder()
