@@ -5,11 +5,10 @@
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
-#include "test_support.h"
 #include <fcntl.h>
 #include <filesystem>
-#include <map>
 #include <sys/stat.h>
+#include "test_support.h"
 
 using namespace catalogue;
 using testing_support::mapBytes;
@@ -62,22 +61,14 @@ TEST_F(ScanTest, EachMapKeepsWhetherTheScanSawARegularFile)
     writeFile(path("plain.fcw"), "x");
     testing_support::makeDirectory(path("folder.fcw"));
     ASSERT_EQ(::mkfifo(path("pipe.fcw").c_str(), 0600), 0);
-    std::filesystem::create_symlink("plain.fcw", path("linked.fcw"));
-    std::filesystem::create_symlink("/dev/null", path("device.fcw"));
-    std::filesystem::create_symlink("missing", path("dangling.fcw"));
+    for (const auto &[link, target] : {std::pair{"linked", "plain.fcw"}, {"device", "/dev/null"}, {"dangling", "x"}})
+        std::filesystem::create_symlink(target, path(std::string(link) + ".fcw"));
     ScanMaps(state, list);
-    std::map<std::string, bool> regular;
+    list.append("typed"); // known by its text alone
+    std::string regular;
     for (std::size_t i = 0; i < list.count(); ++i)
-        regular[list.mapAt(i).file] = list.mapAt(i).regular;
-    EXPECT_EQ(regular,
-              (std::map<std::string, bool>{{"dangling.fcw", false},
-                                           {"device.fcw", false},
-                                           {"folder.fcw", false},
-                                           {"linked.fcw", true},
-                                           {"pipe.fcw", false},
-                                           {"plain.fcw", true}}));
-    list.append("typed");
-    EXPECT_FALSE(list.mapAt(list.count() - 1).regular) << "a typed name is known by its text alone";
+        regular += list.mapAt(i).regular ? '+' : '-';
+    EXPECT_EQ(regular, "---+-+-") << "dangling device folder linked pipe plain typed";
 }
 
 TEST_F(ScanTest, AnEmptyDirectoryGivesAnEmptyList)
@@ -105,7 +96,8 @@ TEST_F(DetailsTest, KeyLinesInDiscoveryOrderWithTheNameInBold)
 
     std::string bytes = mapBytes(6144, 10, "Page Number: 12\r");
     bytes.replace(4096 + 5, 16, "Map Name: Third\r");
-    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
+    EXPECT_EQ(details(bytes),
+              (std::vector<Line>{{"Page Number: 12", false, Black}, {"Map Name: Third", true, Black}}));
 }
 
 TEST_F(DetailsTest, OnlyTheFirstBlockWithAKeyCounts)
@@ -137,20 +129,20 @@ TEST_F(DetailsTest, KeysAreFoundAcrossBlockEdgesAndOrderedByTheBlockTheyStartIn)
     bytes.replace(1000, 15, "Page Number: 7\r"); // block 1
     bytes.replace(2044, 12, "Map Name: S\r");    // starts in block 1, ends in block 2
     bytes.replace(6140, 15, "Map Type: Town\r"); // starts in block 3
-    EXPECT_EQ(details(bytes),
-              (std::vector<Line>{
-                  {"Map Name: S", true, Black}, {"Page Number: 7", false, Black}, {"Map Type: Town", false, Black}}));
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Map Name: S", true, Black},
+                                                 {"Page Number: 7", false, Black},
+                                                 {"Map Type: Town", false, Black}}));
 }
 
 TEST_F(DetailsTest, KeysPastTheFirstReadsAreFound)
 {
     std::string bytes = mapBytes(200000);
-    bytes.replace(8186, 15, "Page Number: 4\r");   // across the end of the first, small read
+    bytes.replace(8186, 15, "Page Number: 4\r"); // across the end of the first, small read
     bytes.replace(73720, 16, "Map Type: Ruins\r"); // across the end of the second
-    bytes.replace(199990, 10, "Product: Z");       // at the end of the file
-    EXPECT_EQ(details(bytes),
-              (std::vector<Line>{
-                  {"Page Number: 4", false, Black}, {"Map Type: Ruins", false, Black}, {"Product: Z", false, Black}}));
+    bytes.replace(199990, 10, "Product: Z");        // at the end of the file
+    EXPECT_EQ(details(bytes), (std::vector<Line>{{"Page Number: 4", false, Black},
+                                                 {"Map Type: Ruins", false, Black},
+                                                 {"Product: Z", false, Black}}));
 }
 
 TEST_F(DetailsTest, NoKeysGiveTheRedNoticeAndRestoreTheStyle)
@@ -242,7 +234,7 @@ TEST_F(DetailsTest, AnEntryOpensItsExactNameBeforeCaseVariants)
     const struct {
         const char *entry, *shown;
     } cases[] = {{"a", "Map Name: extension"}, {"A", "Map Name: upper"}, {"b", "Map Name: b"},
-                 {"B", "Map Name: B"},         {"c", "Map Name: C1"},    {"C", "Map Name: C2"}};
+                 {"B", "Map Name: B"}, {"c", "Map Name: C1"}, {"C", "Map Name: C2"}};
     for (const auto &c : cases) {
         ShowMapDetails(dir(), c.entry, view);
         ASSERT_FALSE(view.lines.empty()) << c.entry;

@@ -3,7 +3,6 @@
 #include "test_support.h"
 
 #include <fcntl.h>
-#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -126,26 +125,22 @@ TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
     const std::string bytes = mapBytes(20000);
     writeFile(path("warm"), bytes);
     writeFile(path("empty"), "");
-    const auto opened = [&](const char *name) {
-        auto file = std::make_unique<IoCheckedFile>();
+    IoCheckedFile warm, empty, dropped, closed;
+    for (auto [file, name] : {std::pair{&warm, "warm"}, {&empty, "empty"}}) {
         BindPath(*file, path(name));
         OpenBlockFile(*file, 1);
-        CheckIo();
-        return file;
-    };
-    EXPECT_FALSE(StartIsInMemory(*std::make_unique<IoCheckedFile>())) << "a file not open";
-    EXPECT_TRUE(StartIsInMemory(*opened("empty")));
-    const auto warm = opened("warm");
-    EXPECT_TRUE(StartIsInMemory(*warm));
+    }
+    EXPECT_TRUE(StartIsInMemory(warm) && StartIsInMemory(empty));
+    EXPECT_FALSE(StartIsInMemory(closed));
     std::string read(bytes.size(), '\0');
-    EXPECT_EQ(ReadBlock(*warm, read.data(), read.size()), bytes.size());
+    EXPECT_EQ(ReadBlock(warm, read.data(), read.size()), bytes.size());
     EXPECT_EQ(read, bytes) << "the probe moved the file's position";
 
-    // Clean pages that are dropped must be read from the disk again.
+    // Clean pages that are dropped must come from the disk again.
     const int fd = ::open(path("warm").c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::fsync(fd), 0);
-    ASSERT_EQ(::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED), 0);
+    ASSERT_TRUE(::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0);
     ::close(fd);
-    EXPECT_FALSE(StartIsInMemory(*opened("warm")));
+    BindPath(dropped, path("warm"));
+    OpenBlockFile(dropped, 1);
+    EXPECT_FALSE(StartIsInMemory(dropped));
 }
