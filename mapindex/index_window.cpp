@@ -459,17 +459,20 @@ void IndexWindow::onLoadEnded()
 
 void IndexWindow::updateStatus()
 {
+    // Counts in the user's language, as the reading's progress is given.
+    const QLocale locale;
+    const auto count = [&](auto number) { return locale.toString(static_cast<qlonglong>(number)); };
     // The first reading has no rows to count yet: say how far it got.
     if (loader_->isRunning() && model_->totalCount() == 0 && progress_->maximum() > 0) {
-        const QLocale locale;
-        status_->setText(QStringLiteral("Reading %1 of %2 maps")
-                             .arg(locale.toString(progress_->value()), locale.toString(progress_->maximum())));
+        status_->setText(
+            QStringLiteral("Reading %1 of %2 maps").arg(count(progress_->value()), count(progress_->maximum())));
         return;
     }
-    QString text = QStringLiteral("%1 of %2 maps").arg(model_->rowCount()).arg(model_->totalCount());
+    QString text = QStringLiteral("%1 of %2 maps").arg(count(model_->rowCount()), count(model_->totalCount()));
     // The rows shown may be older than the maps: say so until a reading ends.
     if (cancelledAt_ && cancelledAt_->second > 0)
-        text += QStringLiteral("; cancelled after %1 of %2, ").arg(cancelledAt_->first).arg(cancelledAt_->second);
+        text +=
+            QStringLiteral("; cancelled after %1 of %2, ").arg(count(cancelledAt_->first), count(cancelledAt_->second));
     else if (cancelledAt_)
         text += QStringLiteral("; cancelled, ");
     if (cancelledAt_)

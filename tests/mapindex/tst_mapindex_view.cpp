@@ -147,6 +147,13 @@ void TestMapIndexView::firstReadingCountsInTheStatusBar()
     QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(),
              QStringLiteral("Reading 5,120 of 20,000 maps"));
     QVERIFY(done.wait(30000));
+
+    const QString many = uitest::makeTempDir();
+    for (int i = 0; i < 1000; ++i)
+        uitest::writeFile(many + QStringLiteral("/m%1.fcw").arg(i), QByteArrayLiteral("Map Name: M\r"));
+    Session counted(many);
+    counted.read();
+    QCOMPARE(counted.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("1,000 of 1,000 maps"));
 }
 
 void TestMapIndexView::exportSaysWhatItWrote()
