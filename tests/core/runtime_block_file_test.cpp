@@ -118,29 +118,26 @@ TEST_F(BlockFileTest, AFileThatShrinksWhileReadEndsInsteadOfLooping)
     EXPECT_LE(reads, 3);
 }
 
-// The probe that decides whether reads ahead are worth asking for: it must
-// tell a file in memory from one that is not, and leave the reading as it was.
+// The probe that decides whether reads ahead are worth asking for: it tells a
+// file in memory from one that is not, and leaves the reading as it was.
 TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
 {
     const std::string bytes = mapBytes(20000);
     writeFile(path("warm"), bytes);
     writeFile(path("empty"), "");
-    IoCheckedFile warm, empty, dropped, closed;
-    for (auto [file, name] : {std::pair{&warm, "warm"}, {&empty, "empty"}}) {
-        BindPath(*file, path(name));
-        OpenBlockFile(*file, 1);
-    }
-    EXPECT_TRUE(StartIsInMemory(warm) && StartIsInMemory(empty));
-    EXPECT_FALSE(StartIsInMemory(closed));
+    IoCheckedFile warm, empty, closed;
+    BindPath(warm, path("warm"));
+    BindPath(empty, path("empty"));
+    OpenBlockFile(warm, 1);
+    OpenBlockFile(empty, 1);
+    EXPECT_TRUE(StartIsInMemory(warm) && StartIsInMemory(empty) && !StartIsInMemory(closed));
     std::string read(bytes.size(), '\0');
     EXPECT_EQ(ReadBlock(warm, read.data(), read.size()), bytes.size());
     EXPECT_EQ(read, bytes) << "the probe moved the file's position";
 
-    // Clean pages that are dropped must come from the disk again.
-    const int fd = ::open(path("warm").c_str(), O_RDONLY);
+    const int fd = ::open(path("warm").c_str(), O_RDONLY); // clean pages, dropped
     ASSERT_TRUE(::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0);
     ::close(fd);
-    BindPath(dropped, path("warm"));
-    OpenBlockFile(dropped, 1);
-    EXPECT_FALSE(StartIsInMemory(dropped));
+    OpenBlockFile(warm, 1);
+    EXPECT_FALSE(StartIsInMemory(warm));
 }

@@ -50,31 +50,18 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 
-# Waits for a window of that title other than the main one to have the focus.
-focused_dialog() { # title
-    for _ in $(seq 100); do
-        local focus
-        focus=$(xdotool getwindowfocus 2>/dev/null)
-        [ "$focus" != "$wid" ] && xdotool getwindowname "$focus" 2>/dev/null | grep -qx "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-export_as() { # name typed, then what to answer a question about replacing it
-    xdotool windowfocus --sync "$wid"
-    xdotool key ctrl+e # sent to the window alone, its e went missing from the typing after it
-    focused_dialog Export || return
-    xdotool key ctrl+a
-    xdotool type --delay 20 "$WORK/$1"
-    xdotool key Return
-    [ $# -lt 2 ] || { sleep 1; xdotool key "$2"; sleep 1; focused_dialog Export && xdotool key Escape; }
-    sleep 1
-}
-# Export: "budget" where budget.csv exists must ask first, and No (the
-# default answer) keeps the file; then "fresh" writes fresh.csv.
+# Export over budget.csv must ask first; Return takes the default answer, No,
+# which keeps the file. Then fresh.csv is written. Ctrl+E is typed, not sent
+# to the window: sent, the e went missing from the typing after it.
 printf 'keep me' >"$WORK/budget.csv"
-export_as budget Return # No (the default) to the question, then the dialog is closed
-export_as fresh
+for name in budget fresh; do
+    xdotool windowfocus --sync "$wid"
+    xdotool key ctrl+e
+    sleep 1
+    xdotool key ctrl+a && xdotool type --delay 20 "$WORK/$name" && xdotool key Return
+    sleep 1
+    [ "$name" = budget ] && xdotool key Return && sleep 1 && xdotool key Escape && sleep 1
+done
 kill "$app"
 wait "$app" 2>/dev/null
 exit 0
