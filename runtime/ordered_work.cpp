@@ -16,6 +16,7 @@ OrderedWindow::~OrderedWindow()
 std::size_t OrderedWindow::start(std::size_t threads, const ThreadStarter &starter, std::function<void()> body)
 {
     body_ = std::move(body);
+    threads_ = threads + 1; // before any worker claims; the calling thread works too
     workers_.reserve(threads);
     const auto run = [this] { body_(); };
     for (std::size_t t = 0; t < threads; ++t) {
@@ -28,9 +29,17 @@ std::size_t OrderedWindow::start(std::size_t threads, const ThreadStarter &start
     return workers_.size();
 }
 
+std::size_t OrderedWindow::nextRunSize() const
+{
+    // Runs shrink towards the end, so no thread is left with a long run of
+    // large items while the others have nothing to do.
+    const std::size_t left = count_ - claimed_;
+    return std::clamp<std::size_t>(left / (2 * threads_), 1, std::min(run_, left));
+}
+
 bool OrderedWindow::roomForRun() const
 {
-    return claimed_ + std::min(run_, count_ - claimed_) <= taken_ + size();
+    return claimed_ + nextRunSize() <= taken_ + size();
 }
 
 std::optional<WorkRun> OrderedWindow::claim()
@@ -42,14 +51,31 @@ std::optional<WorkRun> OrderedWindow::claim()
         ready_.notify_one(); // the consumer may wait for an item nobody will take
         return std::nullopt;
     }
-    const WorkRun run{claimed_, claimed_ + std::min(run_, count_ - claimed_)};
+    const WorkRun run{claimed_, claimed_ + nextRunSize()};
+    claimed_ = run.last;
+    return run;
+}
+
+std::optional<WorkRun> OrderedWindow::tryClaim()
+{
+    const std::lock_guard lock(mutex_);
+    if (stop_.requested() || claimed_ >= count_ || !roomForRun())
+        return std::nullopt;
+    const WorkRun run{claimed_, claimed_ + nextRunSize()};
     claimed_ = run.last;
     return run;
 }
 
 void OrderedWindow::finished(std::size_t item)
 {
-    filled_[item % size()].store(true, std::memory_order_release);
+    // Both sides store, then load, in one total order: either the consumer
+    // sees the slot filled, or this thread sees it waiting for the item.
+    filled_[item % size()].store(true, std::memory_order_seq_cst);
+    if (awaited_.load(std::memory_order_seq_cst) == item) {
+        std::unique_lock lock(mutex_); // the consumer is asleep once we hold it
+        lock.unlock();
+        ready_.notify_one();
+    }
 }
 
 void OrderedWindow::ended(const WorkRun &)
@@ -70,10 +96,12 @@ bool OrderedWindow::await(std::size_t item)
         return true;
     std::unique_lock lock(mutex_);
     consumerWaits_ = true;
-    // A worker gives up the rest of its run at a stop, so only a filled slot
-    // or the stop ends the wait; every run's end takes the lock after its
-    // slots are filled, so no wake-up is lost.
-    ready_.wait(lock, [&] { return filled.load(std::memory_order_acquire) || stop_.requested(); });
+    awaited_.store(item, std::memory_order_seq_cst);
+    // The item's worker wakes us when it fills the slot, not only at its run's
+    // end: the rest of the run may be long. A worker gives up the rest of its
+    // run at a stop and takes the lock to say so, so no wake-up is lost.
+    ready_.wait(lock, [&] { return filled.load(std::memory_order_seq_cst) || stop_.requested(); });
+    awaited_.store(NoItem, std::memory_order_relaxed);
     consumerWaits_ = false;
     return filled.load(std::memory_order_acquire);
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -28,9 +29,16 @@ namespace runtime {
 // processes) only means fewer threads; with none, the caller's thread does
 // the work itself.
 //
-// Workers claim short runs of consecutive items, and the consumer is woken
-// once per run it waits on rather than once per item: on many small items
-// the hand-over would otherwise cost more than the work.
+// The calling thread is one of the `threads`: it works runs of its own and
+// takes the results that are ready between its items, sleeping only when it
+// has nothing to claim. So with as many threads as cores no thread waits to
+// be woken for each run, and no core is shared by a worker and a consumer.
+// An item the calling thread is working on when its own consumer returns
+// false runs to its end; the cancel flag reaches it like any other.
+//
+// Workers claim short runs of consecutive items, shorter towards the end so
+// no thread is left alone with a run of large items. On many small items a
+// hand-over per item would cost more than the work.
 //
 // `work` is either a function of (item, stop) that every thread shares, or a
 // function of no arguments that makes one such function per thread (for a
@@ -116,7 +124,9 @@ public:
     std::size_t size() const noexcept { return filled_.size(); }
     const WorkStop &stop() const noexcept { return stop_; }
 
-    std::optional<WorkRun> claim();  // worker: the next run once there is room; nothing at the end
+    std::optional<WorkRun> claim();    // worker: the next run once there is room; nothing at the end
+    std::optional<WorkRun> tryClaim(); // the same without waiting: nothing when there is no room yet
+    bool isFilled(std::size_t item) const noexcept { return filled_[item % size()].load(std::memory_order_acquire); }
     void finished(std::size_t item); // worker: the item's slot is filled
     void ended(const WorkRun &run);  // worker: done with the run, or gave up on its rest at a stop
     bool await(std::size_t item);    // consumer: true once filled, false at a stop
@@ -124,7 +134,8 @@ public:
     void end();                      // hands out no more items and wakes everyone
 
 private:
-    bool roomForRun() const; // with the lock held
+    std::size_t nextRunSize() const; // with the lock held, as are these
+    bool roomForRun() const;
 
     std::mutex mutex_;
     std::condition_variable room_;  // a run's worth of slots came free, or the work ends
@@ -132,9 +143,12 @@ private:
     std::vector<std::atomic<bool>> filled_;
     std::size_t count_;
     std::size_t run_;
-    std::size_t claimed_ = 0;    // items handed to workers
+    std::size_t threads_ = 1;    // working the items, the calling thread included
+    std::size_t claimed_ = 0;    // items handed out
     std::size_t taken_ = 0;      // items consumed
     bool consumerWaits_ = false; // the consumer sleeps on ready_
+    static constexpr std::size_t NoItem = SIZE_MAX;
+    std::atomic<std::size_t> awaited_{NoItem}; // the item the consumer sleeps for
     WorkStop stop_;
     std::function<void()> body_;
     std::vector<std::jthread> workers_;
@@ -177,36 +191,70 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
         // leaves the others room.
         const std::size_t run = options.run > 0 ? options.run : std::max<std::size_t>(1, slots.size() / (2 * threads));
         OrderedWindow window(count, slots.size(), run, options.cancel); // after slots: its threads go first
+        // Works one claimed run on the calling thread or a worker's.
+        const auto workRun = [&](std::optional<Worker> &worker, const WorkRun &claimed, const auto &between) {
+            for (std::size_t item = claimed.first; item < claimed.last && !window.stop().requested(); ++item) {
+                Slot &slot = slots[item % slots.size()];
+                try {
+                    if (!worker)
+                        worker.emplace(makeWorker());
+                    slot.result.emplace(call(*worker, item, window.stop(), claimed));
+                } catch (...) {
+                    slot.error = std::current_exception();
+                }
+                window.finished(item);
+                if (!between())
+                    return false;
+            }
+            window.ended(claimed);
+            return true;
+        };
         const auto body = [&] {
             std::optional<Worker> worker;
-            while (const auto claimed = window.claim()) {
-                for (std::size_t item = claimed->first; item < claimed->last && !window.stop().requested(); ++item) {
-                    Slot &slot = slots[item % slots.size()];
-                    try {
-                        if (!worker)
-                            worker.emplace(makeWorker());
-                        slot.result.emplace(call(*worker, item, window.stop(), *claimed));
-                    } catch (...) {
-                        slot.error = std::current_exception();
-                    }
-                    window.finished(item);
-                }
-                window.ended(*claimed);
-            }
+            while (const auto claimed = window.claim())
+                workRun(worker, *claimed, [] { return true; });
         };
-        if (window.start(threads, options.startThread, body) > 0) {
-            for (std::size_t item = 0; item < count; ++item) {
-                if (!window.await(item) || window.stop().requested())
-                    return WorkEnd::Cancelled;
-                Slot &slot = slots[item % slots.size()];
-                if (slot.error)
-                    std::rethrow_exception(slot.error);
-                if (!take(item, *slot.result))
-                    return WorkEnd::Stopped;
-                slot.result.reset();
-                window.taken(item);
+        if (window.start(threads - 1, options.startThread, body) > 0) {
+            // The calling thread works too and takes the results between its
+            // items, so on as many threads as cores nobody sleeps and wakes
+            // for each run.
+            std::size_t next = 0;
+            std::optional<WorkEnd> end;
+            const auto takeReady = [&](bool wait) {
+                if (end)
+                    return false;
+                for (; next < count; ++next, wait = false) {
+                    if (!window.isFilled(next) && (!wait || !window.await(next))) {
+                        if (window.stop().requested())
+                            end = WorkEnd::Cancelled;
+                        return !end;
+                    }
+                    if (window.stop().requested()) {
+                        end = WorkEnd::Cancelled;
+                        return false;
+                    }
+                    Slot &slot = slots[next % slots.size()];
+                    if (slot.error)
+                        std::rethrow_exception(slot.error);
+                    if (!take(next, *slot.result)) {
+                        end = WorkEnd::Stopped;
+                        return false;
+                    }
+                    slot.result.reset();
+                    window.taken(next);
+                }
+                end = WorkEnd::Finished;
+                return false;
+            };
+            const auto goOn = [&] { return takeReady(false) || end == WorkEnd::Finished; };
+            std::optional<Worker> worker;
+            while (!end && takeReady(false)) {
+                if (const auto claimed = window.tryClaim())
+                    workRun(worker, *claimed, goOn);
+                else
+                    takeReady(true);
             }
-            return WorkEnd::Finished;
+            return *end;
         }
     }
 
