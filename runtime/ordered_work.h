@@ -209,7 +209,9 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
             window.ended(claimed);
             return true;
         };
-        const auto body = [&] {
+        // A copy of workRun: the workers may still be in it when this frame
+        // unwinds, until the window's destructor has joined them.
+        const auto body = [&window, workRun] {
             std::optional<Worker> worker;
             while (const auto claimed = window.claim())
                 workRun(worker, *claimed, [] { return true; });
