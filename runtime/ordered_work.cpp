@@ -51,9 +51,7 @@ std::optional<WorkRun> OrderedWindow::claim()
         ready_.notify_one(); // the consumer may wait for an item nobody will take
         return std::nullopt;
     }
-    const WorkRun run{claimed_, claimed_ + nextRunSize()};
-    claimed_ = run.last;
-    return run;
+    return takeRun();
 }
 
 std::optional<WorkRun> OrderedWindow::tryClaim()
@@ -61,6 +59,11 @@ std::optional<WorkRun> OrderedWindow::tryClaim()
     const std::lock_guard lock(mutex_);
     if (stop_.requested() || claimed_ >= count_ || !roomForRun())
         return std::nullopt;
+    return takeRun();
+}
+
+WorkRun OrderedWindow::takeRun()
+{
     const WorkRun run{claimed_, claimed_ + nextRunSize()};
     claimed_ = run.last;
     return run;

@@ -136,6 +136,7 @@ public:
 private:
     std::size_t nextRunSize() const; // with the lock held, as are these
     bool roomForRun() const;
+    WorkRun takeRun();
 
     std::mutex mutex_;
     std::condition_variable room_;  // a run's worth of slots came free, or the work ends
@@ -204,10 +205,9 @@ WorkEnd ForEachInOrder(std::size_t count, const OrderedWorkOptions &options, Wor
                 }
                 window.finished(item);
                 if (!between())
-                    return false;
+                    return;
             }
             window.ended(claimed);
-            return true;
         };
         // A copy of workRun: the workers may still be in it when this frame
         // unwinds, until the window's destructor has joined them.
