@@ -21,6 +21,11 @@ namespace {
 // enough to stay in the cache between the copy and the match.
 constexpr std::size_t ChunkSize = 128 * 1024;
 
+// How much of each map opened ahead is asked for from a cold disk: whole maps
+// as a rule. Only the first chunk left a thread reading the rest of a large
+// map alone, one read in flight, and the cold search took a quarter longer.
+constexpr std::size_t ReadAheadBytes = 2048 * 1024;
+
 // From this many maps of unknown type on, the folder is listed once before
 // the search: one pass tells every name's type, so no map needs a test of
 // its own before it opens. A few maps in a large folder are cheaper tested
@@ -110,7 +115,7 @@ private:
                 opened.error = error;
             }
         }
-        ReadAheadUnlessInMemory(ahead_, ChunkSize);
+        ReadAheadUnlessInMemory(ahead_, ReadAheadBytes);
     }
 
     int mapsDirFd_;
