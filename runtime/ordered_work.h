@@ -118,7 +118,8 @@ public:
     OrderedWindow(const OrderedWindow &) = delete;
     OrderedWindow &operator=(const OrderedWindow &) = delete;
 
-    // Starts up to threads workers that run body; returns how many started.
+    // Starts up to threads workers that run body; returns how many started,
+    // once each of them runs.
     std::size_t start(std::size_t threads, const ThreadStarter &starter, std::function<void()> body);
 
     std::size_t size() const noexcept { return filled_.size(); }
@@ -147,6 +148,7 @@ private:
     std::size_t threads_ = 1;    // working the items, the calling thread included
     std::size_t claimed_ = 0;    // items handed out
     std::size_t taken_ = 0;      // items consumed
+    std::size_t running_ = 0;    // workers whose thread has begun
     bool consumerWaits_ = false; // the consumer sleeps on ready_
     static constexpr std::size_t NoItem = SIZE_MAX;
     std::atomic<std::size_t> awaited_{NoItem}; // the item the consumer sleeps for
