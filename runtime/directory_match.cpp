@@ -308,33 +308,54 @@ std::string ResolveNameIgnoringCase(const std::string &path)
 } // namespace runtime
 
 namespace runtime {
+namespace {
+
+bool upperLess(std::string_view a, std::string_view b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
+    });
+}
+
+} // namespace
+
 void FolderNames::list() const
 {
     std::call_once(listing_, [this] {
-        if (const DirStream dir = openListing(dirFd_))
-            names_ = sortedNames(dir.get(), &regularNames_);
-        for (std::size_t i = 0; i < names_.size(); ++i) {
-            exact_.insert(names_[i]);
-            caseless_[LowerAscii(names_[i])].push_back(i);
+        if (const DirStream dir = openListing(dirFd_)) {
+            while (const dirent *item = ::readdir(dir.get()))
+                names_.push_back({item->d_name, item->d_type == DT_REG});
+            sortByName(names_, [](const ListedName &listed) -> const std::string & { return listed.name; });
         }
-        regular_.insert(regularNames_.begin(), regularNames_.end());
         listed_.store(true, std::memory_order_release);
     });
 }
 
+const FolderNames::ListedName *FolderNames::exact(const std::string &name) const
+{
+    const auto found =
+        std::lower_bound(names_.begin(), names_.end(), name, [](const ListedName &listed, const std::string &wanted) {
+            return NameSortsBefore(listed.name, wanted);
+        });
+    return found != names_.end() && found->name == name ? &*found : nullptr;
+}
+
 std::string FolderNames::lookUp(const std::string &name) const
 {
-    if (name.empty() || exact_.count(name) != 0)
+    if (name.empty() || exact(name))
         return name;
-    const auto found = caseless_.find(LowerAscii(name));
-    if (found == caseless_.end())
+    // Names equal but for case, in listing order.
+    const auto [first, last] =
+        std::equal_range(names_.begin(), names_.end(), ListedName{name},
+                         [](const ListedName &a, const ListedName &b) { return upperLess(a.name, b.name); });
+    if (first == last)
         return name;
     const std::string_view stem = std::string_view(name).substr(0, name.size() - extensionOf(name).size());
-    for (const std::size_t i : found->second) {
-        if (std::string_view(names_[i]).substr(0, stem.size()) == stem)
-            return names_[i]; // only the extension's case differs
+    for (auto candidate = first; candidate != last; ++candidate) {
+        if (std::string_view(candidate->name).substr(0, stem.size()) == stem)
+            return candidate->name; // only the extension's case differs
     }
-    return names_[found->second.front()];
+    return first->name;
 }
 
 std::string FolderNames::resolve(const std::string &name) const
@@ -344,7 +365,10 @@ std::string FolderNames::resolve(const std::string &name) const
 
 bool FolderNames::listedRegular(const std::string &name) const
 {
-    return listed_.load(std::memory_order_acquire) && regular_.count(name) != 0;
+    if (!listed_.load(std::memory_order_acquire))
+        return false;
+    const ListedName *listed = exact(name);
+    return listed && listed->regular;
 }
 
 std::string FolderNames::resolveAfterMiss(const std::string &name) const
