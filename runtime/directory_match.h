@@ -106,12 +106,12 @@ public:
     // The listing (if taken) gave name as a regular file.
     bool listedRegular(const std::string &name) const;
 
+private:
     struct ListedName {
         std::string name;
         bool regular = false; // as the listing gave its type
     };
 
-private:
     void list() const;
     std::string lookUp(const std::string &name) const;
     const ListedName *exact(const std::string &name) const;
