@@ -12,6 +12,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace mapindex {
 namespace {
 
@@ -57,12 +59,26 @@ ContentField::ContentField(IndexModel &model, QStatusBar &statusBar, QWidget *pa
     connect(filter_, &ContentFilter::started, this, [this](int total) {
         progress_->setRange(0, total);
         progress_->setValue(0);
+        fitProgressText(total);
         note_->clear();
         showProgress(true);
     });
     connect(filter_, &ContentFilter::progress, progress_, &QProgressBar::setValue);
     connect(filter_, &ContentFilter::matched, this, &ContentField::onMatched);
     connect(filter_, &ContentFilter::cancelled, this, &ContentField::onStopped);
+}
+
+// The status bar gives a progress bar room for a few digits only; its text
+// ("Contents: 6561 of 20000") then broke into two cut lines.
+void ContentField::fitProgressText(int total)
+{
+    const QString count = QString::number(total);
+    const QString widest =
+        progress_->format().replace(QStringLiteral("%v"), count).replace(QStringLiteral("%m"), count);
+    const QFontMetrics metrics = progress_->fontMetrics();
+    const int width = metrics.horizontalAdvance(widest) + 4 * metrics.averageCharWidth();
+    progress_->setMaximumWidth(std::max(width, 240));
+    progress_->setMinimumWidth(width);
 }
 
 bool ContentField::isSearching() const

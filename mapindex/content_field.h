@@ -46,6 +46,7 @@ private:
     void onMatched(const SharedContentMatch &match);
     void onStopped();
     void showProgress(bool shown);
+    void fitProgressText(int total);
 
     IndexModel &model_;
     ContentFilter *filter_;
