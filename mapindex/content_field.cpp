@@ -17,6 +17,9 @@
 namespace mapindex {
 namespace {
 
+// The progress bar's widest, unless its text needs more.
+constexpr int ProgressMaxWidth = 240;
+
 // Long enough that a word typed at speed starts one search, not one per letter.
 constexpr int TypingPauseMs = 300;
 
@@ -47,7 +50,7 @@ ContentField::ContentField(IndexModel &model, QStatusBar &statusBar, QWidget *pa
     note_->setObjectName(QStringLiteral("contentsNote"));
     statusBar.addWidget(note_);
     progress_->setObjectName(QStringLiteral("contentsProgress"));
-    progress_->setMaximumWidth(240);
+    progress_->setMaximumWidth(ProgressMaxWidth);
     progress_->setFormat(QStringLiteral("Contents: %v of %m"));
     statusBar.addPermanentWidget(progress_);
     stop_->setObjectName(QStringLiteral("contentsStop"));
@@ -77,7 +80,7 @@ void ContentField::fitProgressText(int total)
         progress_->format().replace(QStringLiteral("%v"), count).replace(QStringLiteral("%m"), count);
     const QFontMetrics metrics = progress_->fontMetrics();
     const int width = metrics.horizontalAdvance(widest) + 4 * metrics.averageCharWidth();
-    progress_->setMaximumWidth(std::max(width, 240));
+    progress_->setMaximumWidth(std::max(width, ProgressMaxWidth));
     progress_->setMinimumWidth(width);
 }
 

@@ -61,14 +61,18 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
         && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
+    });
+}
+
 bool NameSortsBefore(std::string_view a, std::string_view b)
 {
-    const auto upperLess = [](char x, char y) {
-        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), upperLess))
+    if (LessIgnoringAsciiCase(a, b))
         return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), upperLess))
+    if (LessIgnoringAsciiCase(b, a))
         return false;
     const auto rawLess = [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); };
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), rawLess);

@@ -23,6 +23,9 @@ std::string FormatInt(std::int32_t value);
 char AsciiUpper(char c);
 std::string LowerAscii(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Byte order of the names in upper case (ASCII letters only): the first key
+// of NameSortsBefore, so names equal but for case stand together in it.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Name order of a listing: ASCII upper-cased bytes, then the raw bytes.
 bool NameSortsBefore(std::string_view a, std::string_view b);

@@ -116,14 +116,11 @@ void sortByName(std::vector<Item> &items, const NameOf &nameOf)
     }
 }
 
-std::vector<std::string> sortedNames(DIR *dir, std::vector<std::string> *regular = nullptr)
+std::vector<std::string> sortedNames(DIR *dir)
 {
     std::vector<std::string> names;
-    while (const dirent *item = ::readdir(dir)) {
+    while (const dirent *item = ::readdir(dir))
         names.emplace_back(item->d_name);
-        if (regular && item->d_type == DT_REG)
-            regular->emplace_back(item->d_name);
-    }
     sortByName(names, [](const std::string &name) -> const std::string & { return name; });
     return names;
 }
@@ -308,17 +305,6 @@ std::string ResolveNameIgnoringCase(const std::string &path)
 } // namespace runtime
 
 namespace runtime {
-namespace {
-
-bool upperLess(std::string_view a, std::string_view b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
-    });
-}
-
-} // namespace
-
 void FolderNames::list() const
 {
     std::call_once(listing_, [this] {
@@ -346,8 +332,9 @@ std::string FolderNames::lookUp(const std::string &name) const
         return name;
     // Names equal but for case, in listing order.
     const auto [first, last] =
-        std::equal_range(names_.begin(), names_.end(), ListedName{name},
-                         [](const ListedName &a, const ListedName &b) { return upperLess(a.name, b.name); });
+        std::equal_range(names_.begin(), names_.end(), ListedName{name}, [](const ListedName &a, const ListedName &b) {
+            return LessIgnoringAsciiCase(a.name, b.name);
+        });
     if (first == last)
         return name;
     const std::string_view stem = std::string_view(name).substr(0, name.size() - extensionOf(name).size());
