@@ -135,9 +135,15 @@ TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
     EXPECT_EQ(ReadBlock(warm, read.data(), read.size()), bytes.size());
     EXPECT_EQ(read, bytes) << "the probe moved the file's position";
 
-    const int fd = ::open(path("warm").c_str(), O_RDONLY); // clean pages, dropped
-    ASSERT_TRUE(::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0);
-    ::close(fd);
-    OpenBlockFile(warm, 1);
-    EXPECT_FALSE(StartIsInMemory(warm));
+    // Clean pages, dropped. Dropping is a hint the system may leave undone
+    // for a page it is busy with at that moment, so it is asked again.
+    bool dropped = false;
+    for (int attempt = 0; attempt < 20 && !dropped; ++attempt) {
+        const int fd = ::open(path("warm").c_str(), O_RDONLY);
+        ASSERT_TRUE(::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0);
+        ::close(fd);
+        OpenBlockFile(warm, 1);
+        dropped = !StartIsInMemory(warm);
+    }
+    EXPECT_TRUE(dropped);
 }
