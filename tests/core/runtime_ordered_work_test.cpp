@@ -106,21 +106,14 @@ TEST(OrderedWork, ResultsInOrderWithinTheWindowUntilAStopACancelOrARaise)
 // Each worker moves to a core of its own as it starts; none stays tied to it.
 TEST(OrderedWork, WorkersMayRunOnEveryCoreTheirCallerMay)
 {
-    const auto cores = [] {
-        cpu_set_t set;
-        CPU_ZERO(&set);
-        EXPECT_EQ(sched_getaffinity(0, sizeof set, &set), 0);
-        return set;
-    };
-    const cpu_set_t callers = cores();
+    cpu_set_t callers;
+    ASSERT_EQ(sched_getaffinity(0, sizeof callers, &callers), 0);
     OrderedWorkOptions options;
     options.threads = 4;
     options.run = 1;
-    ForEachInOrder(
-        64, options,
-        [&](std::size_t, const WorkStop &) {
-            const cpu_set_t own = cores();
-            return CPU_EQUAL(&own, &callers) != 0;
-        },
-        [](std::size_t item, bool &same) { EXPECT_TRUE(same) << "item " << item; });
+    const auto sameCores = [&](std::size_t, const WorkStop &) {
+        cpu_set_t own;
+        return sched_getaffinity(0, sizeof own, &own) == 0 && CPU_EQUAL(&own, &callers);
+    };
+    ForEachInOrder(64, options, sameCores, [](std::size_t item, bool &same) { EXPECT_TRUE(same) << "item " << item; });
 }
