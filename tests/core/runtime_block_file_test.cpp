@@ -135,8 +135,7 @@ TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
     EXPECT_EQ(ReadBlock(warm, read.data(), read.size()), bytes.size());
     EXPECT_EQ(read, bytes) << "the probe moved the file's position";
 
-    // Clean pages, dropped. Dropping is a hint the system may leave undone
-    // for a page it is busy with at that moment, so it is asked again.
+    // Clean pages, dropped: a hint the system may leave undone for a busy page.
     bool dropped = false;
     for (int attempt = 0; attempt < 20 && !dropped; ++attempt) {
         const int fd = ::open(path("warm").c_str(), O_RDONLY);

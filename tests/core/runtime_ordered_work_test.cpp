@@ -108,9 +108,7 @@ TEST(OrderedWork, WorkersMayRunOnEveryCoreTheirCallerMay)
 {
     cpu_set_t callers;
     ASSERT_EQ(sched_getaffinity(0, sizeof callers, &callers), 0);
-    OrderedWorkOptions options;
-    options.threads = 4;
-    options.run = 1;
+    const OrderedWorkOptions options{.threads = 4, .window = 0, .cancel = nullptr, .startThread = {}, .run = 1};
     const auto sameCores = [&](std::size_t, const WorkStop &) {
         cpu_set_t own;
         return sched_getaffinity(0, sizeof own, &own) == 0 && CPU_EQUAL(&own, &callers);
