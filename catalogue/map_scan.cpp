@@ -9,23 +9,26 @@
 namespace catalogue {
 namespace {
 
-std::vector<runtime::MatchRecord::Entry> listMaps(int mapsDirFd)
+runtime::TypedListing listMaps(int mapsDirFd)
 {
-    std::vector<runtime::MatchRecord::Entry> found;
-    if (const std::int32_t code = runtime::ListMatches(mapsDirFd, MapPattern, found, runtime::MatchDetail::TypesOnly);
-        code != 0) {
+    runtime::TypedListing found;
+    if (const std::int32_t code = runtime::ListMatchTypes(mapsDirFd, MapPattern, found); code != 0) {
         runtime::RecordIoCode(code);
         runtime::CheckIo();
     }
     return found;
 }
 
+bool regularIn(std::uint32_t attributes)
+{
+    return (attributes & (runtime::FileAttribute::Directory | runtime::FileAttribute::System)) == 0;
+}
+
 } // namespace
 
-std::string MapListEntry(const std::string &fileName)
+std::string MapListEntry(std::string_view fileName)
 {
-    const std::size_t dot = runtime::FindSubstring(".", fileName);
-    return dot == 0 ? fileName : fileName.substr(0, dot - 1);
+    return std::string(fileName.substr(0, fileName.find('.')));
 }
 
 std::string MapPath(const std::string &dir, const std::string &entry)
@@ -50,41 +53,43 @@ std::string ListedMapPath(const std::string &dir, const ListedMap &map)
 
 std::vector<ListedMap> ScanListedMaps(int mapsDirFd)
 {
-    auto listed = listMaps(mapsDirFd);
+    const runtime::TypedListing listed = listMaps(mapsDirFd);
     std::vector<ListedMap> maps;
     maps.reserve(listed.size());
-    for (auto &found : listed)
-        maps.push_back(ListedFrom(std::move(found)));
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const std::string_view name = listed.name(i);
+        maps.emplace_back(MapListEntry(name), std::string(name), regularIn(listed.attributes(i)));
+    }
     return maps;
 }
 
 ListedMap ListedFrom(runtime::MatchRecord::Entry found)
 {
     std::string entry = MapListEntry(found.name);
-    const bool regular = (found.attributes & (runtime::FileAttribute::Directory | runtime::FileAttribute::System)) == 0;
-    return {std::move(entry), std::move(found.name), regular};
+    return {std::move(entry), std::move(found.name), regularIn(found.attributes)};
 }
 
 std::optional<std::string> FileListedAs(int dirFd, const std::string &entry)
 {
-    std::vector<runtime::MatchRecord::Entry> found;
-    if (runtime::ListMatches(dirFd, MapPattern, found, runtime::MatchDetail::TypesOnly) != 0)
+    runtime::TypedListing found;
+    if (runtime::ListMatchTypes(dirFd, MapPattern, found) != 0)
         return std::nullopt;
     const std::string own = MapFileName(entry);
     std::optional<std::string> first;
-    for (auto &map : found) {
-        if (runtime::EqualsIgnoringAsciiCase(map.name, own))
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const std::string_view name = found.name(i);
+        if (runtime::EqualsIgnoringAsciiCase(name, own))
             return std::nullopt;
-        if (!first && MapListEntry(map.name) == entry)
-            first = std::move(map.name);
+        if (!first && MapListEntry(name) == entry)
+            first = std::string(name);
     }
     return first;
 }
 
 bool MapsPresent(int mapsDirFd)
 {
-    const auto found = listMaps(mapsDirFd);
-    return !found.empty() && (found.front().attributes & runtime::FileAttribute::Directory) == 0;
+    const runtime::TypedListing found = listMaps(mapsDirFd);
+    return found.size() != 0 && (found.attributes(0) & runtime::FileAttribute::Directory) == 0;
 }
 
 int ScanMaps(ProgramState &state, MapList &list)

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace catalogue {
@@ -15,7 +16,7 @@ inline constexpr const char *MapPattern = "*.fcw";
 inline constexpr const char *MapExtension = ".fcw";
 
 // A map file's name cut before its first ".".
-std::string MapListEntry(const std::string &fileName);
+std::string MapListEntry(std::string_view fileName);
 
 // dir + separator + entry + ".fcw"; dir is used as it stands.
 std::string MapPath(const std::string &dir, const std::string &entry);

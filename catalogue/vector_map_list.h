@@ -12,27 +12,24 @@ class VectorMapList final : public MapList {
 public:
     VectorMapList() = default;
     // Entries known by their text alone.
-    explicit VectorMapList(std::vector<std::string> entries)
-        : entries_(std::move(entries)), files_(entries_.size()), regular_(entries_.size())
-    {}
+    explicit VectorMapList(const std::vector<std::string> &entries) : maps_(entries.begin(), entries.end()) {}
 
-    std::size_t count() const override { return entries_.size(); }
-    std::string at(std::size_t index) const override { return entries_.at(index); }
-    std::string fileAt(std::size_t index) const override { return files_.at(index); }
-    ListedMap mapAt(std::size_t index) const override
-    {
-        return {entries_.at(index), files_.at(index), regular_.at(index)};
-    }
-    void clear() override;
-    void append(const std::string &entry) override;
-    void assign(const std::vector<ListedMap> &maps) override;
+    std::size_t count() const override { return maps_.size(); }
+    std::string at(std::size_t index) const override { return maps_.at(index).entry; }
+    std::string fileAt(std::size_t index) const override { return maps_.at(index).file; }
+    ListedMap mapAt(std::size_t index) const override { return maps_.at(index); }
+    void clear() override { maps_.clear(); }
+    void append(const std::string &entry) override { maps_.emplace_back(entry); }
+    void assign(const std::vector<ListedMap> &maps) override { maps_ = maps; }
+    // Takes a scan's list as it stands: a large folder's list is not copied.
+    void assign(std::vector<ListedMap> &&maps) { maps_ = std::move(maps); }
 
-    const std::vector<std::string> &entries() const { return entries_; }
+    const std::vector<ListedMap> &maps() const { return maps_; }
+    // The entries' texts, in order.
+    std::vector<std::string> entries() const;
 
 private:
-    std::vector<std::string> entries_;
-    std::vector<std::string> files_; // one beside each entry
-    std::vector<bool> regular_;      // as the scan that listed the entry saw its file
+    std::vector<ListedMap> maps_;
 };
 
 } // namespace catalogue

@@ -134,8 +134,8 @@ catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string 
 // Entries raw into a pipe, escaped on a terminal; NUL-ended when asked.
 void printList(const catalogue::VectorMapList &list, const Options &options, const Streams &streams)
 {
-    for (const auto &entry : list.entries())
-        streams.out << ForStream(entry, streams.outIsTerminal) << (options.null ? '\0' : '\n');
+    for (const auto &map : list.maps())
+        streams.out << ForStream(map.entry, streams.outIsTerminal) << (options.null ? '\0' : '\n');
 }
 
 // An entry never holds a ".", so "Name.fcw" means the entry "Name".

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -49,7 +50,7 @@ FileStamp stampOf(const struct stat &info)
             static_cast<std::uint64_t>(info.st_dev)};
 }
 
-std::uint32_t attributesOf(const std::string &name, const struct stat &info)
+std::uint32_t attributesOf(std::string_view name, const struct stat &info)
 {
     std::uint32_t attributes = 0;
     if (S_ISDIR(info.st_mode))
@@ -153,20 +154,23 @@ std::string extensionOf(const std::string &name)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-} // namespace
-
-std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
-                         MatchDetail detail)
+// Calls found(name, info, stamped) for each entry of the directory dirFd whose
+// name matches namePattern, in the order the file system lists them. With
+// TypesOnly, info holds only the type where the listing gives it (stamped is
+// then false). Returns 0, or the code of a directory that cannot be listed.
+// reserve(bytes) is told first the folder's size, where the file system gives one.
+template <class Reserve, class Found>
+std::int32_t visitMatches(int dirFd, const std::string &namePattern, MatchDetail detail, const Reserve &reserve,
+                          const Found &found)
 {
-    entries.clear();
     const DirStream dir = openListing(dirFd);
     if (!dir)
         return CodeForHostError(errno, ".");
     const int listedFd = ::dirfd(dir.get());
-    // A guess from the folder's size (some 32 bytes an entry), so a large
-    // listing does not grow and copy itself step by step.
+    // The folder's size, so a large listing does not grow and copy itself
+    // step by step: it holds every name, at some 32 bytes an entry.
     if (struct stat folder{}; ::fstat(listedFd, &folder) == 0 && folder.st_size > 0)
-        entries.reserve(std::min<std::size_t>(static_cast<std::size_t>(folder.st_size) / 32, 1u << 20));
+        reserve(std::min<std::size_t>(static_cast<std::size_t>(folder.st_size), 1u << 25));
     for (;;) {
         errno = 0;
         const dirent *item = ::readdir(dir.get());
@@ -174,21 +178,61 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
             break;
         if (!WildcardMatches(namePattern, item->d_name))
             continue;
-        std::string name = item->d_name;
         if (detail == MatchDetail::TypesOnly && item->d_type != DT_UNKNOWN && item->d_type != DT_LNK) {
-            entries.push_back({std::move(name), 0, attributesOf(item->d_name, typeMode(item->d_type)), 0, {}});
+            found(item->d_name, typeMode(item->d_type), false);
             continue;
         }
         struct stat info {};
-        if (::fstatat(listedFd, name.c_str(), &info, 0) != 0
-            && ::fstatat(listedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(listedFd, item->d_name, &info, 0) != 0
+            && ::fstatat(listedFd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // vanished meanwhile
-        entries.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size), attributesOf(item->d_name, info),
-                           static_cast<std::int64_t>(info.st_mtime), stampOf(info)});
+        found(item->d_name, info, true);
     }
-    if (errno != 0)
-        return CodeForHostError(errno, ".");
+    return errno != 0 ? CodeForHostError(errno, ".") : 0;
+}
+
+} // namespace
+
+std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
+                         MatchDetail detail)
+{
+    entries.clear();
+    const std::int32_t code = visitMatches(
+        dirFd, namePattern, detail, [&](std::size_t bytes) { entries.reserve(bytes / 32); },
+        [&](const char *name, const struct stat &info, bool stamped) {
+            if (stamped)
+                entries.push_back({name, static_cast<std::uint64_t>(info.st_size), attributesOf(name, info),
+                                   static_cast<std::int64_t>(info.st_mtime), stampOf(info)});
+            else
+                entries.push_back({name, 0, attributesOf(name, info), 0, {}});
+        });
+    if (code != 0)
+        return code;
     sortByName(entries, [](const MatchRecord::Entry &entry) -> const std::string & { return entry.name; });
+    return 0;
+}
+
+std::int32_t ListMatchTypes(int dirFd, const std::string &namePattern, TypedListing &listing)
+{
+    listing.names_.clear();
+    listing.slots_.clear();
+    const std::int32_t code = visitMatches(
+        dirFd, namePattern, MatchDetail::TypesOnly,
+        [&](std::size_t bytes) {
+            listing.slots_.reserve(bytes / 32);
+            listing.names_.reserve(bytes);
+        },
+        [&](const char *name, const struct stat &info, bool) {
+            const std::size_t length = std::strlen(name);
+            listing.slots_.push_back(
+                {listing.names_.size(), static_cast<std::uint32_t>(length), attributesOf(name, info)});
+            listing.names_.append(name, length);
+        });
+    if (code != 0)
+        return code;
+    sortByName(listing.slots_, [&](const TypedListing::Slot &slot) {
+        return std::string_view(listing.names_).substr(slot.offset, slot.length);
+    });
     return 0;
 }
 

@@ -57,6 +57,34 @@ enum class MatchDetail { Full, TypesOnly };
 std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
                          MatchDetail detail = MatchDetail::Full);
 
+// The entries of one listing that learned only their types, in name order.
+// The names stand in one buffer, so a folder of many thousand maps is listed
+// without an allocation for each name.
+class TypedListing final {
+public:
+    std::size_t size() const { return slots_.size(); }
+    std::string_view name(std::size_t index) const
+    {
+        return std::string_view(names_).substr(slots_[index].offset, slots_[index].length);
+    }
+    // Directory, System, Hidden as ListMatches gives them with TypesOnly.
+    std::uint32_t attributes(std::size_t index) const { return slots_[index].attributes; }
+
+private:
+    friend std::int32_t ListMatchTypes(int dirFd, const std::string &namePattern, TypedListing &listing);
+    struct Slot {
+        std::size_t offset;
+        std::uint32_t length;
+        std::uint32_t attributes;
+    };
+    std::string names_;
+    std::vector<Slot> slots_;
+};
+
+// ListMatches with TypesOnly, into a TypedListing: the same entries in the
+// same order.
+std::int32_t ListMatchTypes(int dirFd, const std::string &namePattern, TypedListing &listing);
+
 // Starts an enumeration of pattern ("dir/*.fcw" or "*.fcw"); 0 or a code.
 std::int32_t FindFirstMatch(const std::string &pattern, std::uint32_t attributeMask, MatchRecord &record);
 std::int32_t FindNextMatch(MatchRecord &record);

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -33,7 +34,8 @@ TEST_F(DirectoryTest, ListsMatchesInNameOrderWithoutRegardToCase)
     for (const char *name : {"zeta.fcw", "Alpha.FCW", "beta.fcw", "notes.txt", ".hidden.fcw", "x.fcwx"})
         writeFile(path(name), "x");
     makeDirectory(path("old.fcw"));
-    EXPECT_EQ(matches("*.fcw"), (std::vector<std::string>{".hidden.fcw", "Alpha.FCW", "beta.fcw", "old.fcw", "zeta.fcw"}));
+    EXPECT_EQ(matches("*.fcw"),
+              (std::vector<std::string>{".hidden.fcw", "Alpha.FCW", "beta.fcw", "old.fcw", "zeta.fcw"}));
     EXPECT_EQ(matches("*.fcw", FileAttribute::ReadOnly | FileAttribute::Archive),
               (std::vector<std::string>{"Alpha.FCW", "beta.fcw", "zeta.fcw"}))
         << "hidden entries and directories can be excluded";
@@ -72,7 +74,9 @@ TEST_F(DirectoryTest, FirstMatchIsFileLooksAtTheFirstEntryOnly)
 TEST_F(DirectoryTest, FirstMatchIsFileIgnoresTimeStamps)
 {
     writeFile(path("ancient.fcw"), "x");
-    struct utimbuf times {0, 0}; // 1970, before any packed date could hold it
+    struct utimbuf times {
+        0, 0
+    }; // 1970, before any packed date could hold it
     ASSERT_EQ(::utime(path("ancient.fcw").c_str(), &times), 0);
     EXPECT_TRUE(FirstMatchIsFile("*.fcw"));
     EXPECT_TRUE(FirstMatchIsFile(path("ancient.fcw")));
@@ -109,4 +113,36 @@ TEST_F(DirectoryTest, WorkingDirectoryChangesAreChecked)
     writeFile(path("file"), "x");
     EXPECT_EQ(codeFor(path("file")), 3);
     EXPECT_EQ(GetWorkingDirectory(), path("sub")) << "a failed change leaves the directory";
+}
+
+// The packed listing a scan uses must give what the entry-by-entry one gives.
+TEST_F(DirectoryTest, TypedListingMatchesTheEntryListing)
+{
+    for (int i = 0; i < 300; ++i) // shared prefixes past 16 bytes, every case, bytes that are not UTF-8
+        writeFile(path(std::string(1 + i % 23, "mM\xe9_ "[i % 5]) + std::to_string(i % 37) + "xX"[i % 2] + ".fcw"), "");
+    for (const char *name : {".hidden.fcw", "notes.txt", "a.fcw.bak"})
+        writeFile(path(name), "");
+    makeDirectory(path("folder.FCW"));
+    ASSERT_EQ(::mkfifo(path("pipe.fcw").c_str(), 0600), 0);
+    for (const auto &[link, target] :
+         {std::pair{"linked", "notes.txt"}, {"to folder", "folder.FCW"}, {"dangling", "x"}})
+        ASSERT_EQ(::symlink(target, path(std::string(link) + ".fcw").c_str()), 0);
+
+    std::vector<MatchRecord::Entry> entries;
+    ASSERT_EQ(ListMatches(AT_FDCWD, "*.fcw", entries, MatchDetail::TypesOnly), 0);
+    TypedListing listing;
+    ASSERT_EQ(ListMatchTypes(AT_FDCWD, "*.fcw", listing), 0);
+    std::vector<std::pair<std::string, std::uint32_t>> expected, listed;
+    for (const auto &entry : entries)
+        expected.emplace_back(entry.name, entry.attributes);
+    for (std::size_t i = 0; i < listing.size(); ++i)
+        listed.emplace_back(listing.name(i), listing.attributes(i));
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(listing.size(), 300u + 6u);
+
+    EXPECT_EQ(ListMatchTypes(AT_FDCWD, "*.none", listing), 0);
+    EXPECT_EQ(listing.size(), 0u) << "a second listing replaces the first";
+    const std::int32_t code = ListMatches(-1, "*.fcw", entries);
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(ListMatchTypes(-1, "*.fcw", listing), code) << "a folder that cannot be opened gives its code";
 }
