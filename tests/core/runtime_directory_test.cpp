@@ -34,8 +34,7 @@ TEST_F(DirectoryTest, ListsMatchesInNameOrderWithoutRegardToCase)
     for (const char *name : {"zeta.fcw", "Alpha.FCW", "beta.fcw", "notes.txt", ".hidden.fcw", "x.fcwx"})
         writeFile(path(name), "x");
     makeDirectory(path("old.fcw"));
-    EXPECT_EQ(matches("*.fcw"),
-              (std::vector<std::string>{".hidden.fcw", "Alpha.FCW", "beta.fcw", "old.fcw", "zeta.fcw"}));
+    EXPECT_EQ(matches("*.fcw"), (std::vector<std::string>{".hidden.fcw", "Alpha.FCW", "beta.fcw", "old.fcw", "zeta.fcw"}));
     EXPECT_EQ(matches("*.fcw", FileAttribute::ReadOnly | FileAttribute::Archive),
               (std::vector<std::string>{"Alpha.FCW", "beta.fcw", "zeta.fcw"}))
         << "hidden entries and directories can be excluded";
@@ -74,9 +73,7 @@ TEST_F(DirectoryTest, FirstMatchIsFileLooksAtTheFirstEntryOnly)
 TEST_F(DirectoryTest, FirstMatchIsFileIgnoresTimeStamps)
 {
     writeFile(path("ancient.fcw"), "x");
-    struct utimbuf times {
-        0, 0
-    }; // 1970, before any packed date could hold it
+    struct utimbuf times {0, 0}; // 1970, before any packed date could hold it
     ASSERT_EQ(::utime(path("ancient.fcw").c_str(), &times), 0);
     EXPECT_TRUE(FirstMatchIsFile("*.fcw"));
     EXPECT_TRUE(FirstMatchIsFile(path("ancient.fcw")));
