@@ -45,6 +45,18 @@ void BM_Find_LiteralSearcher(benchmark::State &state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * hay.size()));
 }
 
+// The same needles with case ignored: the price of the case bits.
+void BM_Find_LiteralSearcherIgnoringCase(benchmark::State &state)
+{
+    const std::string &hay = haystack();
+    const runtime::LiteralSearcher searcher(needleOf(static_cast<std::size_t>(state.range(0))),
+                                            static_cast<runtime::LiteralSearcher::Level>(state.range(1)),
+                                            runtime::LetterCase::IgnoreWindows1252);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(searcher.find(hay.data(), hay.data() + hay.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * hay.size()));
+}
+
 void BM_Find_Memmem(benchmark::State &state)
 {
     const std::string &hay = haystack();
@@ -60,6 +72,10 @@ constexpr int Sse2 = static_cast<int>(runtime::LiteralSearcher::Level::Sse2);
 } // namespace
 
 BENCHMARK(BM_Find_LiteralSearcher)
+    ->ArgNames({"needle", "level"})
+    ->ArgsProduct({{1, 2, 8, 64, 2048}, {Sse2, Avx2}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Find_LiteralSearcherIgnoringCase)
     ->ArgNames({"needle", "level"})
     ->ArgsProduct({{1, 2, 8, 64, 2048}, {Sse2, Avx2}})
     ->Unit(benchmark::kMicrosecond);

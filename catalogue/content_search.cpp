@@ -51,8 +51,9 @@ struct OpenedAhead {
 class MapSearcher final {
 public:
     MapSearcher(int mapsDirFd, const runtime::FolderNames &names, const std::vector<ListedMap> &maps,
-                std::string_view text)
-        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text), stream_(text), buffer_(ChunkSize)
+                std::string_view text, runtime::LetterCase letters)
+        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text),
+          stream_(text, runtime::LiteralSearcher::Level::Avx2, letters), buffer_(ChunkSize)
     {}
 
     // Looks at stop before every chunk: a huge map or a hung file stops as
@@ -150,7 +151,8 @@ bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress
 } // namespace
 
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
-                                       const SearchProgress &progress, unsigned jobs, const std::stop_token &stop)
+                                       const SearchProgress &progress, unsigned jobs, const std::stop_token &stop,
+                                       runtime::LetterCase letters)
 {
     // The caller's stop request reaches every read at its next chunk.
     std::atomic<bool> cancel{false};
@@ -170,7 +172,7 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     const runtime::WorkEnd end = runtime::ForEachInOrder(
         maps.size(), options,
         [&] { // a buffer of each thread's own
-            return [searcher = MapSearcher(mapsDirFd, names, maps, text)](
+            return [searcher = MapSearcher(mapsDirFd, names, maps, text, letters)](
                        std::size_t i, const runtime::WorkStop &stopping, const runtime::WorkRun &run) mutable {
                 return searcher.search(i, stopping, run);
             };

@@ -2,6 +2,7 @@
 
 #include "listed_map.h"
 #include "runtime/io_error.h"
+#include "runtime/letter_case.h"
 
 #include <cstddef>
 #include <functional>
@@ -36,8 +37,11 @@ using SearchProgress = std::function<bool(std::size_t done)>;
 // ahead; the matches, the skipped maps and the progress calls stay those of
 // the search one map after another. A stop request, or progress returning
 // false, ends every read at its next chunk, and the search returns cancelled.
+// letters tells whether a capital matches its small letter (text and maps
+// in Windows-1252).
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs = 1,
-                                       const std::stop_token &stop = {});
+                                       const std::stop_token &stop = {},
+                                       runtime::LetterCase letters = runtime::LetterCase::Exact);
 
 } // namespace catalogue

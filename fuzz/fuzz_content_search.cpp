@@ -59,6 +59,18 @@ bool checkSearchers(std::string_view needle, const std::string &haystack, Fuzzed
                 from = want + 1;
         }
     }
+    // Ignoring case, the exact search of folded copies is the reference.
+    const std::string foldedHaystack = runtime::FoldWindows1252(haystack);
+    const char *foldedHit = referenceFind(foldedHaystack.data(), foldedHaystack.data() + foldedHaystack.size(),
+                                          runtime::FoldWindows1252(needle));
+    const std::ptrdiff_t wantFolded = foldedHit ? foldedHit - foldedHaystack.data() : -1;
+    for (const Level level : {Level::Portable, Level::Sse2, Level::Avx2}) {
+        const char *got =
+            runtime::LiteralSearcher(needle, level, runtime::LetterCase::IgnoreWindows1252).find(begin, end);
+        const std::ptrdiff_t gotFolded = got ? got - begin : -1;
+        if (gotFolded != wantFolded)
+            fuzz::Mismatch("search ignoring case", std::to_string(wantFolded), std::to_string(gotFolded));
+    }
     runtime::StreamSearcher stream(needle);
     for (std::size_t at = 0; at < haystack.size();) {
         const std::size_t rest = haystack.size() - at;

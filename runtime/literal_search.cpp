@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #if defined(__x86_64__) // where SSE2 is always there
 #include <immintrin.h>
@@ -12,15 +13,28 @@ namespace runtime {
 namespace {
 
 struct Plan {
-    const char *needle;
+    const char *needle; // small letters only when folding
     std::size_t size;
     std::size_t firstProbe;
     std::size_t secondProbe;
+    // A byte x passes a probe when (x | mask) == value. Folding, the mask is
+    // where the probe letter's two cases differ, so both pass; else it is 0.
+    unsigned char firstMask;
+    unsigned char firstValue;
+    unsigned char secondMask;
+    unsigned char secondValue;
 };
+
+bool passesProbes(const Plan &plan, const char *at)
+{
+    return (static_cast<unsigned char>(at[plan.firstProbe]) | plan.firstMask) == plan.firstValue
+        && (static_cast<unsigned char>(at[plan.secondProbe]) | plan.secondMask) == plan.secondValue;
+}
 
 // Confirms candidates and watches their cost. When confirming has cost far
 // more than the bytes scanned (a needle like "aaaa...ab" in a run of "a"),
 // the rest goes to memmem, whose worst case is linear.
+template <bool Folding>
 class Confirmer {
 public:
     explicit Confirmer(const Plan &plan) : plan_(plan) {}
@@ -28,7 +42,16 @@ public:
     bool matchesAt(const char *at)
     {
         spent_ += plan_.size;
-        return std::memcmp(at, plan_.needle, plan_.size) == 0;
+        if constexpr (Folding) {
+            const auto &small = Windows1252SmallLetters();
+            for (std::size_t k = 0; k < plan_.size; ++k) {
+                if (static_cast<char>(small[static_cast<unsigned char>(at[k])]) != plan_.needle[k])
+                    return false;
+            }
+            return true;
+        } else {
+            return std::memcmp(at, plan_.needle, plan_.size) == 0;
+        }
     }
 
     // Positions of mask's set bits count from base; returns the first match.
@@ -46,8 +69,15 @@ public:
 
     const char *rest(const char *from, const char *end) const
     {
-        return static_cast<const char *>(
-            ::memmem(from, static_cast<std::size_t>(end - from), plan_.needle, plan_.size));
+        const auto length = static_cast<std::size_t>(end - from);
+        if constexpr (Folding) {
+            // Rare enough to afford a folded copy of the rest.
+            const std::string folded = FoldWindows1252({from, length});
+            const void *hit = ::memmem(folded.data(), length, plan_.needle, plan_.size);
+            return hit == nullptr ? nullptr : from + (static_cast<const char *>(hit) - folded.data());
+        } else {
+            return static_cast<const char *>(::memmem(from, length, plan_.needle, plan_.size));
+        }
     }
 
 private:
@@ -57,18 +87,21 @@ private:
 
 // Candidate starts are [begin, begin + count); the caller ensures the needle
 // fits after each of them.
+template <bool Folding>
 const char *findPortable(const Plan &plan, const char *begin, std::size_t count)
 {
-    Confirmer confirmer(plan);
-    const char first = plan.needle[plan.firstProbe];
-    const char second = plan.needle[plan.secondProbe];
+    Confirmer<Folding> confirmer(plan);
     const char *const stop = begin + count;
     for (const char *at = begin; at < stop; ++at) {
-        const void *probe = std::memchr(at + plan.firstProbe, first, static_cast<std::size_t>(stop - at));
-        if (probe == nullptr)
-            return nullptr;
-        at = static_cast<const char *>(probe) - plan.firstProbe;
-        if (at[plan.secondProbe] == second && confirmer.matchesAt(at))
+        if constexpr (!Folding) {
+            const void *probe = std::memchr(at + plan.firstProbe, plan.firstValue, static_cast<std::size_t>(stop - at));
+            if (probe == nullptr)
+                return nullptr;
+            at = static_cast<const char *>(probe) - plan.firstProbe;
+        }
+        if (!passesProbes(plan, at))
+            continue;
+        if (confirmer.matchesAt(at))
             return at;
         if (confirmer.overBudget(static_cast<std::size_t>(at - begin)))
             return confirmer.rest(at + 1, stop + plan.size - 1);
@@ -76,13 +109,13 @@ const char *findPortable(const Plan &plan, const char *begin, std::size_t count)
     return nullptr;
 }
 
+template <bool Folding>
 const char *findScalarTail(const Plan &plan, const char *begin, std::size_t count)
 {
-    Confirmer confirmer(plan);
+    Confirmer<Folding> confirmer(plan);
     for (std::size_t i = 0; i < count; ++i) {
         const char *at = begin + i;
-        if (at[plan.firstProbe] == plan.needle[plan.firstProbe] && at[plan.secondProbe] == plan.needle[plan.secondProbe]
-            && confirmer.matchesAt(at))
+        if (passesProbes(plan, at) && confirmer.matchesAt(at))
             return at;
     }
     return nullptr;
@@ -92,10 +125,10 @@ const char *findScalarTail(const Plan &plan, const char *begin, std::size_t coun
 
 // The vector loop shared by every width. candidates(at) gives the mask of
 // positions at..at+Width-1 whose two probe bytes match; count >= Width.
-template <std::size_t Width, class Candidates>
+template <std::size_t Width, bool Folding, class Candidates>
 const char *findVectors(const Plan &plan, const char *begin, std::size_t count, const Candidates &candidates)
 {
-    Confirmer confirmer(plan);
+    Confirmer<Folding> confirmer(plan);
     std::size_t i = 0;
     // Two vectors a step: one branch per 2 * Width positions while nothing matches.
     for (; i + 2 * Width <= count; i += 2 * Width) {
@@ -122,37 +155,83 @@ const char *findVectors(const Plan &plan, const char *begin, std::size_t count, 
     return confirmer.firstIn(begin + base, candidates(begin + base) & (~0u << (i - base)));
 }
 
+template <bool Folding>
 const char *findSse2(const Plan &plan, const char *begin, std::size_t count)
 {
     if (count < 16)
-        return findScalarTail(plan, begin, count);
-    const __m128i first = _mm_set1_epi8(plan.needle[plan.firstProbe]);
-    const __m128i second = _mm_set1_epi8(plan.needle[plan.secondProbe]);
-    return findVectors<16>(plan, begin, count, [&](const char *at) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.firstProbe));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.secondProbe));
+        return findScalarTail<Folding>(plan, begin, count);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(plan.firstValue));
+    const __m128i second = _mm_set1_epi8(static_cast<char>(plan.secondValue));
+    const __m128i firstMask = _mm_set1_epi8(static_cast<char>(plan.firstMask));
+    const __m128i secondMask = _mm_set1_epi8(static_cast<char>(plan.secondMask));
+    return findVectors<16, Folding>(plan, begin, count, [&](const char *at) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.firstProbe));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + plan.secondProbe));
+        if constexpr (Folding) {
+            a = _mm_or_si128(a, firstMask);
+            b = _mm_or_si128(b, secondMask);
+        }
         return static_cast<unsigned>(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
     });
 }
 
 // flatten: the shared loop and the compare are inlined here, under AVX2.
+template <bool Folding>
 __attribute__((target("avx2"), flatten)) const char *findAvx2(const Plan &plan, const char *begin, std::size_t count)
 {
     if (count < 32)
-        return findSse2(plan, begin, count);
-    const __m256i first = _mm256_set1_epi8(plan.needle[plan.firstProbe]);
-    const __m256i second = _mm256_set1_epi8(plan.needle[plan.secondProbe]);
-    return findVectors<32>(
+        return findSse2<Folding>(plan, begin, count);
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(plan.firstValue));
+    const __m256i second = _mm256_set1_epi8(static_cast<char>(plan.secondValue));
+    const __m256i firstMask = _mm256_set1_epi8(static_cast<char>(plan.firstMask));
+    const __m256i secondMask = _mm256_set1_epi8(static_cast<char>(plan.secondMask));
+    return findVectors<32, Folding>(
         plan, begin, count, [&](const char *at) __attribute__((target("avx2"))) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
+            __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.firstProbe));
+            __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + plan.secondProbe));
+            if constexpr (Folding) {
+                a = _mm256_or_si256(a, firstMask);
+                b = _mm256_or_si256(b, secondMask);
+            }
             return static_cast<unsigned>(
                 _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
         });
 }
 
+template <bool Folding>
+const char *findAt(LiteralSearcher::Level level, const Plan &plan, const char *begin, std::size_t count)
+{
+    switch (level) {
+    case LiteralSearcher::Level::Avx2:
+        return findAvx2<Folding>(plan, begin, count);
+    case LiteralSearcher::Level::Sse2:
+        return findSse2<Folding>(plan, begin, count);
+    default:
+        return findPortable<Folding>(plan, begin, count);
+    }
+}
+
+#else
+
+template <bool Folding>
+const char *findAt(LiteralSearcher::Level, const Plan &plan, const char *begin, std::size_t count)
+{
+    return findPortable<Folding>(plan, begin, count);
+}
+
 #endif
+
+// Where a small letter's capital differs from it (0 for a byte with no pair).
+unsigned char caseBits(unsigned char small)
+{
+    const auto &smallOf = Windows1252SmallLetters();
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        if (byte != small && smallOf[byte] == small)
+            return static_cast<unsigned char>(byte ^ small);
+    }
+    return 0;
+}
 
 // The first byte, and the last one that differs from it (or the last one):
 // far apart, and two different bytes filter better than a repeated one.
@@ -181,10 +260,22 @@ LiteralSearcher::Level LiteralSearcher::BestLevel()
 LiteralSearcher::LiteralSearcher(std::string_view needle) : LiteralSearcher(needle, Level::Avx2) {}
 
 LiteralSearcher::LiteralSearcher(std::string_view needle, Level level)
-    : needle_(needle), level_(std::min(level, BestLevel()))
+    : LiteralSearcher(needle, level, LetterCase::Exact)
+{}
+
+LiteralSearcher::LiteralSearcher(std::string_view needle, Level level, LetterCase letters)
+    : needle_(letters == LetterCase::Exact ? std::string(needle) : FoldWindows1252(needle)),
+      level_(std::min(level, BestLevel()))
 {
     if (needle_.size() > 1)
         chooseProbes(needle_, firstProbe_, secondProbe_);
+    if (letters != LetterCase::Exact) {
+        firstMask_ = caseBits(static_cast<unsigned char>(needle_[firstProbe_]));
+        secondMask_ = caseBits(static_cast<unsigned char>(needle_[secondProbe_]));
+        // Without a letter that has two cases, the exact search is the same.
+        folding_ = std::any_of(needle_.begin(), needle_.end(),
+                               [](char c) { return caseBits(static_cast<unsigned char>(c)) != 0; });
+    }
 }
 
 const char *LiteralSearcher::find(const char *begin, const char *end) const
@@ -192,25 +283,27 @@ const char *LiteralSearcher::find(const char *begin, const char *end) const
     const std::size_t length = static_cast<std::size_t>(end - begin);
     if (needle_.empty() || length < needle_.size())
         return nullptr;
-    if (needle_.size() == 1)
+    if (needle_.size() == 1 && !folding_)
         return static_cast<const char *>(std::memchr(begin, needle_[0], length));
-    const Plan plan{needle_.data(), needle_.size(), firstProbe_, secondProbe_};
+    const auto probe = [this](std::size_t at, unsigned char mask) {
+        return static_cast<unsigned char>(static_cast<unsigned char>(needle_[at]) | mask);
+    };
+    const Plan plan{needle_.data(), needle_.size(),
+                    firstProbe_,    secondProbe_,
+                    firstMask_,     probe(firstProbe_, firstMask_),
+                    secondMask_,    probe(secondProbe_, secondMask_)};
     const std::size_t count = length - needle_.size() + 1;
-    switch (level_) {
-#ifdef MAP_UTILITY_X86
-    case Level::Avx2:
-        return findAvx2(plan, begin, count);
-    case Level::Sse2:
-        return findSse2(plan, begin, count);
-#endif
-    default:
-        return findPortable(plan, begin, count);
-    }
+    return folding_ ? findAt<true>(level_, plan, begin, count) : findAt<false>(level_, plan, begin, count);
 }
 
 StreamSearcher::StreamSearcher(std::string_view needle) : StreamSearcher(needle, LiteralSearcher::Level::Avx2) {}
 
-StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level level) : searcher_(needle, level)
+StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level level)
+    : StreamSearcher(needle, level, LetterCase::Exact)
+{}
+
+StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters)
+    : searcher_(needle, level, letters)
 {
     tail_.reserve(overlap());
     seam_.reserve(2 * overlap());

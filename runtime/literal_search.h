@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/letter_case.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -10,8 +12,10 @@ namespace runtime {
 // compares on two well-separated bytes of the needle, 16 or 32 positions at a
 // time, and confirmed with memcmp. Needles whose candidates keep failing late
 // (long runs of one byte) hand the rest of the buffer to memmem, so no input
-// costs quadratic time. Immutable after construction: one searcher may serve
-// many threads.
+// costs quadratic time. Ignoring case, the filter ORs away the bit where the
+// probe letters' two cases differ and the confirm folds each byte, so the
+// search costs about what the exact one does. Immutable after construction:
+// one searcher may serve many threads.
 class LiteralSearcher {
 public:
     // Instruction sets, best last. A level the CPU lacks is lowered to the
@@ -20,6 +24,7 @@ public:
 
     explicit LiteralSearcher(std::string_view needle);
     LiteralSearcher(std::string_view needle, Level level);
+    LiteralSearcher(std::string_view needle, Level level, LetterCase letters);
 
     // The first occurrence of the needle in [begin, end), or nullptr.
     // An empty needle never matches.
@@ -29,6 +34,7 @@ public:
         return find(bytes.data(), bytes.data() + bytes.size()) != nullptr;
     }
 
+    // Folded to small letters when case is ignored.
     std::string_view needle() const { return needle_; }
     Level level() const { return level_; }
     static Level BestLevel();
@@ -38,6 +44,9 @@ private:
     Level level_;
     std::size_t firstProbe_ = 0; // offsets of the two filter bytes
     std::size_t secondProbe_ = 0;
+    unsigned char firstMask_ = 0; // see Plan in the .cpp
+    unsigned char secondMask_ = 0;
+    bool folding_ = false;
 };
 
 // Tells whether a needle occurs in a stream that arrives in consecutive
@@ -52,6 +61,7 @@ class StreamSearcher {
 public:
     explicit StreamSearcher(std::string_view needle);
     StreamSearcher(std::string_view needle, LiteralSearcher::Level level);
+    StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters);
 
     // Returns true once the needle has occurred in the bytes fed since
     // construction or the last reset(); further chunks are then ignored.

@@ -170,6 +170,25 @@ TEST_F(ContentSearchTest, NamesInOtherCasesOpenTheirOwnFiles)
     EXPECT_EQ(names.resolve("b.fcw"), "B.FCW");
 }
 
+// Ignoring case is asked for; the default compares bytes, and a text that
+// spans a read's edge is found either way.
+TEST_F(ContentSearchTest, CaseIsIgnoredOnlyWhenAskedFor)
+{
+    writeFile(path("a.fcw"), "Vault of the Drowned \xc9T\xc9"); // ÉTÉ
+    writeFile(path("b.fcw"), std::string(131070, '\0') + "vault of the drowned \xe9t\xe9");
+    writeFile(path("c.fcw"), "Vault of the Drowned ETE");
+    writeFile(path("d.fcw"), std::string(131070, '\0') + "VAULT OF THE DROWNED \xc9T\xc9");
+    const std::vector<ListedMap> entries = {"a", "b", "c", "d"};
+    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
+    const std::string text = "vault of the drowned \xe9t\xe9";
+    for (const unsigned jobs : {1u, 3u}) {
+        EXPECT_EQ(FindMapsContaining(maps.fd(), entries, text, {}, jobs).matches, std::vector<std::size_t>{1});
+        EXPECT_EQ(
+            FindMapsContaining(maps.fd(), entries, text, {}, jobs, {}, runtime::LetterCase::IgnoreWindows1252).matches,
+            (std::vector<std::size_t>{0, 1, 3}));
+    }
+}
+
 } // namespace
 
 // A stop reaches the map being read at its next chunk, however large the

@@ -146,6 +146,68 @@ TEST_P(LiteralSearch, LongRunsOfOneByteStayExact)
               static_cast<std::ptrdiff_t>(bytes.size() - needle.size() - 900002));
 }
 
+// Ignoring case: the same search over folded copies is the reference, on
+// letters of every Windows-1252 pair kind and bytes next to them.
+TEST_P(LiteralSearch, IgnoringCaseAgreesWithASearchOfFoldedCopies)
+{
+    std::mt19937 random(5);
+    const char *alphabet = "aAbB\xe9\xc9\x8a\x9a\x9f\xff\xd7\xf7\xdf";
+    for (const std::size_t needleSize : NeedleSizes) {
+        for (int trial = 0; trial < 8; ++trial) {
+            const std::string needle = randomText(random, needleSize, alphabet);
+            const LiteralSearcher searcher(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+            std::string bytes = randomText(random, random() % 5000, alphabet);
+            std::string planted = needle;
+            for (char &c : planted) // the needle with each letter's case flipped at random
+                c = random() % 2 ? c : static_cast<char>(c ^ (runtime::FoldWindows1252({&c, 1})[0] ^ c));
+            plant(bytes, planted, random() % (bytes.size() + 1));
+            const GuardedBytes guarded(bytes);
+            ASSERT_EQ(offsetOf(searcher, guarded.begin(), bytes.size()),
+                      naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)))
+                << "needle " << needleSize << ", trial " << trial;
+        }
+    }
+}
+
+TEST_P(LiteralSearch, IgnoringCaseFoldsTheWindows1252PairsAndNothingElse)
+{
+    struct Case {
+        std::string needle, hay;
+        bool found;
+    };
+    // Equal lengths: each side is looked for in the other.
+    const Case cases[] = {
+        {"Crypt", "cRYPT", true},
+        {"\xe9t\xe9", "\xc9T\xc9", true},               // été, ÉTÉ
+        {"\x8a\x8c\x8e\x9f", "\x9a\x9c\x9e\xff", true}, // ŠŒŽŸ, šœžÿ
+        {"\xc0\xde", "\xe0\xfe", true},                 // the ends of À-Þ
+        {"x\xd7", "x\xf7", false},                      // × is no capital of ÷
+        {"\xdf", "SS", false},                          // ß stays itself
+        {"\xb5", "\xcc", false},                        // µ has no capital here
+        {"@[", "`{", false},                            // the bytes beside A-Z
+        {"\xbf", "\x9f", false},                        // ¿ beside Ÿ's fold bits
+        {"1", "\x11", false},
+    };
+    for (const Case &c : cases) {
+        const LiteralSearcher folding(c.needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+        const LiteralSearcher reverse(c.hay, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+        EXPECT_EQ(folding.containedIn(c.hay), c.found) << c.needle;
+        EXPECT_EQ(reverse.containedIn(c.needle), c.found) << c.hay;
+        EXPECT_FALSE(LiteralSearcher(c.needle, GetParam()).containedIn(c.hay)) << "exact: " << c.needle;
+    }
+}
+
+TEST_P(LiteralSearch, IgnoringCaseLongRunsStayExact)
+{
+    const LiteralSearcher searcher(std::string(2047, 'a') + "b", GetParam(), runtime::LetterCase::IgnoreWindows1252);
+    std::string bytes;
+    for (int i = 0; i < 1 << 19; ++i)
+        bytes += "aA";
+    EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), -1);
+    bytes.replace(700001, 1, "B");
+    EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), 700001 - 2047);
+}
+
 INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
 
 class StreamSearch : public ::testing::TestWithParam<Level> {};
@@ -195,6 +257,13 @@ TEST_P(StreamSearch, ResetForgetsThePreviousStream)
     EXPECT_TRUE(stream.feed("zz", 2)) << "a found stream stays found";
     StreamSearcher empty("", GetParam());
     EXPECT_FALSE(empty.feed("abc", 3));
+}
+
+TEST_P(StreamSearch, IgnoringCaseFindsATextAcrossAChunkEdge)
+{
+    StreamSearcher stream("Vault \xe9", GetParam(), runtime::LetterCase::IgnoreWindows1252);
+    EXPECT_FALSE(stream.feed("the vAU", 7));
+    EXPECT_TRUE(stream.feed("LT \xc9", 4));
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
