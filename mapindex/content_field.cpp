@@ -2,6 +2,7 @@
 
 #include "index_model.h"
 #include "row_text.h"
+#include "status_message.h"
 
 #include "runtime/io_error.h"
 
@@ -63,7 +64,7 @@ ContentField::ContentField(IndexModel &model, QStatusBar &statusBar, QWidget *pa
         progress_->setRange(0, total);
         progress_->setValue(0);
         fitProgressText(total);
-        note_->clear();
+        SetLastingText(*note_, {});
         showProgress(true);
     });
     connect(filter_, &ContentFilter::progress, progress_, &QProgressBar::setValue);
@@ -142,16 +143,18 @@ void ContentField::onRowsReset()
 void ContentField::onMatched(const SharedContentMatch &match)
 {
     showProgress(false);
-    note_->clear();
     note_->setToolTip({});
     if (match && match->error) {
-        note_->setText(QStringLiteral("Contents not searched: %1")
+        SetLastingText(*note_,
+                       QStringLiteral("Contents not searched: %1")
                            .arg(QString::fromStdString(runtime::ReportText(*match->error))));
     } else if (match && !match->unreadable.empty()) {
         const UnreadableRow &first = match->unreadable.front();
-        note_->setText(unreadableNote(*match));
+        SetLastingText(*note_, unreadableNote(*match));
         note_->setToolTip(QStringLiteral("%1: %2").arg(EntryText(first.entry),
                                                        QString::fromStdString(runtime::ReportText(first.message))));
+    } else {
+        SetLastingText(*note_, {});
     }
     model_.setContentMatch(match);
     emit searchEnded();
@@ -160,7 +163,7 @@ void ContentField::onMatched(const SharedContentMatch &match)
 void ContentField::onStopped()
 {
     showProgress(false);
-    note_->setText(QStringLiteral("Contents search stopped"));
+    SetLastingText(*note_, QStringLiteral("Contents search stopped"));
     emit searchEnded();
 }
 

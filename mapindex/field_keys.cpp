@@ -1,9 +1,12 @@
 #include "field_keys.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace mapindex {
 namespace {
@@ -15,6 +18,18 @@ void enterTable(QTableView &table)
         table.setCurrentIndex(table.model()->index(0, 0));
 }
 
+// A line edit on X11 takes keys such as Ctrl+E ("end of line") before the
+// window's shortcuts see them; a key the window has a command for goes to it.
+bool isWindowCommand(const QWidget &field, const QKeyEvent &key)
+{
+    const QKeySequence pressed(key.keyCombination());
+    const QList<QAction *> actions = field.window()->findChildren<QAction *>();
+    return std::any_of(actions.begin(), actions.end(), [&](const QAction *action) {
+        return action->isEnabled() && action->shortcutContext() != Qt::WidgetShortcut
+            && action->shortcuts().contains(pressed);
+    });
+}
+
 class FieldKeys final : public QObject {
 public:
     FieldKeys(QLineEdit &field, QTableView &table) : QObject(&field), field_(field), table_(table) {}
@@ -24,7 +39,9 @@ public:
         if (event->type() == QEvent::ShortcutOverride) {
             // The field would take Ctrl+C for itself even with nothing to copy.
             const auto *key = static_cast<QKeyEvent *>(event);
-            return key->matches(QKeySequence::Copy) && !field_.hasSelectedText();
+            if (key->matches(QKeySequence::Copy))
+                return !field_.hasSelectedText();
+            return isWindowCommand(field_, *key);
         }
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);

@@ -8,6 +8,7 @@
 #include "index_cache.h"
 #include "index_model.h"
 #include "row_export.h"
+#include "status_message.h"
 #include "table_placeholder.h"
 #include "view_settings.h"
 
@@ -340,7 +341,7 @@ void IndexWindow::includeSubfolders(bool include)
 void IndexWindow::showNotConfigured(const QString &text)
 {
     updateActions();
-    status_->setText(text);
+    SetLastingText(*status_, text);
     placeholder_->showText(text + QStringLiteral("\n\n") + NoFolderText());
 }
 
@@ -464,7 +465,8 @@ void IndexWindow::updateStatus()
     const auto count = [&](auto number) { return locale.toString(static_cast<qlonglong>(number)); };
     // The first reading has no rows to count yet: say how far it got.
     if (loader_->isRunning() && model_->totalCount() == 0 && progress_->maximum() > 0) {
-        status_->setText(
+        SetLastingText(
+            *status_,
             QStringLiteral("Reading %1 of %2 maps").arg(count(progress_->value()), count(progress_->maximum())));
         return;
     }
@@ -477,7 +479,7 @@ void IndexWindow::updateStatus()
         text += QStringLiteral("; cancelled, ");
     if (cancelledAt_)
         text += QStringLiteral("not checked: press F5");
-    status_->setText(text);
+    SetLastingText(*status_, text);
 }
 
 void IndexWindow::openRow(const QModelIndex &index)
@@ -513,7 +515,7 @@ void IndexWindow::exportShown()
         if (unreadable > 0)
             done += QStringLiteral("; %1 unreadable maps left out")
                         .arg(locale.toString(static_cast<qlonglong>(unreadable)));
-        statusBar()->showMessage(done, 30000);
+        ShowPassingMessage(*statusBar(), done);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -109,6 +110,28 @@ ToolRun runTool(const QString &program, const QStringList &arguments, const QStr
     output.seek(0);
     run.output = output.readAll();
     return run;
+}
+
+namespace {
+
+bool runXdotool(const QStringList &arguments)
+{
+    const ToolRun run = runTool(QStandardPaths::findExecutable(QStringLiteral("xdotool")), arguments);
+    if (run.exitCode != 0)
+        qWarning("xdotool %s: %s", qPrintable(arguments.join(QLatin1Char(' '))), run.output.constData());
+    return run.exitCode == 0;
+}
+
+} // namespace
+
+bool pressRealKeys(const QStringList &keys)
+{
+    return runXdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40")} + keys);
+}
+
+bool typeRealText(const QString &text)
+{
+    return runXdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
 }
 
 QString makeDemoMaps()

@@ -32,6 +32,11 @@ ToolRun runTool(const QString &program, const QStringList &arguments, const QStr
 // A fresh copy of the 12-map demo collection, written by DEMO_MAPS_TOOL.
 QString makeDemoMaps();
 
+// Real key presses and typing through the X server (xdotool), to the window
+// that has the focus; for tests run on an X display with a window manager.
+bool pressRealKeys(const QStringList &keys);
+bool typeRealText(const QString &text);
+
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
 

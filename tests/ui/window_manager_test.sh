@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs the window-manager test under its own Xvfb display with openbox.
 # Usage: window_manager_test.sh TEST_BINARY [ARGUMENT...]. Exits 77 (skipped) when the
-# display or the window manager cannot start.
+# display or the window manager cannot start, or a tool named in WM_TEST_TOOLS
+# (such as xdotool, for real key presses) is missing.
 set -u
 test_binary=${1:?usage: window_manager_test.sh TEST_BINARY [ARGUMENT...]}
 shift
-for tool in Xvfb openbox xprop; do
+for tool in Xvfb openbox xprop ${WM_TEST_TOOLS:-}; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed"; exit 77; }
 done
 
