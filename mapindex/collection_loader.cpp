@@ -5,21 +5,19 @@
 
 #include "runtime/memory_return.h"
 
-#include <QPromise>
 #include <QThread>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 namespace mapindex {
 namespace {
 
 using CachedRowsSink = std::function<void(SharedRows, std::vector<ChangeNote>)>;
 
-LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool subfolders, SharedRows previous,
-                std::vector<ChangeNote> removedBefore, const RecordReader &reader, const CachedRowsSink &showCached)
+std::optional<LoadResult> load(const JobControl &control, const std::string &mapsDir, bool subfolders,
+                               SharedRows previous, std::vector<ChangeNote> removedBefore, const RecordReader &reader,
+                               const CachedRowsSink &showCached)
 {
     LoadResult result;
     const std::string cacheKey = CacheKey(mapsDir, subfolders);
@@ -39,31 +37,24 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool 
     request.previous = previous.get();
     request.reader = reader;
     request.jobs = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
-    request.stop = [&promise] { return promise.isCanceled(); };
-    std::once_flag range;
-    request.progress = [&promise, &range](std::size_t done, std::size_t total) {
-        std::call_once(range, [&] { promise.setProgressRange(0, static_cast<int>(total)); });
-        promise.setProgressValue(static_cast<int>(done)); // Qt passes on a few per second
+    request.stop = [&control] { return control.stopRequested(); };
+    request.progress = [&control](std::size_t done, std::size_t total) {
+        control.progress(static_cast<int>(done), static_cast<int>(total)); // Qt passes on a few per second
     };
-    try {
-        ReadOutcome outcome = ReadCollection(request);
-        if (outcome.cancelled)
-            return result;
-        if (outcome.sameAsPrevious) {
-            // Every map as the previous reading left it: the rows shown, their
-            // marks, the removed maps and the cache all stand.
-            result.sameAsShown = true;
-            result.removed = std::move(removedBefore);
-            if (previous->empty() && !subfolders)
-                result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
-            return result;
-        }
-        result.rows = std::move(outcome.rows);
-        result.mapsRead = outcome.mapsRead;
-    } catch (const std::exception &error) {
-        result.error = mapsDir + ": " + error.what();
+    ReadOutcome outcome = ReadCollection(request);
+    if (outcome.cancelled)
+        return std::nullopt;
+    if (outcome.sameAsPrevious) {
+        // Every map as the previous reading left it: the rows shown, their
+        // marks, the removed maps and the cache all stand.
+        result.sameAsShown = true;
+        result.removed = std::move(removedBefore);
+        if (previous->empty() && !subfolders)
+            result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
         return result;
     }
+    result.rows = std::move(outcome.rows);
+    result.mapsRead = outcome.mapsRead;
     if (result.rows.empty() && !subfolders)
         result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
     if (previous)
@@ -81,30 +72,23 @@ LoadResult load(QPromise<LoadResult> &promise, const std::string &mapsDir, bool 
 
 } // namespace
 
-CollectionLoader::CollectionLoader(QObject *parent) : QObject(parent)
+CollectionLoader::CollectionLoader(QObject *parent)
+    : QObject(parent), job_([this](JobEnd<LoadResult> end) { onEnded(std::move(end)); })
 {
     // A reading lets go of the cache file's bytes and of the folder's listing,
     // each many megabytes on a large collection: they go back at once.
     runtime::ReturnLargeBlocksWhenFreed();
-    connect(&watcher_, &QFutureWatcher<LoadResult>::progressValueChanged, this,
-            [this](int value) { emit progress(value, watcher_.progressMaximum()); });
-    connect(&watcher_, &QFutureWatcher<LoadResult>::finished, this, &CollectionLoader::onFinished);
+    job_.onProgress([this](int done, int total) { emit progress(done, total); });
 }
 
-CollectionLoader::~CollectionLoader()
-{
-    // A taken result leaves the future invalid, and waiting on it would never end.
-    if (watcher_.isRunning()) {
-        watcher_.cancel();
-        watcher_.waitForFinished();
-    }
-}
+CollectionLoader::~CollectionLoader() = default;
 
 void CollectionLoader::start(const std::string &mapsDir, bool subfolders, SharedRows previous,
                              std::vector<ChangeNote> removed)
 {
-    if (watcher_.isRunning())
+    if (job_.isRunning())
         return;
+    mapsDir_ = mapsDir;
     cached_ = {};
     cachedRemoved_.clear();
     // Posted to this object, so it is dropped if the loader is gone first.
@@ -118,40 +102,37 @@ void CollectionLoader::start(const std::string &mapsDir, bool subfolders, Shared
             },
             Qt::QueuedConnection);
     };
-    pending_ = true;
-    watcher_.setFuture(QtConcurrent::run(
-        [mapsDir, subfolders, reader = reader_, showCached](QPromise<LoadResult> &promise, SharedRows before,
-                                                            std::vector<ChangeNote> removedBefore) {
-            LoadResult result =
-                load(promise, mapsDir, subfolders, std::move(before), std::move(removedBefore), reader, showCached);
-            if (!promise.isCanceled())
-                promise.addResult(std::move(result));
-        },
-        std::move(previous), std::move(removed)));
+    // The rows are shared with the worker, which lets go of them when done.
+    auto before = std::make_shared<SharedRows>(std::move(previous));
+    auto removedBefore = std::make_shared<std::vector<ChangeNote>>(std::move(removed));
+    job_.start([mapsDir, subfolders, reader = reader_, showCached, before, removedBefore](const JobControl &control) {
+        return load(control, mapsDir, subfolders, std::move(*before), std::move(*removedBefore), reader, showCached);
+    });
 }
 
 void CollectionLoader::cancel()
 {
-    watcher_.cancel();
+    job_.stop();
 }
 
-void CollectionLoader::onFinished()
+void CollectionLoader::onEnded(JobEnd<LoadResult> end)
 {
-    // Once its result is taken the future holds no state, and the worker's
-    // promise, let go after that, reports a cancel and a second end.
-    if (!pending_)
-        return;
-    pending_ = false;
-    if (watcher_.isCanceled() || watcher_.future().resultCount() == 0) {
+    if (end.isStopped()) {
         emit cancelled();
         return;
+    }
+    if (const std::string *failure = end.failure()) {
+        result_ = {};
+        result_.error = mapsDir_ + ": " + *failure;
+    } else {
+        result_ = std::move(end.value());
     }
     emit finished();
 }
 
 LoadResult CollectionLoader::takeResult()
 {
-    return watcher_.future().takeResult();
+    return std::exchange(result_, {});
 }
 
 } // namespace mapindex

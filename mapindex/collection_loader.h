@@ -1,9 +1,9 @@
 #pragma once
 
+#include "background_job.h"
 #include "collection_reader.h"
 #include "index_row.h"
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 
@@ -20,7 +20,7 @@ struct LoadResult {
     std::vector<ChangeNote> removed;  // since the maps were last marked as seen
     bool compared = false;            // there was a previous reading to compare with
     std::size_t mapsRead = 0;         // maps whose details were read, not taken from the cache
-    std::optional<std::string> error; // the folder could not be listed
+    std::optional<std::string> error; // the reading failed: nothing else here holds
     bool sameAsShown = false;         // nothing changed: the window shows these rows already
     bool subfolderMaps = false;       // no maps were listed, but folders below hold some
 };
@@ -44,7 +44,7 @@ public:
     SharedRows takeCachedRows() { return std::exchange(cached_, {}); }
     // The removed maps the cache kept, with the cached rows.
     std::vector<ChangeNote> takeCachedRemoved() { return std::exchange(cachedRemoved_, {}); }
-    bool isRunning() const { return watcher_.isRunning(); }
+    bool isRunning() const { return job_.isRunning(); }
 
     // Tests count map reads through this.
     void setRecordReader(RecordReader reader) { reader_ = std::move(reader); }
@@ -56,13 +56,14 @@ signals:
     void cancelled();
 
 private:
-    void onFinished();
+    void onEnded(JobEnd<LoadResult> end);
 
-    QFutureWatcher<LoadResult> watcher_;
     RecordReader reader_;
     SharedRows cached_;
     std::vector<ChangeNote> cachedRemoved_;
-    bool pending_ = false; // started, and its end not yet passed on
+    std::string mapsDir_;
+    LoadResult result_;
+    BackgroundJob<LoadResult> job_; // last: it stops before what its end would touch goes
 };
 
 } // namespace mapindex

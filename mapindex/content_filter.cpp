@@ -5,9 +5,6 @@
 #include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 
-#include <QPromise>
-#include <QtConcurrent>
-
 #include <algorithm>
 #include <thread>
 
@@ -55,17 +52,13 @@ ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &ro
 }
 
 ContentFilter::ContentFilter(QObject *parent)
-    : QObject(parent), jobs_(std::max(1u, std::thread::hardware_concurrency()))
+    : QObject(parent), jobs_(std::max(1u, std::thread::hardware_concurrency())),
+      job_([this](JobEnd<SharedContentMatch> end) { onEnded(std::move(end)); })
 {
-    connect(&watcher_, &QFutureWatcher<SharedContentMatch>::finished, this, &ContentFilter::onFinished);
-    connect(&watcher_, &QFutureWatcher<SharedContentMatch>::progressValueChanged, this, &ContentFilter::progress);
+    job_.onProgress([this](int done, int) { emit progress(done); });
 }
 
-ContentFilter::~ContentFilter()
-{
-    cancel();
-    watcher_.waitForFinished();
-}
+ContentFilter::~ContentFilter() = default;
 
 bool ContentFilter::isKept(const SharedRows &rows, const QString &text) const
 {
@@ -79,13 +72,10 @@ void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, c
         kept_.clear();
         keptOf_ = rows;
     }
-    if (isRunning()) {
-        if (sameRows && text == running_)
-            return;
-        // One search at a time: the stopped one ends at its next read.
-        stop_.request_stop();
-        watcher_.waitForFinished();
-    }
+    if (isRunning() && sameRows && text == running_)
+        return;
+    // One search at a time: the stopped one ends at its next read.
+    job_.discard();
     running_.clear();
     if (text.isEmpty()) {
         emit matched(nullptr);
@@ -97,36 +87,39 @@ void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, c
     }
 
     running_ = text;
-    stop_ = std::stop_source();
     const unsigned jobs = jobs_;
     // Copies only: the search never touches this object.
-    watcher_.setFuture(
-        QtConcurrent::run([mapsDir, rows, text, jobs, stop = stop_.get_token()](QPromise<SharedContentMatch> &promise) {
-            promise.setProgressRange(0, static_cast<int>(rows->size()));
-            auto match = std::make_shared<ContentMatch>(FindRowsContaining(
-                mapsDir, rows, text, [&promise](std::size_t done) { promise.setProgressValue(static_cast<int>(done)); },
-                jobs, stop));
-            promise.addResult(SharedContentMatch(std::move(match)));
-        }));
+    job_.start([mapsDir, rows, text, jobs](const JobControl &control) -> std::optional<SharedContentMatch> {
+        const int total = static_cast<int>(rows->size());
+        auto match = std::make_shared<ContentMatch>(FindRowsContaining(
+            mapsDir, rows, text, [&](std::size_t done) { control.progress(static_cast<int>(done), total); }, jobs,
+            control.stopToken()));
+        if (match->cancelled)
+            return std::nullopt;
+        return match;
+    });
     emit started(static_cast<int>(rows->size()));
 }
 
 void ContentFilter::cancel()
 {
-    if (isRunning())
-        stop_.request_stop();
+    job_.stop();
 }
 
-void ContentFilter::onFinished()
+void ContentFilter::onEnded(JobEnd<SharedContentMatch> end)
 {
-    const QFuture<SharedContentMatch> future = watcher_.future();
-    if (running_.isEmpty() || !future.isFinished() || future.resultCount() == 0)
-        return; // the end of a search stopped for another, which reports for itself
     const QString text = std::exchange(running_, QString());
-    const SharedContentMatch match = future.result();
-    if (match->cancelled) {
+    if (end.isStopped()) {
         emit cancelled();
         return;
+    }
+    SharedContentMatch match = end.isDone() ? end.value() : nullptr;
+    if (const std::string *failure = end.failure()) {
+        auto failed = std::make_shared<ContentMatch>();
+        failed->rows = keptOf_;
+        failed->holds.assign(keptOf_ ? keptOf_->size() : 0, false);
+        failed->error = *failure;
+        match = std::move(failed);
     }
     if (!match->error && match->rows == keptOf_)
         kept_.insert(text, match);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "background_job.h"
 #include "index_row.h"
 
-#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -53,7 +53,7 @@ public:
     // text is matched at once; any other starts a search, stopping the one running.
     void search(const std::string &mapsDir, const SharedRows &rows, const QString &text);
     void cancel();
-    bool isRunning() const { return watcher_.isRunning(); }
+    bool isRunning() const { return job_.isRunning(); }
     bool isKept(const SharedRows &rows, const QString &text) const;
 
     void setJobs(unsigned jobs) { jobs_ = jobs; }
@@ -65,14 +65,13 @@ signals:
     void cancelled();
 
 private:
-    void onFinished();
+    void onEnded(JobEnd<SharedContentMatch> end);
 
-    QFutureWatcher<SharedContentMatch> watcher_;
-    std::stop_source stop_;
     QString running_;   // the text being searched
     SharedRows keptOf_; // the rows the kept results belong to
     QHash<QString, SharedContentMatch> kept_;
     unsigned jobs_;
+    BackgroundJob<SharedContentMatch> job_; // last: it stops before what its end would touch goes
 };
 
 } // namespace mapindex

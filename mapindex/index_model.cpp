@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QStyle>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <numeric>
@@ -33,15 +32,11 @@ QString changeText(Change change)
 } // namespace
 
 IndexModel::IndexModel(QObject *parent)
-    : QAbstractTableModel(parent), rows_(std::make_shared<const std::vector<IndexRow>>())
-{
-    connect(&textsJob_, &QFutureWatcher<MadeTexts>::finished, this, &IndexModel::takeMadeTexts);
-}
+    : QAbstractTableModel(parent), rows_(std::make_shared<const std::vector<IndexRow>>()),
+      textsJob_([this](JobEnd<MadeTexts> end) { takeMadeTexts(std::move(end)); })
+{}
 
-IndexModel::~IndexModel()
-{
-    textsJob_.waitForFinished(); // the job holds its own rows; this only keeps it from outliving the program
-}
+IndexModel::~IndexModel() = default;
 
 void IndexModel::setRows(std::vector<IndexRow> rows)
 {
@@ -68,15 +63,15 @@ void IndexModel::makeTextsSoon()
     if (textsOf_ == rows_ || textsJobFor_.lock() == rows_)
         return;
     textsJobFor_ = rows_;
-    textsJob_.setFuture(QtConcurrent::run([rows = rows_] { return MadeTexts{rows, FilterTexts(*rows)}; }));
+    textsJob_.start([rows = rows_](const JobControl &) { return std::optional(MadeTexts{rows, FilterTexts(*rows)}); });
 }
 
-void IndexModel::takeMadeTexts()
+void IndexModel::takeMadeTexts(JobEnd<MadeTexts> end)
 {
-    if (textsOf_ == rows_ || textsJob_.future().resultCount() == 0)
+    // A failed job (out of memory) leaves the texts to makeTexts, which makes them when a filter needs them.
+    if (!end.isDone() || textsOf_ == rows_)
         return;
-    // A copy, cheap with shared strings: a taken result would leave the future invalid.
-    MadeTexts made = textsJob_.future().result();
+    MadeTexts &made = end.value();
     if (made.rows == rows_) {
         texts_ = std::move(made.texts);
         textsOf_ = std::move(made.rows);
@@ -87,8 +82,7 @@ void IndexModel::makeTexts()
 {
     if (textsOf_ == rows_)
         return;
-    textsJob_.waitForFinished();
-    takeMadeTexts();
+    textsJob_.finishNow();
     if (textsOf_ != rows_) { // the job was for other rows: never filter these with its texts
         texts_ = FilterTexts(*rows_);
         textsOf_ = rows_;

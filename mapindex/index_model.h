@@ -1,5 +1,6 @@
 #pragma once
 
+#include "background_job.h"
 #include "content_filter.h"
 #include "index_row.h"
 #include "row_collation.h"
@@ -7,7 +8,6 @@
 #include "row_text.h"
 
 #include <QAbstractTableModel>
-#include <QFutureWatcher>
 #include <QStringList>
 
 #include <array>
@@ -66,12 +66,11 @@ private:
         SharedRows rows; // what they were made from
         std::vector<QString> texts;
     };
-    void takeMadeTexts();
+    void takeMadeTexts(JobEnd<MadeTexts> end);
 
     SharedRows rows_;
-    std::vector<QString> texts_; // FilterText of each row of textsOf_
-    SharedRows textsOf_;         // the rows texts_ belong to; filtering needs rows_
-    QFutureWatcher<MadeTexts> textsJob_;
+    std::vector<QString> texts_;                             // FilterText of each row of textsOf_
+    SharedRows textsOf_;                                     // the rows texts_ belong to; filtering needs rows_
     std::weak_ptr<const std::vector<IndexRow>> textsJobFor_; // the rows the last job was started for
     std::vector<std::size_t> sorted_;                        // every row, in sort order
     std::vector<std::size_t> shown_;                         // the rows passing the filter, in sort order
@@ -81,6 +80,7 @@ private:
     bool onlyMarked_ = false;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    BackgroundJob<MadeTexts> textsJob_; // last: it stops before what its end would touch goes
 };
 
 } // namespace mapindex
