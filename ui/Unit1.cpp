@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QTextEdit>
 
 TForm1 *Form1 = nullptr;
 
@@ -159,6 +160,12 @@ void TForm1::connectCommands()
             ListBox1Click();
     });
     connect(widgets_->ListBox1, &ui::MapListBox::entryClicked, this, &TForm1::ListBox1Click);
+    // The pane describes an entry of the list: a list emptied or replaced
+    // (Scan, a search, Clear) leaves nothing to describe.
+    // The pane itself, not the window's members: the list resets once more as
+    // the window's children are destroyed.
+    QTextEdit *pane = widgets_->RichEdit1;
+    connect(widgets_->ListBox1->model(), &QAbstractItemModel::modelReset, pane, [pane] { pane->clear(); });
     connect(widgets_->ListBox1, &ui::MapListBox::listDoubleClicked, this, &TForm1::ListBox1DblClick);
 }
 
@@ -262,6 +269,7 @@ void TForm1::Scan1Click()
         statusPanel1_->setText(ui::DecodeName(catalogue::MapsFoundText(found)));
         setListCommandsEnabled(true);
         selectEntryQuietly(widgets_->ListBox1->count() > 0 ? 0 : -1);
+        ListBox1Click(); // the selected first entry is shown, as a click on it would show it
     });
 }
 

@@ -52,15 +52,8 @@ void TfrmFind::setVisible(bool visible)
         ModalDialog::setVisible(false);
         return;
     }
-    // Showing a dialog hands its focus widget a Tab-like focus, which would
-    // select the whole text; reopening keeps the caret and selection instead.
-    QLineEdit &edit = *widgets_->Edit1;
-    const int caret = edit.cursorPosition();
-    const int start = edit.selectionStart();
-    const int length = edit.selectionLength();
+    // It opens with the last text selected: typing replaces it, and End or a
+    // click keeps it to add to.
     ModalDialog::setVisible(true);
-    if (length > 0)
-        edit.setSelection(caret == start ? start + length : start, caret == start ? -length : length);
-    else
-        edit.setCursorPosition(caret);
+    widgets_->Edit1->selectAll();
 }

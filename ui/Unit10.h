@@ -11,7 +11,7 @@ class TfrmFind;
 
 // The search dialog: the search text and whether to search the map files'
 // contents. Created once and only hidden, so the text, the option and the
-// focused control stay as the user left them.
+// focused control stay as the user left them; the text opens selected.
 class TfrmFind final : public ui::ModalDialog {
     Q_OBJECT
 

@@ -199,16 +199,26 @@ void TestFindDialog::focusAndSelectionAcrossShowings()
              }),
              1);
 
-    // Reopened: the field has the focus again, caret at the end, nothing selected.
+    // Reopened: the field has the focus again with the whole text selected;
+    // End keeps the text to add to.
     QWidget *focusOnOpen = nullptr;
-    int caret = -1;
-    bool selectedOnOpen = true;
-    QString afterTyping, afterBacktab, afterClick = QStringLiteral("unset");
+    QString selectedOnOpen;
     QCOMPARE(runModal(*find_, [&] {
                  focusOnOpen = QApplication::focusWidget();
-                 caret = edit->cursorPosition();
-                 selectedOnOpen = edit->hasSelectedText();
+                 selectedOnOpen = edit->selectedText();
+                 press(Qt::Key_End);
                  type(QStringLiteral("X"));
+                 press(Qt::Key_Return);
+             }),
+             1);
+    QCOMPARE(focusOnOpen, edit);
+    QCOMPARE(selectedOnOpen, QStringLiteral("Harbour"));
+    QCOMPARE(find_->SearchText(), std::string("HarbourX"));
+
+    // Typing replaces the selected text.
+    QString afterTyping, afterBacktab, afterClick = QStringLiteral("unset");
+    QCOMPARE(runModal(*find_, [&] {
+                 type(QStringLiteral("Y"));
                  afterTyping = edit->text();
                  press(Qt::Key_Tab);     // to OK
                  press(Qt::Key_Backtab); // back: the whole text is selected
@@ -219,11 +229,8 @@ void TestFindDialog::focusAndSelectionAcrossShowings()
                  QTest::mouseClick(ok, Qt::LeftButton);
              }),
              1);
-    QCOMPARE(focusOnOpen, edit);
-    QCOMPARE(caret, 7);
-    QVERIFY(!selectedOnOpen);
-    QCOMPARE(afterTyping, QStringLiteral("HarbourX"));
-    QCOMPARE(afterBacktab, QStringLiteral("HarbourX"));
+    QCOMPARE(afterTyping, QStringLiteral("Y"));
+    QCOMPARE(afterBacktab, QStringLiteral("Y"));
     QCOMPARE(afterClick, QString());
 
     // OK had the focus when the dialog closed, so it has it again: Enter clicks it.

@@ -290,8 +290,10 @@ void TestSearch::unreadableMapsAreSkippedAndReportedOnce()
     QVERIFY(QDir(maps_).mkdir(QStringLiteral("Zz Folder.fcw")));
     run.form->Scan1Click();
     QVERIFY(QFile::remove(maps_ + QStringLiteral("/Castle Keep.fcw"))); // after the scan
+    run.list()->setCurrentRow(run.entries().indexOf(QStringLiteral("Sunken Temple")));
     QVERIFY(contentSearch(run, QStringLiteral("Dungeon")));
     QCOMPARE(run.entries(), (QStringList{QStringLiteral("Goblin Warrens"), QStringLiteral("Sunken Temple")}));
+    QCOMPARE(run.details()->toPlainText(), QString()); // nothing selected in the new list
     QCOMPARE(run.panel(1), QStringLiteral("Maps found: 2"));
     QCOMPARE(catalogue::programState().MapCount, 2);
     QVERIFY(bar(run)->isHidden());
