@@ -23,6 +23,10 @@ std::vector<MapFolder> ScanMapTree(int topFd, runtime::MatchDetail detail)
             folders.push_back(std::move(folder));
         },
         [&](const runtime::EInOutError &error) {
+            // A folder whose maps could not be listed fails again when its
+            // subfolders are sought: that is the same error, said once.
+            if (!folders.empty() && folders.back().folder == error.path() && folders.back().error)
+                return;
             // A folder listed, then found unreadable when its subfolders were sought: its
             // maps stand, and the error follows them.
             folders.push_back({error.path(), {}, error});

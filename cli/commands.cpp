@@ -17,6 +17,7 @@
 #include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
+#include "search_command.h"
 #include "terminal_views.h"
 
 #include <algorithm>
@@ -29,9 +30,10 @@ namespace {
 constexpr const char *ProgramName = "map-catalogue";
 constexpr const char *Version = MAP_UTILITY_VERSION;
 
-constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan\n"
+constexpr const char *UsageText = "usage: map-catalogue [OPTIONS] scan [--files]\n"
                                   "       map-catalogue [OPTIONS] details ENTRY\n"
-                                  "       map-catalogue [OPTIONS] search [--content] TEXT\n"
+                                  "       map-catalogue [OPTIONS] search [--content [--ignore-case]] [--recursive]\n"
+                                  "                     [--files] TEXT\n"
                                   "       map-catalogue [OPTIONS] export FILE\n"
                                   "       map-catalogue [OPTIONS] view ENTRY\n"
                                   "       map-catalogue [OPTIONS] index [--recursive] [--format tsv|csv|json]\n"
@@ -43,10 +45,17 @@ constexpr const char *HelpText =
     "\n"
     "Commands:\n"
     "  scan              list the maps, one per line\n"
+    "    --files         list file names (\"Crypt.Level.1.fcw\") instead of entries\n"
     "  details ENTRY     show the descriptive lines of one map (a trailing .fcw is dropped)\n"
     "  search TEXT       list the maps whose names contain TEXT (case-sensitive)\n"
     "  search --content TEXT\n"
-    "                    list the maps whose files contain TEXT\n"
+    "                    list the maps whose files contain TEXT (case-sensitive)\n"
+    "    -i, --ignore-case\n"
+    "                    with --content: a capital matches its small letter, in\n"
+    "                    Windows-1252 (\"é\" finds \"É\"; \"ß\" only itself)\n"
+    "    --recursive     search every folder below too, in the order of index\n"
+    "                    --recursive; a match below prints as FOLDER/ENTRY\n"
+    "    --files         list file names instead of entries, as scan --files\n"
     "  export FILE       write the list to FILE, one map per CR LF line\n"
     "  view ENTRY        open the map in the configured viewer\n"
     "  index             list every map with its name, type, product and page number\n"
@@ -69,7 +78,8 @@ constexpr const char *HelpText =
     "  map-catalogue --dir ~/maps scan\n"
     "  map-catalogue details \"Sunken Temple\"\n"
     "  map-catalogue search --content Köln\n"
-    "  map-catalogue -0 search Harbour | xargs -0 -n1 map-catalogue details --\n"
+    "  map-catalogue -0 search --files Harbour | xargs -0 -n1 map-catalogue details --\n"
+    "  map-catalogue search --content --ignore-case --recursive \"sunken temple\"\n"
     "  map-catalogue index --format csv --output maps.csv\n"
     "\n"
     "The index as TSV (tab-separated, shown aligned):\n"
@@ -131,11 +141,13 @@ catalogue::VectorMapList scan(catalogue::ProgramState &state, const std::string 
     });
 }
 
-// Entries raw into a pipe, escaped on a terminal; NUL-ended when asked.
 void printList(const catalogue::VectorMapList &list, const Options &options, const Streams &streams)
 {
+    std::vector<std::string> names;
+    names.reserve(list.count());
     for (const auto &map : list.maps())
-        streams.out << ForStream(map.entry, streams.outIsTerminal) << (options.null ? '\0' : '\n');
+        names.push_back(ListedName({}, map, options));
+    PrintNames(names, options, streams);
 }
 
 // An entry never holds a ".", so "Name.fcw" means the entry "Name".
@@ -179,8 +191,28 @@ std::string inMaps(const std::string &dir, const std::string &name)
     return dir + runtime::PathSeparator + name;
 }
 
+// Every folder below the maps folder with its maps, in the order the index lists them.
+std::vector<IndexFolder> treeOf(const runtime::DirectoryHandle &maps)
+{
+    std::vector<IndexFolder> folders;
+    for (catalogue::MapFolder &found : catalogue::ScanMapTree(maps.fd(), runtime::MatchDetail::TypesOnly)) {
+        IndexFolder folder{std::move(found.folder), {}, std::move(found.error)};
+        folder.maps.reserve(found.maps.size());
+        for (auto &map : found.maps)
+            folder.maps.push_back(catalogue::ListedFrom(std::move(map)));
+        folders.push_back(std::move(folder));
+    }
+    return folders;
+}
+
 int runSearch(catalogue::ProgramState &state, const std::string &dir, const Options &request, Streams &streams)
 {
+    if (request.recursive) {
+        return Concerning(Named(dir, MapsFolderRole), [&] {
+            const runtime::DirectoryHandle maps = enterMaps(state, dir);
+            return RunRecursiveSearch(maps.fd(), dir, treeOf(maps), request, streams);
+        });
+    }
     auto list = scan(state, dir);
     CapturedStatus status;
     const std::string &text = request.operands[0];
@@ -192,7 +224,9 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         const std::string bytes = catalogue::Utf8ToWindows1252(text).value_or(text);
         const unsigned jobs = request.jobs != 0 ? request.jobs : std::max(1u, std::thread::hardware_concurrency());
         try {
-            found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {}, jobs);
+            found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {}, jobs,
+                                          request.ignoreCase ? runtime::LetterCase::IgnoreWindows1252
+                                                             : runtime::LetterCase::Exact);
         } catch (const catalogue::UnreadableMapsError &error) {
             // The matches are in place; each map skipped gets its own line first.
             for (const auto &map : error.skipped())
@@ -240,18 +274,7 @@ int runView(catalogue::ProgramState &state, const std::string &dir, const std::s
 // Every folder below dir with its maps, in the order the index lists them.
 std::vector<IndexFolder> scanTree(catalogue::ProgramState &state, const std::string &dir)
 {
-    return Concerning(Named(dir, MapsFolderRole), [&] {
-        const runtime::DirectoryHandle maps = enterMaps(state, dir);
-        std::vector<IndexFolder> folders;
-        for (catalogue::MapFolder &found : catalogue::ScanMapTree(maps.fd(), runtime::MatchDetail::TypesOnly)) {
-            IndexFolder folder{std::move(found.folder), {}, std::move(found.error)};
-            folder.maps.reserve(found.maps.size());
-            for (auto &map : found.maps)
-                folder.maps.push_back(catalogue::ListedFrom(std::move(map)));
-            folders.push_back(std::move(folder));
-        }
-        return folders;
-    });
+    return Concerning(Named(dir, MapsFolderRole), [&] { return treeOf(enterMaps(state, dir)); });
 }
 
 int runIndex(catalogue::ProgramState &state, const std::string &dir, const Options &options, Streams &streams)

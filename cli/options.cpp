@@ -7,10 +7,10 @@
 namespace cli {
 namespace {
 
-enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption };
+enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption, FilesOption };
 
-constexpr const char *ShortOptions = "+:d:0j:h";
-constexpr std::array<option, 10> LongOptions = {{
+constexpr const char *ShortOptions = "+:d:0j:hi";
+constexpr std::array<option, 12> LongOptions = {{
     {"dir", required_argument, nullptr, 'd'},
     {"null", no_argument, nullptr, '0'},
     {"jobs", required_argument, nullptr, 'j'},
@@ -20,6 +20,8 @@ constexpr std::array<option, 10> LongOptions = {{
     {"format", required_argument, nullptr, FormatOption},
     {"output", required_argument, nullptr, OutputOption},
     {"recursive", no_argument, nullptr, RecursiveOption},
+    {"ignore-case", no_argument, nullptr, 'i'},
+    {"files", no_argument, nullptr, FilesOption},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -94,6 +96,14 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
             options.recursive = true;
             given.emplace_back("--recursive");
             break;
+        case 'i':
+            options.ignoreCase = true;
+            given.emplace_back("--ignore-case");
+            break;
+        case FilesOption:
+            options.files = true;
+            given.emplace_back("--files");
+            break;
         case ':':
             throw UsageError("option '" + std::string(argv[optind - 1]) + "' needs an argument");
         default:
@@ -107,11 +117,13 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
 // Which command each command-specific option belongs to.
 bool optionFits(const std::string &option, const std::string &command)
 {
-    if (option == "--content")
+    if (option == "--content" || option == "--ignore-case")
         return command == "search";
-    if (option == "--null")
+    if (option == "--null" || option == "--files")
         return command == "scan" || command == "search";
-    return command == "index"; // --format, --output, --recursive
+    if (option == "--recursive")
+        return command == "index" || command == "search";
+    return command == "index"; // --format, --output
 }
 
 } // namespace
@@ -142,6 +154,10 @@ Options ParseOptions(const std::vector<std::string> &arguments)
     const std::size_t wanted = options.command == "scan" || options.command == "index" ? 0 : 1;
     if (options.operands.size() != wanted)
         throw UsageError(options.command + (wanted == 0 ? " takes no operand" : " takes exactly one operand"));
+    if (options.ignoreCase && !options.content)
+        throw UsageError("--ignore-case applies to search --content");
+    if (options.content && options.operands[0].empty())
+        throw UsageError("the search text is empty");
     return options;
 }
 

@@ -24,7 +24,9 @@ struct Options {
     bool content = false;
     IndexFormat format = IndexFormat::Tsv;
     std::optional<std::string> output;
-    bool recursive = false; // index: every folder below the maps folder too
+    bool recursive = false;  // index, search: every folder below the maps folder too
+    bool ignoreCase = false; // search --content: a capital matches its small letter
+    bool files = false;      // scan, search: list file names instead of entries
     std::string command;
     std::vector<std::string> operands;
 };

@@ -105,6 +105,8 @@ TEST_F(CommandLineTest, UsageMistakesExit64)
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(run({"--version"}), 0);
     EXPECT_EQ(out.str(), "map-catalogue 3.0\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", ""}), 64);
+    EXPECT_EQ(err.str().substr(0, 41), "map-catalogue: the search text is empty\nu");
 }
 
 TEST_F(CommandLineTest, ViewNeedsAViewer)
@@ -140,6 +142,26 @@ TEST_F(CommandLineTest, ContentSearchLooksForTheWindows1252Bytes)
     EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xf6ln"}), 0); // not UTF-8: as given
     EXPECT_EQ(out.str(), "Koeln\n");
     EXPECT_EQ(run({"--dir", "maps", "search", "--content", "K\xc3\xb6ln 日本"}), 1);
+    // Ignoring case folds the Windows-1252 letters after the conversion.
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "-i", "map name: KÖLN"}), 0);
+    EXPECT_EQ(out.str(), "Koeln\n");
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "MAP NAME: KÖLN"}), 1);
+}
+
+// File names tell apart the maps whose entries are the same, and they are
+// what details takes back.
+TEST_F(CommandLineTest, FilesListsTheFileNamesThatDetailsTakes)
+{
+    writeFile(path("maps/Crypt.Level.1.fcw"), "Map Name: One\r");
+    writeFile(path("maps/Crypt.Level.2.FCW"), "Map Name: Two\r");
+    EXPECT_EQ(run({"--dir", "maps", "scan", "--files"}), 0);
+    EXPECT_EQ(out.str(), "Crypt.Level.1.fcw\nCrypt.Level.2.FCW\nHarbour.fcw\nharbour2.fcw\nOld Harbour.fcw\n");
+    EXPECT_EQ(run({"-0", "--dir", "maps", "search", "--files", "Crypt"}), 0);
+    EXPECT_EQ(out.str(), "Crypt.Level.1.fcw\0Crypt.Level.2.FCW\0"s);
+    EXPECT_EQ(run({"--dir", "maps", "search", "--content", "--files", "Two"}), 0);
+    EXPECT_EQ(out.str(), "Crypt.Level.2.FCW\n");
+    EXPECT_EQ(run({"--dir", "maps", "details", "Crypt.Level.2.FCW"}), 0);
+    EXPECT_EQ(out.str(), "Map Name: Two\n");
 }
 
 TEST_F(CommandLineTest, AStartDirectoryThatIsGoneNeverSendsAnExportIntoTheMaps)

@@ -9,6 +9,7 @@
 using testing_support::mapBytes;
 using testing_support::readFile;
 using testing_support::writeFile;
+using namespace std::string_literals;
 
 namespace {
 
@@ -120,13 +121,15 @@ TEST_F(IndexTest, OnATerminalTsvFieldsAreEscapedAndJsonIsPretty)
 namespace {
 
 // Each folder's own maps first, then its subfolders in byte order; a link
-// back up the tree is not followed, and a locked folder is reported and skipped.
+// back up the tree is not followed, and a locked folder is reported and skipped,
+// once, whether it may not be read or only not entered.
 class RecursiveIndexTest : public IndexTest {
 protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        for (const char *folder : {"maps", "maps/b", "maps/a", "maps/a/deep", "maps/Caf\xe9", "maps/locked"})
+        for (const char *folder :
+             {"maps", "maps/b", "maps/a", "maps/a/deep", "maps/Caf\xe9", "maps/locked", "maps/noexec"})
             testing_support::makeDirectory(path(folder));
         writeFile(path("maps/Top.fcw"), "Map Name: T\r");
         writeFile(path("maps/b/B.fcw"), "Map Name: B\r");
@@ -134,9 +137,11 @@ protected:
         writeFile(path("maps/a/deep/D.fcw"), "");
         writeFile(path("maps/Caf\xe9/C.fcw"), "");
         writeFile(path("maps/locked/L.fcw"), "");
+        writeFile(path("maps/noexec/N.fcw"), "");
         std::filesystem::create_directory_symlink("..", path("maps/a/Loop"));
         ::chmod(dir().c_str(), 0755);
         ::chmod(path("maps/locked").c_str(), 0);
+        ::chmod(path("maps/noexec").c_str(), 0644);
     }
 };
 
@@ -165,9 +170,45 @@ TEST_F(RecursiveIndexTest, ListsEveryFolderInEachFormatWithoutFollowingLinks)
         for (const auto &[format, expected] : cases) {
             const int status = run({"--recursive", "--format", format});
             const bool same = status == 2 && out.str() == expected
-                && err.str() == "map-catalogue: maps/locked: File access denied.\nMaps indexed: 5\n";
+                && err.str()
+                    == "map-catalogue: maps/locked: File access denied.\n"
+                       "map-catalogue: maps/noexec: File access denied.\nMaps indexed: 5\n";
             if (!same)
                 std::cerr << format << " gave " << status << ":\n" << out.str() << err.str();
+            failures += same ? 0 : 1;
+        }
+        return failures;
+    });
+    if (code == testing_support::Skipped)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(code, 0);
+}
+
+// search --recursive walks the index's folders in its order, with its
+// errors; each match prints with its folder, or as a file with --files.
+TEST_F(RecursiveIndexTest, SearchWalksTheIndexsFoldersAndNamesEachMatchBelowThem)
+{
+    writeFile(path("maps/a/deep/D.fcw"), "map name: d");
+    const std::string locked = "map-catalogue: maps/locked: File access denied.\n"
+                               "map-catalogue: maps/noexec: File access denied.\n";
+    const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+        {{"-i", "--content", "MAP NAME"}, "Top\na/deep/D\nb/B\n", "Maps found: 3\n"}, // the top's own: no folder
+        {{"--content", "--files", "-0", "Map Name"}, "Top.fcw\0b/B.fcw\0"s, "Maps found: 2\n"},
+        {{"D"}, "a/deep/D\n", "Maps found: 1\n"},
+        {{"--content", "nowhere"}, "", "No maps containing the desired search string were found\n"},
+    };
+    const int code = testing_support::runUnprivileged([&] {
+        int failures = 0;
+        for (const auto &[options, names, last] : cases) {
+            std::vector<std::string> arguments = {"--dir", "maps", "search", "--recursive"};
+            arguments.insert(arguments.end(), options.begin(), options.end());
+            out.str("");
+            err.str("");
+            std::filesystem::current_path(dir());
+            const int status = cli::RunCommandLine(arguments, {out, err, false, false});
+            const bool same = status == 2 && out.str() == names && err.str() == locked + last;
+            if (!same)
+                std::cerr << options.back() << " gave " << status << ":\n" << out.str() << err.str();
             failures += same ? 0 : 1;
         }
         return failures;

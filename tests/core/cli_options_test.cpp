@@ -42,6 +42,10 @@ TEST(OptionsTest, CommandOptions)
     EXPECT_EQ(options.format, cli::IndexFormat::Json);
     EXPECT_EQ(options.output, "out.json");
     EXPECT_EQ(options.jobs, 2u);
+    options = ParseOptions({"search", "-i", "--content", "--recursive", "--files", "x"});
+    EXPECT_TRUE(options.ignoreCase && options.content && options.recursive && options.files);
+    EXPECT_TRUE(ParseOptions({"scan", "--files"}).files);
+    EXPECT_TRUE(ParseOptions({"search", "--recursive", "x"}).recursive);
     EXPECT_TRUE(ParseOptions({"scan", "-h"}).help);
     EXPECT_TRUE(ParseOptions({"--version"}).version);
 }
@@ -56,6 +60,12 @@ TEST(OptionsTest, UsageErrors)
         {"details", "--output", "f", "x"},
     };
     for (const auto &arguments : cases)
+        EXPECT_THROW(ParseOptions(arguments), cli::UsageError) << testing::PrintToString(arguments);
+    // Case applies to contents alone, names to the listing commands, and a text must be there.
+    const std::vector<Arguments> searching = {
+        {"search", "-i", "x"}, {"search", "--content", ""}, {"-i", "scan"},
+        {"--files", "index"},  {"--files", "details", "x"}, {"--recursive", "scan"}};
+    for (const auto &arguments : searching)
         EXPECT_THROW(ParseOptions(arguments), cli::UsageError) << testing::PrintToString(arguments);
 }
 

@@ -648,5 +648,32 @@ row "index --recursive: a link to the folder above" recursive_index_loop "ln -s 
 row "index --recursive: a link to itself" recursive_index_loop "ln -s . self"
 row "index --recursive: an absolute link to the top" recursive_index_loop 'ln -s "$dir/maps" top'
 
+# ---- index --recursive and search --recursive: one error, one line ---------
+
+# A folder that may be listed but not entered, and a tree deeper than the
+# descriptors allowed: each failing folder is reported once, and the rest is
+# listed. The search walks the same tree with the same words.
+recursive_error_once() { # setup, error line's end, nobody|ulimit
+    eval "$1"
+    for command in "index --recursive" "search --recursive --content Below"; do
+        if [ "$3" = nobody ]; then
+            mc_as_nobody --dir maps $command
+        else
+            (ulimit -n 64; exec timeout -k 5 "$guard" "$catalogue" --dir maps $command) >out 2>err
+            code=$?
+        fi
+        expect "$command: exit code" 2 "$code"
+        grep -q -F -- "$2" err || note "$command: no line ends in $2"
+        expect "$command: lines said twice" "" "$(grep '^map-catalogue:' err | sort | uniq -d)"
+    done
+    chmod -R u+rwx maps
+    rm -rf maps/sub
+}
+row "recursive: a folder that may be read but not entered" recursive_error_once \
+    'mkdir maps/sub && printf Below > maps/sub/Below.fcw && chmod 644 maps/sub' \
+    "map-catalogue: maps/sub: File access denied." nobody
+deep_tree() { local p=maps/sub; mkdir "$p"; for _ in $(seq 70); do p=$p/d; mkdir "$p"; printf Below > "$p/x.fcw"; done; }
+row "recursive: a tree deeper than ulimit -n 64 allows" recursive_error_once deep_tree ": Too many open files." ulimit
+
 [ $failures -eq 0 ] && echo "every bad-input row passed"
 exit $failures
