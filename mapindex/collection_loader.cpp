@@ -15,15 +15,25 @@ namespace {
 
 using CachedRowsSink = std::function<void(SharedRows, std::vector<ChangeNote>)>;
 
+// Saves the result's rows and removed maps; they come back merged with what
+// another Map Index saved meanwhile.
+void save(CacheFile &cache, LoadResult &result)
+{
+    CacheSave saved = cache.save({std::move(result.rows), std::move(result.removed)});
+    result.rows = std::move(saved.index.rows);
+    result.removed = std::move(saved.index.removed);
+    result.saveError = std::move(saved.error);
+    if (saved.tookTheirs)
+        result.sameAsShown = false;
+}
+
 std::optional<LoadResult> load(const JobControl &control, const std::string &mapsDir, bool subfolders,
                                SharedRows previous, std::vector<ChangeNote> removedBefore, const RecordReader &reader,
-                               const CachedRowsSink &showCached)
+                               const CachedRowsSink &showCached, CacheFile &cache)
 {
     LoadResult result;
-    const std::string cacheKey = CacheKey(mapsDir, subfolders);
-    const QString cachePath = CacheFilePath(cacheKey);
     if (!previous) {
-        if (auto cached = LoadCache(cachePath, cacheKey)) {
+        if (auto cached = cache.load()) {
             previous = std::make_shared<const std::vector<IndexRow>>(std::move(cached->rows));
             removedBefore = std::move(cached->removed);
             showCached(previous, removedBefore); // the window and this reading share them
@@ -51,6 +61,10 @@ std::optional<LoadResult> load(const JobControl &control, const std::string &map
         result.removed = std::move(removedBefore);
         if (previous->empty() && !subfolders)
             result.subfolderMaps = SubfoldersHoldMaps(mapsDir);
+        if (cache.owed()) { // a save failed before: these rows and marks are not in the cache
+            result.rows = *previous;
+            save(cache, result);
+        }
         return result;
     }
     result.rows = std::move(outcome.rows);
@@ -64,9 +78,8 @@ std::optional<LoadResult> load(const JobControl &control, const std::string &map
     result.sameAsShown =
         previous && result.mapsRead == 0 && result.removed == removedBefore && *previous == result.rows;
     previous.reset(); // done with (the window may hold them still)
-    if (!result.sameAsShown)
-        SaveCache(cachePath, cacheKey, result.rows,
-                  result.removed); // a failure costs the next start its speed and marks
+    if (!result.sameAsShown || cache.owed())
+        save(cache, result);
     return result;
 }
 
@@ -89,6 +102,9 @@ void CollectionLoader::start(const std::string &mapsDir, bool subfolders, Shared
     if (job_.isRunning())
         return;
     mapsDir_ = mapsDir;
+    const std::string key = CacheKey(mapsDir, subfolders);
+    if (!cache_ || cache_->key() != key)
+        cache_ = std::make_shared<CacheFile>(key);
     cached_ = {};
     cachedRemoved_.clear();
     // Posted to this object, so it is dropped if the loader is gone first.
@@ -105,9 +121,18 @@ void CollectionLoader::start(const std::string &mapsDir, bool subfolders, Shared
     // The rows are shared with the worker, which lets go of them when done.
     auto before = std::make_shared<SharedRows>(std::move(previous));
     auto removedBefore = std::make_shared<std::vector<ChangeNote>>(std::move(removed));
-    job_.start([mapsDir, subfolders, reader = reader_, showCached, before, removedBefore](const JobControl &control) {
-        return load(control, mapsDir, subfolders, std::move(*before), std::move(*removedBefore), reader, showCached);
+    job_.start([mapsDir, subfolders, reader = reader_, showCached, before, removedBefore,
+                cache = cache_](const JobControl &control) {
+        return load(control, mapsDir, subfolders, std::move(*before), std::move(*removedBefore), reader, showCached,
+                    *cache);
     });
+}
+
+CacheSave CollectionLoader::saveMarks(std::vector<IndexRow> rows, std::vector<ChangeNote> removed)
+{
+    if (!cache_ || job_.isRunning())
+        return {{std::move(rows), std::move(removed)}, false, std::string("A reading is running.")};
+    return cache_->save({std::move(rows), std::move(removed)});
 }
 
 void CollectionLoader::cancel()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "background_job.h"
+#include "cache_file.h"
 #include "collection_reader.h"
 #include "index_row.h"
 
@@ -16,13 +17,14 @@ namespace mapindex {
 
 // What one reading of the collection gives the window.
 struct LoadResult {
-    std::vector<IndexRow> rows;       // marked new or changed until marked as seen
-    std::vector<ChangeNote> removed;  // since the maps were last marked as seen
-    bool compared = false;            // there was a previous reading to compare with
-    std::size_t mapsRead = 0;         // maps whose details were read, not taken from the cache
-    std::optional<std::string> error; // the reading failed: nothing else here holds
-    bool sameAsShown = false;         // nothing changed: the window shows these rows already
-    bool subfolderMaps = false;       // no maps were listed, but folders below hold some
+    std::vector<IndexRow> rows;           // marked new or changed until marked as seen
+    std::vector<ChangeNote> removed;      // since the maps were last marked as seen
+    bool compared = false;                // there was a previous reading to compare with
+    std::size_t mapsRead = 0;             // maps whose details were read, not taken from the cache
+    std::optional<std::string> error;     // the reading failed: nothing else here holds
+    bool sameAsShown = false;             // nothing changed: the window shows these rows already
+    bool subfolderMaps = false;           // no maps were listed, but folders below hold some
+    std::optional<std::string> saveError; // the cache could not be written: the marks wait in the rows
 };
 
 // Reads the collection on a worker thread; the window only hears signals.
@@ -45,6 +47,9 @@ public:
     // The removed maps the cache kept, with the cached rows.
     std::vector<ChangeNote> takeCachedRemoved() { return std::exchange(cachedRemoved_, {}); }
     bool isRunning() const { return job_.isRunning(); }
+    // Saves the marks of the folder last started, merged with what another
+    // Map Index saved meanwhile; not while a reading runs.
+    CacheSave saveMarks(std::vector<IndexRow> rows, std::vector<ChangeNote> removed);
 
     // Tests count map reads through this.
     void setRecordReader(RecordReader reader) { reader_ = std::move(reader); }
@@ -59,6 +64,7 @@ private:
     void onEnded(JobEnd<LoadResult> end);
 
     RecordReader reader_;
+    std::shared_ptr<CacheFile> cache_; // of the folder last started
     SharedRows cached_;
     std::vector<ChangeNote> cachedRemoved_;
     std::string mapsDir_;

@@ -1,11 +1,11 @@
 #include "index_cache.h"
 
 #include "ConfigDirectory.h"
+#include "catalogue/list_export.h"
+#include "runtime/io_error.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -89,6 +89,22 @@ std::string digest(std::string_view body)
     return std::string(reinterpret_cast<const char *>(&value), sizeof value);
 }
 
+// A path below the folder read: names joined by "/", none empty, "." or
+// "..". A cache naming any other file is damaged or forged: its rows would
+// open files outside the tree.
+bool belowTheFolder(std::string_view path)
+{
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view name = path.substr(start, end - start);
+        if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string_view::npos)
+            return false;
+        if (end == path.size())
+            return true;
+        start = end + 1;
+    }
+}
+
 void writeRow(Writer &out, const IndexRow &row)
 {
     std::uint8_t flags = row.error ? HasError : 0;
@@ -130,6 +146,8 @@ IndexRow readRow(Reader &in)
         row.error = in.text();
     if ((flags & MarkedNew) && (flags & MarkedChanged))
         in.fail(); // never written: a damaged cache
+    if (row.fileName.find('/') != std::string::npos || !belowTheFolder(RowPath(row)))
+        in.fail();
     row.change = flags & MarkedNew ? Change::New : flags & MarkedChanged ? Change::Changed : Change::None;
     return row;
 }
@@ -152,6 +170,8 @@ std::vector<ChangeNote> readRemoved(Reader &in, std::size_t limit)
     for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
         ChangeNote note{Change::Removed, in.text(), {}};
         note.fileName = in.text();
+        if (!belowTheFolder(note.fileName))
+            in.fail();
         removed.push_back(std::move(note));
     }
     return removed;
@@ -246,16 +266,16 @@ std::optional<CachedIndex> LoadCache(const QString &path, const std::string &map
     return ParseCache(std::string_view(all.data(), static_cast<std::size_t>(all.size())), mapsDir);
 }
 
-bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows,
-               const std::vector<ChangeNote> &removed)
+std::optional<std::string> WriteCache(const QString &path, const std::string &mapsDir, const CachedIndex &index)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    const std::string bytes = cacheBytes(mapsDir, rows, removed);
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-        && file.commit();
+    // Not QSaveFile: it renames what it wrote into place even when a buffered
+    // write failed, and a full disk left an empty cache.
+    try {
+        catalogue::WriteTextFile(QFile::encodeName(path).toStdString(), CacheBytes(mapsDir, index));
+    } catch (const runtime::EInOutError &error) {
+        return QFile::encodeName(path).toStdString() + ": " + runtime::ReportText(error.what());
+    }
+    return std::nullopt;
 }
 
 } // namespace mapindex

@@ -33,9 +33,9 @@ struct CachedIndex {
 // belongs to another folder or version.
 std::optional<CachedIndex> LoadCache(const QString &path, const std::string &mapsDir);
 
-// Replaces the cache atomically; false when it could not be written.
-bool SaveCache(const QString &path, const std::string &mapsDir, const std::vector<IndexRow> &rows,
-               const std::vector<ChangeNote> &removed);
+// Replaces the cache whole: a new file synced, then renamed over the old
+// one, which keeps its bytes on any failure. Nothing when written; else why not.
+std::optional<std::string> WriteCache(const QString &path, const std::string &mapsDir, const CachedIndex &index);
 
 // The cache file's bytes: the body the rows make, then its digest.
 std::string CacheBytes(const std::string &mapsDir, const CachedIndex &index);

@@ -5,7 +5,6 @@
 #include "changes_dialog.h"
 #include "content_field.h"
 #include "field_keys.h"
-#include "index_cache.h"
 #include "index_model.h"
 #include "row_export.h"
 #include "status_message.h"
@@ -361,11 +360,22 @@ void IndexWindow::markAllSeen()
     if (searching) // in the rows with their marks, whose result would not fit
         contents_->searchNow();
     removed_.clear();
-    const std::string cacheKey = CacheKey(state_.MapsDirectory, subfolders_->isChecked());
-    if (!SaveCache(CacheFilePath(cacheKey), cacheKey, model_->rows(), removed_))
-        statusBar()->showMessage(QStringLiteral("The cache could not be written: the marks return at the next start"),
-                                 30000);
+    CacheSave saved = loader_->saveMarks(model_->rows(), removed_);
+    if (saved.error)
+        showMarksNotSaved(*saved.error);
+    else if (saved.tookTheirs) { // another window's marks since
+        model_->setRows(std::move(saved.index.rows));
+        removed_ = std::move(saved.index.removed);
+    }
     updateMarks();
+}
+
+void IndexWindow::showMarksNotSaved(const std::string &why)
+{
+    statusBar()->showMessage(
+        QStringLiteral("The marks could not be saved: %1 They are kept and saved at the next reading.")
+            .arg(QFile::decodeName(QByteArray::fromStdString(why))),
+        60000);
 }
 
 void IndexWindow::updateMarks()
@@ -430,6 +440,8 @@ void IndexWindow::onLoaded()
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
         updateMarks();
+        if (result.saveError)
+            showMarksNotSaved(*result.saveError);
         if (model_->totalCount() == 0)
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
                                    QStringLiteral("Include Subfolders"));

@@ -83,6 +83,7 @@ private:
     void copySelected();
     void showChanges();
     void markAllSeen();
+    void showMarksNotSaved(const std::string &why);
     void updateMarks();
     void updateStatus();
 

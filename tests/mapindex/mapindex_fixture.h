@@ -9,6 +9,7 @@
 #include "catalogue/map_index.h"
 #include "ui_test_support.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -73,6 +74,8 @@ struct Session {
 
     catalogue::ProgramState state;
     mapindex::IndexWindow window;
+    // Checks every reset, sort, filter and change of the table's rows as they happen.
+    QAbstractItemModelTester modelTester{&window.model(), QAbstractItemModelTester::FailureReportingMode::QtTest};
     std::atomic<int> reads{0};
 };
 

@@ -18,6 +18,7 @@ private slots:
     void initTestCase();
     void marking_data();
     void marking();
+    void mapsOfOneNameInTwoFolders();
     void marksLastUntilSeen();
     void exportWritesCsv();
 };
@@ -82,6 +83,17 @@ void TestMapIndexChanges::marking()
         removed += QString::fromStdString(note.fileName);
     QCOMPARE(textOf(rows), part[3].trimmed());
     QCOMPARE(removed, part[4].trimmed());
+}
+
+void TestMapIndexChanges::mapsOfOneNameInTwoFolders()
+{
+    std::vector<mapindex::IndexRow> before = rowsOf(QStringLiteral("x1 x2"));
+    before[0].folder = "a";
+    before[1].folder = "b";
+    std::vector<mapindex::IndexRow> now = {before[1]};
+    const std::vector<mapindex::ChangeNote> removed = mapindex::MarkChanges(now, before);
+    QCOMPARE(textOf(now), QStringLiteral("x2"));
+    QCOMPARE(removed, (std::vector<mapindex::ChangeNote>{{Change::Removed, "x", "a/x"}}));
 }
 
 void TestMapIndexChanges::marksLastUntilSeen()

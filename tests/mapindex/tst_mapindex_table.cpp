@@ -137,6 +137,7 @@ void TestMapIndexTable::sortsByColumn()
     QFETCH(int, order);
     QFETCH(QString, entries);
     mapindex::IndexModel model;
+    const QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     std::vector<IndexRow> rows = {
         row("a", {"banana", {}, {}, "10"}),   row("b", {"Cherry", {}, {}, "2"}),    row("c", {"", {}, {}, ""}),
         row("d", {"cherry", {}, {}, "beta"}), row("e", {"Apple", {}, {}, "Alpha"}), row("f", {"date", {}, {}, "007"}),
@@ -165,6 +166,7 @@ void TestMapIndexTable::filterKeepsRowsHoldingEveryWord()
     QFETCH(QString, typed);
     QFETCH(QString, entries);
     mapindex::IndexModel model;
+    const QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setRows({row("k1", {"K\xf6ln Harbour", "City", {}, "1"}), row("k2", {"Koln Ruins", "Dungeon", {}, "2"}),
                    row("c", {"Castle", "Dungeon", "Atlas", "3"}), row("c4", {"Caf\xe9 Royal", "City", {}, "44"})});
     model.setFilterText(typed);
@@ -175,6 +177,7 @@ void TestMapIndexTable::rowsArrivingUnderFilterAreFiltered()
 {
     // Rows set before their filter texts exist: the first ones, then readings replacing them.
     mapindex::IndexModel model;
+    const QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setFilterText(QStringLiteral("koln"));
     model.setRows({row("k1", {"K\xf6ln", {}, {}, {}}), row("c", {"Castle", {}, {}, {}})});
     QCOMPARE(shownEntries(model), QStringLiteral("k1"));

@@ -92,6 +92,7 @@ void TestMapIndexView::sortsInTheUsersLanguage()
     };
     // Names and pages as the maps hold them: Windows-1252.
     mapindex::IndexModel model;
+    const QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setRows({row("Zeta", "Zeta", "10"), row("\xc5rhus", "\xc5rhus", "p10"), row("apple", "apple", "p2"),
                    row("Avon", "Avon", "3")});
     model.sort(column, Qt::AscendingOrder);
