@@ -134,10 +134,10 @@ std::string CsvRow(std::span<const std::string> fields)
 
 namespace {
 
-std::string table(const std::vector<IndexFields> &rows, bool withFolder, std::string (*row)(const IndexFields &),
-                  std::string_view lineEnd)
+std::string table(const IndexFields &header, const std::vector<IndexFields> &rows,
+                  std::string (*row)(const IndexFields &), std::string_view lineEnd)
 {
-    std::string text = row(IndexHeaderFields(withFolder));
+    std::string text = row(header);
     text += lineEnd;
     for (const IndexFields &fields : rows) {
         text += row(fields);
@@ -148,14 +148,24 @@ std::string table(const std::vector<IndexFields> &rows, bool withFolder, std::st
 
 } // namespace
 
+std::string TsvTable(const IndexFields &header, const std::vector<IndexFields> &rows)
+{
+    return table(header, rows, TsvRow, "\n");
+}
+
+std::string CsvTable(const IndexFields &header, const std::vector<IndexFields> &rows)
+{
+    return table(header, rows, CsvRow, "\r\n");
+}
+
 std::string TsvTable(const std::vector<IndexFields> &rows, bool withFolder)
 {
-    return table(rows, withFolder, TsvRow, "\n");
+    return TsvTable(IndexHeaderFields(withFolder), rows);
 }
 
 std::string CsvTable(const std::vector<IndexFields> &rows, bool withFolder)
 {
-    return table(rows, withFolder, CsvRow, "\r\n");
+    return CsvTable(IndexHeaderFields(withFolder), rows);
 }
 
 std::string Base64(std::string_view bytes)

@@ -51,6 +51,9 @@ std::string CsvRow(const IndexFields &fields);
 // withFolder: the header names the folder field too.
 std::string TsvTable(const std::vector<IndexFields> &rows, bool withFolder = false);
 std::string CsvTable(const std::vector<IndexFields> &rows, bool withFolder = false);
+// The same under another header.
+std::string TsvTable(const IndexFields &header, const std::vector<IndexFields> &rows);
+std::string CsvTable(const IndexFields &header, const std::vector<IndexFields> &rows);
 
 // Standard base64 with padding.
 std::string Base64(std::string_view bytes);

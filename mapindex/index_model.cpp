@@ -15,7 +15,7 @@
 namespace mapindex {
 namespace {
 
-const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Product", "Page Number", "Folder"};
+const char *const Headers[ColumnCount] = {"Map", "Map Name", "Map Type", "Product", "Page Number", "Folder", "File"};
 
 QString changeText(Change change)
 {
@@ -56,6 +56,7 @@ void IndexModel::setRows(SharedRows rows, bool textsLater)
     applyFilter();
     endResetModel();
     emit shownCountChanged();
+    emit rowsReplaced();
 }
 
 void IndexModel::makeTextsSoon()
@@ -91,11 +92,11 @@ void IndexModel::makeTexts()
 
 void IndexModel::setFilterText(const QString &typed)
 {
-    QStringList words = FilterWords(typed);
-    if (words == words_)
+    RowFilter filter = ParseFilter(typed);
+    if (filter == filter_)
         return;
     beginResetModel();
-    words_ = std::move(words);
+    filter_ = std::move(filter);
     applyFilter();
     endResetModel();
     emit shownCountChanged();
@@ -184,11 +185,11 @@ void IndexModel::orderRows()
 
 void IndexModel::applyFilter()
 {
-    if (words_.isEmpty() && !content_ && !onlyMarked_) {
+    if (filter_.empty() && !content_ && !onlyMarked_) {
         shown_ = sorted_;
         return;
     }
-    if (!words_.isEmpty()) {
+    if (!filter_.empty()) {
         makeTexts();
         Q_ASSERT(texts_.size() == rows_->size());
     }
@@ -199,7 +200,7 @@ void IndexModel::applyFilter()
             continue;
         if (onlyMarked_ && (*rows_)[i].change == Change::None)
             continue;
-        if (words_.isEmpty() || RowMatches(texts_[i], words_))
+        if (filter_.empty() || RowMatches(texts_[i], filter_))
             shown_.push_back(i);
     }
 }

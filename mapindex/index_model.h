@@ -56,6 +56,7 @@ public:
 
 signals:
     void shownCountChanged();
+    void rowsReplaced(); // by setRows, after the shown rows changed
 
 private:
     void orderRows();
@@ -64,17 +65,17 @@ private:
 
     struct MadeTexts {
         SharedRows rows; // what they were made from
-        std::vector<QString> texts;
+        std::vector<FoldedRow> texts;
     };
     void takeMadeTexts(JobEnd<MadeTexts> end);
 
     SharedRows rows_;
-    std::vector<QString> texts_;                             // FilterText of each row of textsOf_
+    std::vector<FoldedRow> texts_;                           // FilterText of each row of textsOf_
     SharedRows textsOf_;                                     // the rows texts_ belong to; filtering needs rows_
     std::weak_ptr<const std::vector<IndexRow>> textsJobFor_; // the rows the last job was started for
     std::vector<std::size_t> sorted_;                        // every row, in sort order
     std::vector<std::size_t> shown_;                         // the rows passing the filter, in sort order
-    QStringList words_;
+    RowFilter filter_;
     RowCollation collation_;
     SharedContentMatch content_; // for other rows than rows_: nothing shown until searched again
     bool onlyMarked_ = false;

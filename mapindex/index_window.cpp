@@ -9,6 +9,7 @@
 #include "row_export.h"
 #include "status_message.h"
 #include "table_placeholder.h"
+#include "view_menus.h"
 #include "view_settings.h"
 
 #include "ErrorReport.h"
@@ -64,6 +65,7 @@ IndexWindow::IndexWindow(QWidget *parent)
     createMenus();
     createToolBar();
     createCentralWidget();
+    createColumnMenus();
     createStatusBar();
     placeholder_ = new TablePlaceholder(table_);
     updateActions();
@@ -78,6 +80,7 @@ IndexWindow::IndexWindow(QWidget *parent)
     connect(loader_, &CollectionLoader::finished, this, &IndexWindow::onLoaded);
     connect(loader_, &CollectionLoader::cancelled, this, &IndexWindow::onLoadCancelled);
     connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::updateStatus);
+    connect(model_, &IndexModel::shownCountChanged, this, &IndexWindow::noteFilterMatchingNothing);
     resize(900, 600);
     KeepView(this, table_);
 }
@@ -135,6 +138,13 @@ void IndexWindow::createActions()
     subfolders_->setCheckable(true);
     connect(subfolders_, &QAction::toggled, this, &IndexWindow::includeSubfolders);
 
+    clearFilter_ = new QAction(QStringLiteral("Clear Filter"), this);
+    clearFilter_->setObjectName(QStringLiteral("clearFilter"));
+    connect(clearFilter_, &QAction::triggered, this, [this] {
+        filter_->clear();
+        filter_->setFocus(Qt::OtherFocusReason);
+    });
+
     // Esc stops a contents search, else clears the field it is typed in, else the filter.
     auto *clear = new QAction(this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
@@ -175,11 +185,12 @@ void IndexWindow::createMenus()
     edit->setObjectName(QStringLiteral("editMenu"));
     edit->addActions({copy_, find_, findContents_});
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("viewMenu"));
-    view->addActions({reload_, changesAction_, markSeen_});
-    view->addSeparator();
-    view->addActions({onlyMarked_, subfolders_});
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu_->setObjectName(QStringLiteral("viewMenu"));
+    viewMenu_->addActions({reload_, changesAction_, markSeen_});
+    viewMenu_->addSeparator();
+    viewMenu_->addActions({onlyMarked_, subfolders_});
+    viewMenu_->addSeparator(); // the column menus follow once the table is made
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     QAction *viewer = settings->addAction(QStringLiteral("&Viewer…"), this, &IndexWindow::chooseViewer);
@@ -247,7 +258,12 @@ void IndexWindow::createCentralWidget()
 
     filter_ = new QLineEdit(central);
     filter_->setObjectName(QStringLiteral("filter"));
-    filter_->setPlaceholderText(QStringLiteral("Filter (Ctrl+F): words in any column"));
+    filter_->setPlaceholderText(QStringLiteral("Filter (Ctrl+F): words, \"a phrase\", product:word, -word"));
+    filter_->setToolTip(QStringLiteral(
+        "Keeps the rows holding every word, in any column, ignoring case and accents.\n"
+        "\"realm vol 2\" keeps the words together, in that order.\n"
+        "map:, name:, type:, product:, page:, folder: or file: before a word or phrase looks in that column only.\n"
+        "-word, -\"a phrase\" or -type:cave leaves out the rows holding it."));
     filter_->setClearButtonEnabled(true);
     connect(filter_, &QLineEdit::textChanged, model_, &IndexModel::setFilterText);
     contents_ = new ContentField(*model_, *statusBar(), central);
@@ -272,6 +288,8 @@ void IndexWindow::createCentralWidget()
     table_->setAlternatingRowColors(true);
     table_->setTabKeyNavigation(false);          // Tab leaves the table rather than walking its cells
     table_->setColumnHidden(FolderColumn, true); // shown while subfolders are included
+    table_->horizontalHeader()->setSectionsMovable(true);
+    table_->horizontalHeader()->moveSection(FileColumn, MapColumn + 1); // beside the entry it tells apart
     connect(table_, &QTableView::activated, this, &IndexWindow::openRow);
     layout->addWidget(table_);
     for (QLineEdit *field : {filter_, static_cast<QLineEdit *>(contents_)})
@@ -280,6 +298,35 @@ void IndexWindow::createCentralWidget()
     setTabOrder(contents_, table_);
 
     setCentralWidget(central);
+}
+
+void IndexWindow::createColumnMenus()
+{
+    AddColumnsMenu(
+        viewMenu_, table_, [this](int column) { return column != FolderColumn || subfolders_->isChecked(); },
+        [](int column, bool shown) {
+            if (column == FolderColumn)
+                SetShowsFolderColumn(shown);
+        });
+    AddSortMenu(viewMenu_, table_);
+}
+
+// While subfolders are included, unless hidden from View › Columns.
+void IndexWindow::showFolderColumn()
+{
+    table_->setColumnHidden(FolderColumn, !subfolders_->isChecked() || !ShowsFolderColumn());
+}
+
+void IndexWindow::noteFilterMatchingNothing()
+{
+    const bool nothing = model_->rowCount() == 0 && model_->totalCount() > 0 && !filter_->text().trimmed().isEmpty();
+    if (nothing) {
+        placeholder_->showText(QStringLiteral("No maps match the filter:\n%1").arg(filter_->text()), clearFilter_,
+                               clearFilter_->text());
+        filterNoteShown_ = true;
+    } else if (std::exchange(filterNoteShown_, false)) {
+        placeholder_->hide();
+    }
 }
 
 void IndexWindow::createStatusBar()
@@ -318,7 +365,7 @@ void IndexWindow::open(const catalogue::ProgramState &state)
         const QSignalBlocker quiet(subfolders_); // the folder's own choice, not a change to make
         subfolders_->setChecked(IncludesSubfolders(state_.MapsDirectory));
     }
-    table_->setColumnHidden(FolderColumn, !subfolders_->isChecked());
+    showFolderColumn();
     startReading(nullptr);
 }
 
@@ -327,7 +374,7 @@ void IndexWindow::includeSubfolders(bool include)
     if (state_.MapsDirectory.empty())
         return;
     SetIncludesSubfolders(state_.MapsDirectory, include);
-    table_->setColumnHidden(FolderColumn, !include);
+    showFolderColumn();
     placeholder_->hide();
     // The other listing's rows and changes would mislead; its cache is its own.
     model_->setRows(std::vector<IndexRow>());
@@ -516,7 +563,7 @@ void IndexWindow::exportShown()
         std::vector<const IndexRow *> rows;
         for (int i = 0; i < model_->rowCount(); ++i)
             rows.push_back(&model_->shownRow(i));
-        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path), subfolders_->isChecked());
+        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path), exportFields());
         NoteExport(*path);
         const auto unreadable = std::count_if(rows.begin(), rows.end(), [](const IndexRow *row) { return row->error; });
         const QLocale locale;
@@ -531,6 +578,11 @@ void IndexWindow::exportShown()
     });
 }
 
+ExportFields IndexWindow::exportFields() const
+{
+    return {.folder = !table_->isColumnHidden(FolderColumn), .file = !table_->isColumnHidden(FileColumn)};
+}
+
 void IndexWindow::copySelected()
 {
     QModelIndexList selected = table_->selectionModel()->selectedRows();
@@ -540,7 +592,7 @@ void IndexWindow::copySelected()
     for (const QModelIndex &index : selected)
         rows.push_back(&model_->shownRow(index.row()));
     if (!rows.empty())
-        QGuiApplication::clipboard()->setText(QString::fromStdString(TsvLines(rows, subfolders_->isChecked())));
+        QGuiApplication::clipboard()->setText(QString::fromStdString(TsvLines(rows, exportFields())));
 }
 
 void IndexWindow::showChanges()

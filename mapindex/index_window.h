@@ -4,6 +4,7 @@
 #include "export_dialog.h"
 #include "folder_choice.h"
 #include "index_row.h"
+#include "row_export.h"
 
 #include "catalogue/program_state.h"
 #include "runtime/directory_handle.h"
@@ -70,6 +71,9 @@ private:
     void createToolBar();
     void createCentralWidget();
     void createStatusBar();
+    void createColumnMenus();
+    void showFolderColumn();
+    void noteFilterMatchingNothing();
 
     void includeSubfolders(bool include);
     void reload();
@@ -81,6 +85,7 @@ private:
     void openRow(const QModelIndex &index);
     void exportShown();
     void copySelected();
+    ExportFields exportFields() const; // the shown columns Export and Copy write besides the fixed ones
     void showChanges();
     void markAllSeen();
     void showMarksNotSaved(const std::string &why);
@@ -107,6 +112,9 @@ private:
     QAction *find_ = nullptr;
     QAction *findContents_ = nullptr;
     QAction *subfolders_ = nullptr;
+    QAction *clearFilter_ = nullptr;
+    QMenu *viewMenu_ = nullptr;
+    bool filterNoteShown_ = false;    // the placeholder says the filter matches nothing
     std::vector<ChangeNote> removed_; // since the maps were last marked as seen
     std::vector<ChangeNote> changes_; // the marked rows, then removed_
     bool compared_ = false;

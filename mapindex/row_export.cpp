@@ -7,7 +7,7 @@ namespace mapindex {
 namespace {
 
 // Unreadable maps have no values and no row.
-std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &rows, bool withFolder)
+std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &rows, ExportFields extra)
 {
     std::vector<catalogue::IndexFields> out;
     out.reserve(rows.size());
@@ -15,7 +15,9 @@ std::vector<catalogue::IndexFields> fields(const std::vector<const IndexRow *> &
         if (shown->error)
             continue;
         const catalogue::IndexRecord record{shown->entry, shown->values};
-        out.push_back(withFolder ? catalogue::RecordFields(record, shown->folder) : catalogue::RecordFields(record));
+        out.push_back(extra.folder ? catalogue::RecordFields(record, shown->folder) : catalogue::RecordFields(record));
+        if (extra.file)
+            out.back().push_back(catalogue::EntryText(RowPath(*shown)));
     }
     return out;
 }
@@ -31,19 +33,22 @@ ExportFormat FormatForFileName(const QString &fileName)
 }
 
 void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format,
-                bool withFolder)
+                ExportFields extra)
 {
-    const auto rowFields = fields(rows, withFolder);
+    const auto rowFields = fields(rows, extra);
+    catalogue::IndexFields header = catalogue::IndexHeaderFields(extra.folder);
+    if (extra.file)
+        header.emplace_back("file");
     catalogue::WriteTextFile(path,
-                             format == ExportFormat::Csv ? catalogue::CsvTable(rowFields, withFolder)
-                                                         : catalogue::TsvTable(rowFields, withFolder));
+                             format == ExportFormat::Csv ? catalogue::CsvTable(header, rowFields)
+                                                         : catalogue::TsvTable(header, rowFields));
 }
 
-std::string TsvLines(const std::vector<const IndexRow *> &rows, bool withFolder)
+std::string TsvLines(const std::vector<const IndexRow *> &rows, ExportFields extra)
 {
     std::string text;
     // Pasted into a spreadsheet, the cells are taken as a CSV file's are.
-    for (auto row : fields(rows, withFolder)) {
+    for (auto row : fields(rows, extra)) {
         for (std::string &cell : row)
             cell = catalogue::SpreadsheetCell(cell);
         text += catalogue::TsvRow(row) + '\n';

@@ -58,6 +58,8 @@ int CompareRows(const IndexRow &a, const IndexRow &b, Column column)
         return ComparePageNumbers(a.values[3], b.values[3]);
     case FolderColumn:
         return compareText(a.folder, b.folder);
+    case FileColumn:
+        return compareText(RowPath(a), RowPath(b));
     default: {
         const auto &x = a.values[column - 1], &y = b.values[column - 1];
         return compareText(x ? *x : std::string(), y ? *y : std::string());

@@ -4,7 +4,7 @@
 
 namespace mapindex {
 
-// The folder comes last, so a view kept from before it still fits the first five.
+// Newer columns come last, so a view kept from before them still fits the first ones.
 enum Column : int {
     MapColumn,
     MapNameColumn,
@@ -12,6 +12,7 @@ enum Column : int {
     ProductColumn,
     PageNumberColumn,
     FolderColumn,
+    FileColumn, // the file below the folder read, as RowPath gives it
     ColumnCount
 };
 

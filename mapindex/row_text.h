@@ -1,6 +1,7 @@
 #pragma once
 
 #include "index_row.h"
+#include "row_filter.h"
 #include "row_order.h"
 
 #include <QString>
@@ -17,9 +18,9 @@ inline constexpr int LongText = 40;
 QString ColumnText(const IndexRow &row, Column column);
 
 // Every column of the row, folded, as the filter searches it.
-QString FilterText(const IndexRow &row);
+FoldedRow FilterText(const IndexRow &row);
 // The same for every row, in order.
-std::vector<QString> FilterTexts(const std::vector<IndexRow> &rows);
+std::vector<FoldedRow> FilterTexts(const std::vector<IndexRow> &rows);
 
 // The entry as shown: UTF-8 when it is valid, otherwise Windows-1252.
 QString EntryText(const std::string &entry);

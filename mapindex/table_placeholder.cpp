@@ -7,9 +7,11 @@
 
 namespace mapindex {
 
-TablePlaceholder::TablePlaceholder(QAbstractScrollArea *view) : QLabel(view->viewport()), button_(new QPushButton(this))
+TablePlaceholder::TablePlaceholder(QAbstractScrollArea *view)
+    : QLabel(view->viewport()), view_(view), button_(new QPushButton(this))
 {
     setObjectName(QStringLiteral("placeholder"));
+    setTextFormat(Qt::PlainText); // a typed filter is shown in it as typed
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -31,6 +33,13 @@ void TablePlaceholder::showText(const QString &text, QAction *offer, const QStri
     button_->setVisible(offer != nullptr);
     place();
     show();
+}
+
+void TablePlaceholder::setVisible(bool visible)
+{
+    QLabel::setVisible(visible);
+    setAccessibleName(visible ? text() : QString());
+    view_->setAccessibleDescription(visible ? text() : QString());
 }
 
 void TablePlaceholder::place()

@@ -9,7 +9,9 @@ class QPushButton;
 namespace mapindex {
 
 // A message in an empty table's place, centred over its viewport, with a
-// button under it when there is something to offer.
+// button under it when there is something to offer. While shown, the message
+// is the table's accessible description too: assistive technology sees a
+// table's cells, not what lies over its viewport.
 class TablePlaceholder final : public QLabel {
     Q_OBJECT
 
@@ -18,6 +20,7 @@ public:
 
     // offer: an action the button triggers (named by offerText); none hides the button.
     void showText(const QString &text, QAction *offer = nullptr, const QString &offerText = {});
+    void setVisible(bool visible) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -25,6 +28,7 @@ protected:
 private:
     void place();
 
+    QAbstractScrollArea *view_;
     QPushButton *button_;
     QAction *offer_ = nullptr;
 };

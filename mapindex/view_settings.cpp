@@ -1,5 +1,6 @@
 #include "view_settings.h"
 
+#include "index_model.h"
 #include "row_text.h"
 
 #include "ConfigDirectory.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableView>
@@ -26,8 +28,8 @@ QString folderText(const std::string &folder)
     return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
-// Saves the view at the window's close; fits the columns to the first rows
-// when there was no view to restore.
+// Saves the view at the window's close. Fits the columns to the rows when
+// rows arrive and to a column when it appears, until the user sizes one.
 class ViewKeeper final : public QObject {
 public:
     ViewKeeper(QMainWindow *window, QTableView *table) : QObject(window), window_(window), table_(table)
@@ -35,11 +37,16 @@ public:
         QSettings settings(SettingsFilePath(), QSettings::IniFormat);
         window->restoreGeometry(settings.value(QStringLiteral("view/window")).toByteArray());
         QHeaderView *header = table->horizontalHeader();
-        fitted_ = header->restoreState(settings.value(QStringLiteral("view/columns")).toByteArray());
-        if (fitted_ && header->sortIndicatorSection() >= 0)
+        if (header->restoreState(settings.value(QStringLiteral("view/columns")).toByteArray())
+            && header->sortIndicatorSection() >= 0)
             table->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+        sized_ = settings.value(QStringLiteral("view/columnsSized"), false).toBool();
         window->installEventFilter(this);
-        connect(table->model(), &QAbstractItemModel::modelReset, this, &ViewKeeper::fitOnce);
+        header->viewport()->installEventFilter(this);
+        if (auto *model = qobject_cast<IndexModel *>(table->model()))
+            connect(model, &IndexModel::rowsReplaced, this, &ViewKeeper::fitColumns);
+        connect(header, &QHeaderView::sectionResized, this, &ViewKeeper::sectionResized);
+        connect(header, &QHeaderView::sectionHandleDoubleClicked, this, [this] { sized_ = true; });
     }
 
 protected:
@@ -49,30 +56,54 @@ protected:
             QSettings settings(SettingsFilePath(), QSettings::IniFormat);
             settings.setValue(QStringLiteral("view/window"), window_->saveGeometry());
             settings.setValue(QStringLiteral("view/columns"), table_->horizontalHeader()->saveState());
+            settings.setValue(QStringLiteral("view/columnsSized"), sized_);
+        } else if (watched == table_->horizontalHeader()->viewport()) {
+            // A section resized while a button is down on the header is sized by the user.
+            if (event->type() == QEvent::MouseButtonPress)
+                pressed_ = true;
+            else if (event->type() == QEvent::MouseButtonRelease)
+                pressed_ = false;
         }
         return false;
     }
 
 private:
-    void fitOnce()
+    void sectionResized(int column, int oldSize, int newSize)
     {
-        if (fitted_ || table_->model()->rowCount() == 0)
+        if (fitting_)
             return;
-        fitted_ = true;
+        if (pressed_)
+            sized_ = true;
+        else if (oldSize == 0 && newSize > 0 && !sized_) // a column shown
+            fitColumn(column);
+    }
+
+    void fitColumns()
+    {
+        if (sized_ || table_->model()->rowCount() == 0)
+            return;
+        for (int column = 0; column < table_->model()->columnCount(); ++column)
+            if (!table_->isColumnHidden(column))
+                fitColumn(column);
+    }
+
+    void fitColumn(int column)
+    {
+        const QScopedValueRollback fitting(fitting_, true);
         // Within reason: one long name must not push the other columns out of sight.
         const int widest = table_->fontMetrics().averageCharWidth() * LongText;
         // The rows in sight and a few hundred more tell the widths well
         // enough; measuring a thousand texts a column held up the first view.
         table_->horizontalHeader()->setResizeContentsPrecision(FittedRows);
-        for (int column = 0; column < table_->model()->columnCount(); ++column) {
-            table_->resizeColumnToContents(column);
-            table_->setColumnWidth(column, std::min(table_->columnWidth(column), widest));
-        }
+        table_->resizeColumnToContents(column);
+        table_->setColumnWidth(column, std::min(table_->columnWidth(column), widest));
     }
 
     QMainWindow *window_;
     QTableView *table_;
-    bool fitted_ = false;
+    bool sized_ = false;   // by the user, now or before: kept as they are
+    bool pressed_ = false; // on the header
+    bool fitting_ = false;
 };
 
 } // namespace
@@ -162,6 +193,18 @@ void SetIncludesSubfolders(const std::string &folder, bool include)
         settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
     }
     settings.endArray();
+}
+
+bool ShowsFolderColumn()
+{
+    return QSettings(SettingsFilePath(), QSettings::IniFormat)
+        .value(QStringLiteral("view/folderColumn"), true)
+        .toBool();
+}
+
+void SetShowsFolderColumn(bool show)
+{
+    QSettings(SettingsFilePath(), QSettings::IniFormat).setValue(QStringLiteral("view/folderColumn"), show);
 }
 
 std::string SettingsViewer()

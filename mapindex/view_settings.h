@@ -16,8 +16,9 @@ namespace mapindex {
 QString SettingsFilePath();
 
 // Restores the window's size and place and the table's columns and sort as
-// they were left, and keeps them when the window closes. Without a saved
-// view the columns are fitted to the first rows shown.
+// they were left, and keeps them when the window closes. Until the user sizes
+// a column, the columns are fitted to the rows whenever new rows arrive, and
+// a column to its texts when it is shown.
 void KeepView(QMainWindow *window, QTableView *table);
 
 // Folders as bytes, the most recent first; at most RecentFolderLimit.
@@ -29,6 +30,10 @@ std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const
 // View › Include Subfolders, as it was last left for folder (off at first).
 bool IncludesSubfolders(const std::string &folder);
 void SetIncludesSubfolders(const std::string &folder, bool include);
+
+// The Folder column while subfolders are included, unless hidden from View › Columns.
+bool ShowsFolderColumn();
+void SetShowsFolderColumn(bool show);
 
 // The viewer chosen in Settings › Viewer…, used when there is no "lister.txt".
 std::string SettingsViewer();

@@ -68,7 +68,7 @@ void TestMapIndexSubfolders::subfolderRowsOpenExportAndSearch()
         const QString out = uitest::makeTempDir() + QStringLiteral("/out.tsv"); // as index --recursive writes it
         session.window.setExportPicker([&](QWidget *, const QString &) { return std::optional(out); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
-        QVERIFY(mitest::readFile(out).contains("\nD\ta/deep\tDeepest\t\t\t\n"));
+        QVERIFY(mitest::readFile(out).contains("\nD\ta/deep\tDeepest\t\t\t\ta/deep/D.fcw\n"));
 
         // The contents search and the viewer find a subfolder's map.
         const auto match = mapindex::FindRowsContaining(mitest::bytes(maps), session.model().sharedRows(),

@@ -204,7 +204,9 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
         return mitest::readFile(dir + u'/' + name);
     };
 
-    // Every row in listing order: what the index command writes to a file.
+    // Every row in listing order: what the index command writes to a file, when it shows its columns.
+    QAction *fileColumn = session.window.findChild<QAction *>(QStringLiteral("showColumn%1").arg(mapindex::FileColumn));
+    fileColumn->trigger();
     uitest::runTool(qEnvironmentVariable("MAP_CATALOGUE"),
                     {QStringLiteral("--dir"), maps, QStringLiteral("index"), QStringLiteral("--format"),
                      QStringLiteral("tsv"), QStringLiteral("--output"), dir + QStringLiteral("/index.tsv")});
@@ -219,6 +221,11 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
                         "Harbour,Harbour District,City,Thalmarch Atlas,3\r\n"));
     QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').at(1),
              QByteArray("harbour2\tHarbour Docks\tCity\tCoastal Pack\t5"));
+    // The file, shown again, comes last.
+    fileColumn->trigger();
+    QCOMPARE(exportTo(QStringLiteral("shown.tsv")).split('\n').mid(0, 2),
+             QList<QByteArray>({"entry\tmap name\tmap type\tproduct\tpage number\tfile",
+                                "harbour2\tHarbour Docks\tCity\tCoastal Pack\t5\tharbour2.fcw"}));
 }
 
 void TestMapIndexTable::exportAsksAboutTheNameItWrites()
@@ -258,8 +265,8 @@ void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
     session.window.findChild<QAction *>(QStringLiteral("copy"))->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Elven Forest\tElven Forest\tOverland\tThalmarch Atlas\t7\n"
-                            "Kings Road\tKings Road\tOverland\tThalmarch Atlas\t19\n"));
+             QStringLiteral("Elven Forest\tElven Forest\tOverland\tThalmarch Atlas\t7\tElven Forest.fcw\n"
+                            "Kings Road\tKings Road\tOverland\tThalmarch Atlas\t19\tKings Road.fcw\n"));
 
     // A spreadsheet that takes the copied cells must not run them as formulas.
     const IndexRow formulas = row("=cmd", {"+SUM(A1)", "@x", "-1", "-1-1"});

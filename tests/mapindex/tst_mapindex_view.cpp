@@ -4,15 +4,41 @@
 
 #include "ErrorReport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
 
 using mapindex::IndexRow;
 using mitest::Session;
+
+namespace {
+
+// Drags the right edge of a column's header by dx, as the user sizes it.
+void dragColumnEdge(QHeaderView *header, int column, int dx)
+{
+    const QPoint edge(header->sectionViewportPosition(column) + header->sectionSize(column) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(header->viewport(), edge + QPoint(dx, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge + QPoint(dx, 0));
+}
+
+IndexRow namedRow(const std::string &entry, const std::string &name, const std::string &folder = {})
+{
+    IndexRow row;
+    row.fileName = entry + ".fcw";
+    row.entry = entry;
+    row.folder = folder;
+    row.values[0] = name;
+    return row;
+}
+
+} // namespace
 
 class TestMapIndexView final : public QObject {
     Q_OBJECT
@@ -20,10 +46,13 @@ class TestMapIndexView final : public QObject {
 private slots:
     void initTestCase();
     void viewIsKeptAcrossWindows();
+    void columnsFollowTheRows();
+    void sortByFromTheMenuAndKeys();
     void sortsInTheUsersLanguage_data();
     void sortsInTheUsersLanguage();
     void foldersOpenFromTheWindow();
     void emptyFolderSaysSo();
+    void filterMatchingNothingSaysSo();
     void firstReadingCountsInTheStatusBar();
     void exportSaysWhatItWrote();
 };
@@ -40,13 +69,19 @@ void TestMapIndexView::viewIsKeptAcrossWindows()
 {
     const QString maps = mitest::makeDemoMaps();
     QStringList sorted;
+    int sized = 0;
     {
         Session first(maps);
         first.read();
         auto *table = first.window.findChild<QTableView *>(QStringLiteral("table"));
         table->sortByColumn(4, Qt::DescendingOrder);
-        table->horizontalHeader()->moveSection(2, 0);
-        table->setColumnWidth(1, 211);
+        QHeaderView *header = table->horizontalHeader();
+        QVERIFY(header->sectionsMovable());
+        header->moveSection(header->visualIndex(2), 0);
+        first.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first.window));
+        dragColumnEdge(header, 1, 37);
+        sized = header->sectionSize(1);
         first.window.resize(700, 500);
         sorted = first.column(0);
         first.window.close();
@@ -60,7 +95,7 @@ void TestMapIndexView::viewIsKeptAcrossWindows()
     QCOMPARE(header->sortIndicatorSection(), 4);
     QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     QCOMPARE(header->visualIndex(2), 0);
-    QCOMPARE(header->sectionSize(1), 211);
+    QCOMPARE(header->sectionSize(1), sized); // sized by the user: not fitted to the rows again
     QCOMPARE(second.window.size(), QSize(700, 500));
     QCOMPARE(second.column(0), sorted);
 
@@ -69,6 +104,67 @@ void TestMapIndexView::viewIsKeptAcrossWindows()
     qputenv("XDG_CONFIG_HOME", "relative");
     QVERIFY(mapindex::SettingsFilePath().startsWith(QDir::homePath() + QStringLiteral("/.config/")));
     qputenv("XDG_CONFIG_HOME", kept);
+}
+
+void TestMapIndexView::columnsFollowTheRows()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir())); // no columns sized before
+    const QString longName(36, u'W');
+    int fitted = 0;
+    {
+        mapindex::IndexWindow window;
+        auto *table = window.findChild<QTableView *>(QStringLiteral("table"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.model().setRows({namedRow("a", "short", "f")});
+        const int shortWidth = table->columnWidth(mapindex::MapNameColumn);
+        window.model().setRows({namedRow("a", "short"), namedRow("b", longName.toStdString())});
+        fitted = table->columnWidth(mapindex::MapNameColumn);
+        QVERIFY2(fitted > shortWidth + 100, qPrintable(QStringLiteral("%1 %2").arg(fitted).arg(shortWidth)));
+        // A column that appears is fitted to its texts, not left at the default width.
+        table->setColumnHidden(mapindex::FolderColumn, false);
+        QVERIFY(table->columnWidth(mapindex::FolderColumn) < table->horizontalHeader()->defaultSectionSize());
+
+        dragColumnEdge(table->horizontalHeader(), mapindex::MapNameColumn, -20);
+        fitted -= 20;
+        QCOMPARE(table->columnWidth(mapindex::MapNameColumn), fitted);
+        window.model().setRows({namedRow("c", "short")});
+        QCOMPARE(table->columnWidth(mapindex::MapNameColumn), fitted);
+        window.close();
+    }
+    // Sized once, kept so in the next window.
+    mapindex::IndexWindow window;
+    window.model().setRows({namedRow("c", "short")});
+    QCOMPARE(window.findChild<QTableView *>(QStringLiteral("table"))->columnWidth(mapindex::MapNameColumn), fitted);
+}
+
+void TestMapIndexView::sortByFromTheMenuAndKeys()
+{
+    mapindex::IndexWindow window;
+    window.model().setRows({namedRow("b", "x"), namedRow("c", "z"), namedRow("a", "y")});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    filter->setFocus();
+    const auto entries = [&] {
+        QStringList shown;
+        for (int row = 0; row < window.model().rowCount(); ++row)
+            shown << window.model().index(row, 0).data().toString();
+        return shown.join(u' ');
+    };
+    QTest::keyClick(filter, Qt::Key_2, Qt::ControlModifier); // from the filter field too
+    QCOMPARE(entries(), QStringLiteral("b a c"));
+    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortAscending"))->isChecked());
+    QTest::keyClick(filter, Qt::Key_2, Qt::ControlModifier); // again: the other way
+    QCOMPARE(entries(), QStringLiteral("c a b"));
+    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortDescending"))->isChecked());
+    QTest::keyClick(filter, Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(entries(), QStringLiteral("a b c"));
+    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortBy0"))->isChecked());
+    QVERIFY(!window.findChild<QAction *>(QStringLiteral("sortBy1"))->isChecked());
+    window.findChild<QAction *>(QStringLiteral("sortDescending"))->trigger();
+    QCOMPARE(entries(), QStringLiteral("c b a"));
+    QCOMPARE(filter->text(), QString());
 }
 
 void TestMapIndexView::sortsInTheUsersLanguage_data()
@@ -137,6 +233,33 @@ void TestMapIndexView::emptyFolderSaysSo()
     const auto *placeholder = session.window.findChild<QLabel *>(QStringLiteral("placeholder"));
     QVERIFY(!placeholder->isHidden());
     QCOMPARE(placeholder->text(), QStringLiteral("No *.fcw maps in ") + empty);
+    // Where assistive technology looks: the table's own description.
+    QAccessibleInterface *table =
+        QAccessible::queryAccessibleInterface(session.window.findChild<QTableView *>(QStringLiteral("table")));
+    QVERIFY(table);
+    QCOMPARE(table->text(QAccessible::Description), placeholder->text());
+}
+
+void TestMapIndexView::filterMatchingNothingSaysSo()
+{
+    Session session(mitest::makeDemoMaps());
+    session.read();
+    const auto *placeholder = session.window.findChild<QLabel *>(QStringLiteral("placeholder"));
+    auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    auto *table = session.window.findChild<QTableView *>(QStringLiteral("table"));
+    filter->setText(QStringLiteral("product:\"<b>no such\""));
+    QVERIFY(!placeholder->isHidden());
+    QCOMPARE(placeholder->text(), QStringLiteral("No maps match the filter:\nproduct:\"<b>no such\""));
+    QCOMPARE(placeholder->textFormat(), Qt::PlainText);
+    QCOMPARE(table->accessibleDescription(), placeholder->text());
+    filter->setText(QStringLiteral("harbour")); // matches again
+    QVERIFY(placeholder->isHidden());
+    QCOMPARE(table->accessibleDescription(), QString());
+    filter->setText(QStringLiteral("nothing like it"));
+    placeholder->findChild<QPushButton *>(QStringLiteral("placeholderOffer"))->click();
+    QCOMPARE(filter->text(), QString());
+    QVERIFY(placeholder->isHidden());
+    QCOMPARE(session.model().rowCount(), session.model().totalCount());
 }
 
 void TestMapIndexView::firstReadingCountsInTheStatusBar()
