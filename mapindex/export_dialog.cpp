@@ -1,8 +1,11 @@
 #include "export_dialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace mapindex {
@@ -19,21 +22,27 @@ bool confirmReplace(QWidget *parent, const QString &name)
     return box.exec() == QMessageBox::Yes;
 }
 
-} // namespace
-
-// Qt's dialog and the desktop's alike ask about the name as typed, so the
-// question is asked here instead, once the suffix is added.
-std::optional<QString> AskExportFile(QWidget *parent, const QString &suggested, bool withTsv)
+QString tsvFilter()
 {
-    const QString csv = QStringLiteral("CSV files (*.csv)");
-    const QString tsv = QStringLiteral("TSV files (*.tsv)");
-    QFileDialog dialog(parent, QStringLiteral("Export"));
+    return QStringLiteral("TSV files (*.tsv)");
+}
+
+void prepare(QFileDialog &dialog, const QString &suggested, bool withTsv)
+{
     dialog.setObjectName(QStringLiteral("exportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(withTsv ? QStringList{csv, tsv} : QStringList{csv});
+    const QString csv = QStringLiteral("CSV files (*.csv)");
+    dialog.setNameFilters(withTsv ? QStringList{csv, tsvFilter()} : QStringList{csv});
     dialog.selectFile(suggested);
+}
+
+// Qt's dialog and the desktop's alike ask about the name as typed, so the
+// question is asked here instead, once the suffix is added.
+std::optional<QString> ask(QFileDialog &dialog, QWidget *parent)
+{
+    const QString tsv = tsvFilter();
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         QString name = dialog.selectedFiles().constFirst();
         if (!QFileInfo(name).fileName().contains(QChar(u'.')))
@@ -42,6 +51,33 @@ std::optional<QString> AskExportFile(QWidget *parent, const QString &suggested, 
             return name;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> AskExportFile(QWidget *parent, const QString &suggested, bool withTsv)
+{
+    QFileDialog dialog(parent, QStringLiteral("Export"));
+    prepare(dialog, suggested, withTsv);
+    return ask(dialog, parent);
+}
+
+std::optional<ExportChoice> AskTableExport(QWidget *parent, const QString &suggested, int selected)
+{
+    QFileDialog dialog(parent, QStringLiteral("Export"));
+    // The desktop's own dialog takes no widgets of ours; Qt's takes the option.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    prepare(dialog, suggested, true);
+    auto *selectedOnly =
+        new QCheckBox(QStringLiteral("Only the &selected rows (%1)").arg(QLocale().toString(selected)), &dialog);
+    selectedOnly->setObjectName(QStringLiteral("selectedOnly"));
+    selectedOnly->setEnabled(selected > 0);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(selectedOnly, grid->rowCount(), 0, 1, grid->columnCount());
+    const std::optional<QString> path = ask(dialog, parent);
+    if (!path)
+        return std::nullopt;
+    return ExportChoice{*path, selectedOnly->isEnabled() && selectedOnly->isChecked()};
 }
 
 } // namespace mapindex

@@ -42,11 +42,6 @@
 namespace mapindex {
 namespace {
 
-std::optional<QString> askTableFile(QWidget *parent, const QString &suggested)
-{
-    return AskExportFile(parent, suggested, true);
-}
-
 std::optional<QString> askChangesFile(QWidget *parent, const QString &suggested)
 {
     return AskExportFile(parent, suggested, false);
@@ -56,7 +51,7 @@ std::optional<QString> askChangesFile(QWidget *parent, const QString &suggested)
 
 IndexWindow::IndexWindow(QWidget *parent)
     : QMainWindow(parent), model_(new IndexModel(this)), loader_(new CollectionLoader(this)),
-      exportPicker_(askTableFile), changesExportPicker_(askChangesFile), folderPicker_(AskForFolder),
+      exportPicker_(AskTableExport), changesExportPicker_(askChangesFile), folderPicker_(AskForFolder),
       viewerPicker_(AskForViewer)
 {
     setObjectName(QStringLiteral("MapIndex"));
@@ -556,21 +551,25 @@ void IndexWindow::openRow(const QModelIndex &index)
 void IndexWindow::exportShown()
 {
     ui::Guarded([this] {
-        const std::optional<QString> path =
-            exportPicker_(this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"));
-        if (!path)
+        std::vector<const IndexRow *> rows = selectedRows();
+        const std::optional<ExportChoice> choice = exportPicker_(
+            this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"), static_cast<int>(rows.size()));
+        if (!choice)
             return;
-        std::vector<const IndexRow *> rows;
-        for (int i = 0; i < model_->rowCount(); ++i)
-            rows.push_back(&model_->shownRow(i));
-        ExportRows(QFile::encodeName(*path).toStdString(), rows, FormatForFileName(*path), exportFields());
-        NoteExport(*path);
+        const QString &path = choice->path;
+        if (!choice->selectedOnly) {
+            rows.clear();
+            for (int i = 0; i < model_->rowCount(); ++i)
+                rows.push_back(&model_->shownRow(i));
+        }
+        ExportRows(QFile::encodeName(path).toStdString(), rows, FormatForFileName(path), exportFields());
+        NoteExport(path);
         const auto unreadable = std::count_if(rows.begin(), rows.end(), [](const IndexRow *row) { return row->error; });
         const QLocale locale;
         const qlonglong written = static_cast<qlonglong>(rows.size()) - unreadable;
         QString done = QStringLiteral("%1 %2 written to %3")
                            .arg(locale.toString(written), written == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
-                                QDir::toNativeSeparators(*path));
+                                QDir::toNativeSeparators(path));
         if (unreadable > 0)
             done += QStringLiteral("; %1 unreadable maps left out")
                         .arg(locale.toString(static_cast<qlonglong>(unreadable)));
@@ -583,7 +582,7 @@ ExportFields IndexWindow::exportFields() const
     return {.folder = !table_->isColumnHidden(FolderColumn), .file = !table_->isColumnHidden(FileColumn)};
 }
 
-void IndexWindow::copySelected()
+std::vector<const IndexRow *> IndexWindow::selectedRows() const
 {
     QModelIndexList selected = table_->selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end(),
@@ -591,6 +590,12 @@ void IndexWindow::copySelected()
     std::vector<const IndexRow *> rows;
     for (const QModelIndex &index : selected)
         rows.push_back(&model_->shownRow(index.row()));
+    return rows;
+}
+
+void IndexWindow::copySelected()
+{
+    const std::vector<const IndexRow *> rows = selectedRows();
     if (!rows.empty())
         QGuiApplication::clipboard()->setText(QString::fromStdString(TsvLines(rows, exportFields())));
 }

@@ -53,7 +53,7 @@ public:
     IndexModel &model() const { return *model_; }
     CollectionLoader &loader() const { return *loader_; }
     const std::vector<ChangeNote> &changes() const { return changes_; }
-    void setExportPicker(ExportPicker picker) { exportPicker_ = std::move(picker); }
+    void setExportPicker(TableExportPicker picker) { exportPicker_ = std::move(picker); }
     void setChangesExportPicker(ExportPicker picker) { changesExportPicker_ = std::move(picker); }
     void setFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
     void setViewerPicker(ViewerPicker picker) { viewerPicker_ = std::move(picker); }
@@ -85,6 +85,7 @@ private:
     void openRow(const QModelIndex &index);
     void exportShown();
     void copySelected();
+    std::vector<const IndexRow *> selectedRows() const; // in the shown order
     ExportFields exportFields() const; // the shown columns Export and Copy write besides the fixed ones
     void showChanges();
     void markAllSeen();
@@ -122,7 +123,7 @@ private:
     // line when it is cancelled, until a reading ends.
     std::pair<int, int> checked_;
     std::optional<std::pair<int, int>> cancelledAt_;
-    ExportPicker exportPicker_;
+    TableExportPicker exportPicker_;
     ExportPicker changesExportPicker_;
     FolderPicker folderPicker_;
     ViewerPicker viewerPicker_;

@@ -20,8 +20,8 @@ int columnCount(const QTableView *table)
 
 } // namespace
 
-void AddColumnsMenu(QMenu *view, QTableView *table, std::function<bool(int column)> available,
-                    std::function<void(int column, bool shown)> toggled)
+void AddColumnsMenu(QMenu *view, QTableView *table, const std::function<bool(int column)> &available,
+                    const std::function<void(int column, bool shown)> &toggled)
 {
     QMenu *menu = view->addMenu(QStringLiteral("&Columns"));
     menu->setObjectName(QStringLiteral("columnsMenu"));
@@ -74,8 +74,8 @@ void AddSortMenu(QMenu *view, QTableView *table)
     auto *orders = new QActionGroup(menu);
     orders->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     std::vector<QAction *> orderActions;
-    for (const auto &[name, order] :
-         {std::pair{"&Ascending", Qt::AscendingOrder}, {"&Descending", Qt::DescendingOrder}}) {
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        const char *name = order == Qt::AscendingOrder ? "&Ascending" : "&Descending";
         QAction *action = menu->addAction(QString::fromLatin1(name));
         action->setObjectName(order == Qt::AscendingOrder ? QStringLiteral("sortAscending")
                                                           : QStringLiteral("sortDescending"));

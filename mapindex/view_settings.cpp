@@ -12,9 +12,12 @@
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -28,6 +31,30 @@ QString folderText(const std::string &folder)
     return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
+// Fits a window into its screen's available part, frame included: a place
+// kept from a larger screen may reach past this one, hiding the status bar.
+void fitIntoScreen(QWidget *window)
+{
+    if (!window->screen() || (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QRect inner = window->geometry();
+    const QRect frame = window->frameGeometry();
+    QMargins frameMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                          frame.bottom() - inner.bottom());
+    // Until the window is shown its frame is unknown: allow for a title bar and borders of the style's size.
+    if (frameMargins.isNull()) {
+        const int border = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+        frameMargins =
+            QMargins(border, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border);
+    }
+    const QRect room = window->screen()->availableGeometry().marginsRemoved(frameMargins);
+    QRect fitted(inner.topLeft(), inner.size().boundedTo(room.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), room.left(), room.right() + 1 - fitted.width()));
+    fitted.moveTop(std::clamp(fitted.top(), room.top(), room.bottom() + 1 - fitted.height()));
+    if (fitted != inner)
+        window->setGeometry(fitted);
+}
+
 // Saves the view at the window's close. Fits the columns to the rows when
 // rows arrive and to a column when it appears, until the user sizes one.
 class ViewKeeper final : public QObject {
@@ -35,7 +62,8 @@ public:
     ViewKeeper(QMainWindow *window, QTableView *table) : QObject(window), window_(window), table_(table)
     {
         QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-        window->restoreGeometry(settings.value(QStringLiteral("view/window")).toByteArray());
+        if (window->restoreGeometry(settings.value(QStringLiteral("view/window")).toByteArray()))
+            fitIntoScreen(window);
         QHeaderView *header = table->horizontalHeader();
         if (header->restoreState(settings.value(QStringLiteral("view/columns")).toByteArray())
             && header->sortIndicatorSection() >= 0)
@@ -57,6 +85,10 @@ protected:
             settings.setValue(QStringLiteral("view/window"), window_->saveGeometry());
             settings.setValue(QStringLiteral("view/columns"), table_->horizontalHeader()->saveState());
             settings.setValue(QStringLiteral("view/columnsSized"), sized_);
+        } else if (watched == window_ && event->type() == QEvent::Show && !shown_) {
+            shown_ = true;
+            // Again once the frame is known, which the first fit could only guess.
+            QTimer::singleShot(0, window_, [window = window_] { fitIntoScreen(window); });
         } else if (watched == table_->horizontalHeader()->viewport()) {
             // A section resized while a button is down on the header is sized by the user.
             if (event->type() == QEvent::MouseButtonPress)
@@ -104,6 +136,7 @@ private:
     bool sized_ = false;   // by the user, now or before: kept as they are
     bool pressed_ = false; // on the header
     bool fitting_ = false;
+    bool shown_ = false;
 };
 
 } // namespace

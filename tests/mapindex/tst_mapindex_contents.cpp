@@ -215,7 +215,8 @@ void TestMapIndexContents::keysWorkFromEveryField()
     QFETCH(QString, action);
     Session session(mitest::makeDemoMaps());
     session.read();
-    session.window.setExportPicker([](QWidget *, const QString &) { return std::optional<QString>(); });
+    session.window.setExportPicker(
+        [](QWidget *, const QString &, int) { return std::optional<mapindex::ExportChoice>(); });
     session.window.setFolderPicker([](QWidget *, const std::string &) { return std::optional<std::string>(); });
     session.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&session.window));

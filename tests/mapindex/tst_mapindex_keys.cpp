@@ -41,9 +41,9 @@ void TestMapIndexKeys::initTestCase()
     const QString maps = mitest::makeDemoMaps();
     QVERIFY(QFile::link(QStringLiteral("nowhere"), maps + QStringLiteral("/Lost.fcw"))); // listed, never read
     session_ = std::make_unique<Session>(maps);
-    session_->window.setExportPicker([this](QWidget *, const QString &) {
+    session_->window.setExportPicker([this](QWidget *, const QString &, int) {
         ++exports_;
-        return exportTo_.isEmpty() ? std::nullopt : std::optional(exportTo_);
+        return exportTo_.isEmpty() ? std::nullopt : std::optional(mapindex::ExportChoice{exportTo_});
     });
     session_->window.setFolderPicker([this](QWidget *, const std::string &) {
         ++folderAsks_;

@@ -66,7 +66,8 @@ void TestMapIndexSubfolders::subfolderRowsOpenExportAndSearch()
         QVERIFY(!table->isColumnHidden(mapindex::FolderColumn));
 
         const QString out = uitest::makeTempDir() + QStringLiteral("/out.tsv"); // as index --recursive writes it
-        session.window.setExportPicker([&](QWidget *, const QString &) { return std::optional(out); });
+        session.window.setExportPicker(
+            [&](QWidget *, const QString &, int) { return std::optional(mapindex::ExportChoice{out}); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
         QVERIFY(mitest::readFile(out).contains("\nD\ta/deep\tDeepest\t\t\t\ta/deep/D.fcw\n"));
 

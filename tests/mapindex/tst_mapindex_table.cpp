@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -68,6 +69,7 @@ private slots:
     void rowsArrivingUnderFilterAreFiltered();
     void exportWritesShownRowsInShownOrder();
     void exportAsksAboutTheNameItWrites();
+    void exportWritesOnlySelectedRowsWhenAsked();
     void copyPutsSelectedRowsOnClipboard();
     void enterAndDoubleClickOpenTheMap();
     void keyboardFocusesAndClearsFilter();
@@ -199,7 +201,7 @@ void TestMapIndexTable::exportWritesShownRowsInShownOrder()
     const QString dir = uitest::makeTempDir();
     const auto exportTo = [&](const QString &name) {
         session.window.setExportPicker(
-            [&](QWidget *, const QString &) { return std::optional<QString>(dir + u'/' + name); });
+            [&](QWidget *, const QString &, int) { return std::optional(mapindex::ExportChoice{dir + u'/' + name}); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
         return mitest::readFile(dir + u'/' + name);
     };
@@ -252,6 +254,40 @@ void TestMapIndexTable::exportAsksAboutTheNameItWrites()
         QCOMPARE(asked, budget + QStringLiteral(" already exists.\nDo you want to replace it?"));
         QCOMPARE(mitest::readFile(budget).startsWith("entry,"), answer == QMessageBox::Yes);
     }
+}
+
+void TestMapIndexTable::exportWritesOnlySelectedRowsWhenAsked()
+{
+    Session session(mitest::makeDemoMaps());
+    session.read();
+    auto *table = session.window.findChild<QTableView *>(QStringLiteral("table"));
+    table->setColumnHidden(mapindex::FileColumn, true);
+    const QString out = uitest::makeTempDir() + QStringLiteral("/picked.csv");
+    const auto exportWith = [&](bool selectedOnly) {
+        bool offered = false;
+        uitest::whenModal(QStringLiteral("exportDialog"), [&](QWidget *dialog) {
+            auto *only = dialog->findChild<QCheckBox *>(QStringLiteral("selectedOnly"));
+            offered = only && only->isVisible() && only->isEnabled();
+            if (only)
+                only->setChecked(selectedOnly);
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(out);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTimer::singleShot(15000, &session.window, [] { uitest::closeAllModals(); }); // fail, never hang
+        session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+        QFile::remove(out + QStringLiteral(".keep"));
+        QFile::rename(out, out + QStringLiteral(".keep")); // no question about replacing it next time
+        return std::pair(offered,
+                         static_cast<int>(mitest::readFile(out + QStringLiteral(".keep")).split('\n').size()) - 2);
+    };
+    QCOMPARE(exportWith(true), std::pair(false, session.model().rowCount())); // nothing selected: every row
+    table->selectRow(session.rowOf(QStringLiteral("Kings Road")));
+    table->selectionModel()->select(session.model().index(session.rowOf(QStringLiteral("Castle Keep")), 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(exportWith(false), std::pair(true, session.model().rowCount()));
+    QCOMPARE(exportWith(true), std::pair(true, 2));
+    const QByteArray kept = mitest::readFile(out + QStringLiteral(".keep"));
+    QVERIFY2(kept.indexOf("Castle Keep,") < kept.indexOf("Kings Road,"), kept.constData()); // in the shown order
 }
 
 void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()

@@ -7,10 +7,13 @@
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -48,6 +51,7 @@ private slots:
     void viewIsKeptAcrossWindows();
     void columnsFollowTheRows();
     void sortByFromTheMenuAndKeys();
+    void restoredWindowFitsTheScreen();
     void sortsInTheUsersLanguage_data();
     void sortsInTheUsersLanguage();
     void foldersOpenFromTheWindow();
@@ -136,6 +140,31 @@ void TestMapIndexView::columnsFollowTheRows()
     mapindex::IndexWindow window;
     window.model().setRows({namedRow("c", "short")});
     QCOMPARE(window.findChild<QTableView *>(QStringLiteral("table"))->columnWidth(mapindex::MapNameColumn), fitted);
+}
+
+void TestMapIndexView::restoredWindowFitsTheScreen()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(uitest::makeTempDir()));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        // Left on a larger screen, as 1920×1080 is to 1280×720.
+        QWidget larger;
+        larger.setGeometry(available.x() + 40, available.y() + 30, available.width() * 3 / 2,
+                           available.height() * 3 / 2);
+        QSettings(mapindex::SettingsFilePath(), QSettings::IniFormat)
+            .setValue(QStringLiteral("view/window"), larger.saveGeometry());
+    }
+    mapindex::IndexWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(available.contains(window.frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(window.frameGeometry().x())
+                            .arg(window.frameGeometry().y())
+                            .arg(window.frameGeometry().width())
+                            .arg(window.frameGeometry().height())));
+    const QWidget *status = window.statusBar();
+    QVERIFY(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
 }
 
 void TestMapIndexView::sortByFromTheMenuAndKeys()
@@ -288,9 +317,9 @@ void TestMapIndexView::exportSaysWhatItWrote()
     session.read();
     const QString out = uitest::makeTempDir() + QStringLiteral("/out.csv");
     QString suggested;
-    session.window.setExportPicker([&](QWidget *, const QString &start) {
+    session.window.setExportPicker([&](QWidget *, const QString &start, int) {
         suggested = start;
-        return std::optional(out);
+        return std::optional(mapindex::ExportChoice{out});
     });
     session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
     QVERIFY(!suggested.startsWith(maps));
