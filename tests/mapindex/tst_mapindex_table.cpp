@@ -374,14 +374,17 @@ void TestMapIndexTable::renderWindow()
     first.read();
     QVERIFY(QFile::remove(maps + QStringLiteral("/Kings Road.fcw")));
     QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/Harbour Lights.fcw")));
+    // Two maps listed alike, told apart by the File column.
+    QVERIFY(QFile::copy(maps + QStringLiteral("/Castle Keep.fcw"), maps + QStringLiteral("/Castle Keep.Level.2.fcw")));
     QDir(maps).mkdir(QStringLiteral("Torn Scroll.fcw"));
     Session session(maps);
     session.read();
-    session.window.resize(820, 420);
+    session.window.resize(900, 420);
     session.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&session.window));
     session.window.findChild<QTableView *>(QStringLiteral("table"))->sortByColumn(4, Qt::AscendingOrder);
-    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("o"));
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))
+        ->setText(QStringLiteral("product:\"thalmarch atlas\" -type:overland"));
     QVERIFY(session.window.grab().save(out + QStringLiteral("/map-index.png")));
 }
 
