@@ -124,7 +124,7 @@ void TestMapIndexView::columnsFollowTheRows()
         const int shortWidth = table->columnWidth(mapindex::MapNameColumn);
         window.model().setRows({namedRow("a", "short"), namedRow("b", longName.toStdString())});
         fitted = table->columnWidth(mapindex::MapNameColumn);
-        QVERIFY2(fitted > shortWidth + 100, qPrintable(QStringLiteral("%1 %2").arg(fitted).arg(shortWidth)));
+        QVERIFY(fitted > shortWidth + 100);
         // A column that appears is fitted to its texts, not left at the default width.
         table->setColumnHidden(mapindex::FolderColumn, false);
         QVERIFY(table->columnWidth(mapindex::FolderColumn) < table->horizontalHeader()->defaultSectionSize());
@@ -157,43 +157,28 @@ void TestMapIndexView::restoredWindowFitsTheScreen()
     mapindex::IndexWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY2(available.contains(window.frameGeometry()),
-             qPrintable(QStringLiteral("%1,%2 %3x%4")
-                            .arg(window.frameGeometry().x())
-                            .arg(window.frameGeometry().y())
-                            .arg(window.frameGeometry().width())
-                            .arg(window.frameGeometry().height())));
+    QVERIFY(available.contains(window.frameGeometry()));
     const QWidget *status = window.statusBar();
     QVERIFY(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
 }
 
 void TestMapIndexView::sortByFromTheMenuAndKeys()
 {
-    mapindex::IndexWindow window;
-    window.model().setRows({namedRow("b", "x"), namedRow("c", "z"), namedRow("a", "y")});
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filter"));
+    Session session{QString()};
+    session.model().setRows({namedRow("b", "x"), namedRow("c", "z"), namedRow("a", "y")});
+    session.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.window));
+    auto *filter = session.window.findChild<QLineEdit *>(QStringLiteral("filter"));
     filter->setFocus();
-    const auto entries = [&] {
-        QStringList shown;
-        for (int row = 0; row < window.model().rowCount(); ++row)
-            shown << window.model().index(row, 0).data().toString();
-        return shown.join(u' ');
-    };
     QTest::keyClick(filter, Qt::Key_2, Qt::ControlModifier); // from the filter field too
-    QCOMPARE(entries(), QStringLiteral("b a c"));
-    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortAscending"))->isChecked());
+    QCOMPARE(session.column(0).join(u' '), QStringLiteral("b a c"));
     QTest::keyClick(filter, Qt::Key_2, Qt::ControlModifier); // again: the other way
-    QCOMPARE(entries(), QStringLiteral("c a b"));
-    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortDescending"))->isChecked());
+    QCOMPARE(session.column(0).join(u' '), QStringLiteral("c a b"));
+    QVERIFY(session.window.findChild<QAction *>(QStringLiteral("sortDescending"))->isChecked());
     QTest::keyClick(filter, Qt::Key_1, Qt::ControlModifier);
-    QCOMPARE(entries(), QStringLiteral("a b c"));
-    QVERIFY(window.findChild<QAction *>(QStringLiteral("sortBy0"))->isChecked());
-    QVERIFY(!window.findChild<QAction *>(QStringLiteral("sortBy1"))->isChecked());
-    window.findChild<QAction *>(QStringLiteral("sortDescending"))->trigger();
-    QCOMPARE(entries(), QStringLiteral("c b a"));
-    QCOMPARE(filter->text(), QString());
+    QVERIFY(session.window.findChild<QAction *>(QStringLiteral("sortBy0"))->isChecked());
+    session.window.findChild<QAction *>(QStringLiteral("sortDescending"))->trigger();
+    QCOMPARE(session.column(0).join(u' '), QStringLiteral("c b a"));
 }
 
 void TestMapIndexView::sortsInTheUsersLanguage_data()
@@ -281,14 +266,10 @@ void TestMapIndexView::filterMatchingNothingSaysSo()
     QCOMPARE(placeholder->text(), QStringLiteral("No maps match the filter:\nproduct:\"<b>no such\""));
     QCOMPARE(placeholder->textFormat(), Qt::PlainText);
     QCOMPARE(table->accessibleDescription(), placeholder->text());
-    filter->setText(QStringLiteral("harbour")); // matches again
-    QVERIFY(placeholder->isHidden());
-    QCOMPARE(table->accessibleDescription(), QString());
-    filter->setText(QStringLiteral("nothing like it"));
     placeholder->findChild<QPushButton *>(QStringLiteral("placeholderOffer"))->click();
     QCOMPARE(filter->text(), QString());
     QVERIFY(placeholder->isHidden());
-    QCOMPARE(session.model().rowCount(), session.model().totalCount());
+    QCOMPARE(table->accessibleDescription(), QString());
 }
 
 void TestMapIndexView::firstReadingCountsInTheStatusBar()
@@ -306,7 +287,8 @@ void TestMapIndexView::firstReadingCountsInTheStatusBar()
         uitest::writeFile(many + QStringLiteral("/m%1.fcw").arg(i), QByteArrayLiteral("Map Name: M\r"));
     Session counted(many);
     counted.read();
-    QCOMPARE(counted.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("1,000 of 1,000 maps"));
+    QCOMPARE(counted.window.findChild<QLabel *>(QStringLiteral("status"))->text(),
+             QStringLiteral("1,000 of 1,000 maps"));
 }
 
 void TestMapIndexView::exportSaysWhatItWrote()
