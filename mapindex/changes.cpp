@@ -20,6 +20,15 @@ Change markAgainst(const IndexRow &row, const IndexRow *before, bool removedUnse
     return before->change == Change::New ? Change::New : Change::Changed;
 }
 
+// What a changed map was when last seen: the previous reading's state, or
+// what that reading already kept; unknown for a map removed and back.
+SharedSeen seenBefore(const IndexRow *before)
+{
+    if (!before || before->change != Change::None)
+        return before ? before->seen : SharedSeen();
+    return {std::make_shared<const SeenState>(SeenState{before->size, before->values})};
+}
+
 } // namespace
 
 std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vector<IndexRow> &previous,
@@ -37,7 +46,9 @@ std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vect
     for (IndexRow &row : rows) {
         const std::string &path = *present.insert(RowPath(row)).first;
         const auto found = before.find(path);
-        row.change = markAgainst(row, found == before.end() ? nullptr : found->second, removedNames.contains(path));
+        const IndexRow *old = found == before.end() ? nullptr : found->second;
+        row.change = markAgainst(row, old, removedNames.contains(path));
+        row.seen = row.change == Change::Changed ? seenBefore(old) : SharedSeen();
     }
 
     std::vector<ChangeNote> removed;
@@ -64,8 +75,10 @@ std::vector<ChangeNote> ChangeList(const std::vector<IndexRow> &rows, const std:
 
 std::vector<IndexRow> MarkedAsSeen(std::vector<IndexRow> rows)
 {
-    for (IndexRow &row : rows)
+    for (IndexRow &row : rows) {
         row.change = Change::None;
+        row.seen = {};
+    }
     return rows;
 }
 

@@ -11,7 +11,8 @@ namespace mapindex {
 // marks that reading still carried (they last until marked as seen), and
 // returns the maps removed since they were last marked as seen: those of
 // removedBefore still missing, then those gone since the previous reading.
-// A map added and removed again without being seen is forgotten.
+// A map added and removed again without being seen is forgotten. A changed
+// map keeps what it held when last seen, to be compared with what it holds.
 std::vector<ChangeNote> MarkChanges(std::vector<IndexRow> &rows, const std::vector<IndexRow> &previous,
                                     const std::vector<ChangeNote> &removedBefore = {});
 

@@ -17,12 +17,14 @@ namespace mapindex {
 namespace {
 
 constexpr std::uint32_t Magic = 0x4d494458; // "MIDX"
-constexpr std::uint32_t Version = 6;        // 5: marks and removed maps kept until seen; 6: folders
+constexpr std::uint32_t Version = 7;        // 5: marks and removed maps kept until seen; 6: folders; 7: seen states
+constexpr std::uint32_t OldestVersion = 6;  // a version 6 cache reads as one with no seen states
 constexpr std::size_t DigestSize = sizeof(std::uint64_t);
 constexpr qint64 LargestCache = qint64(1) << 30;
 constexpr std::uint8_t HasError = 1 << 4;
 constexpr std::uint8_t MarkedNew = 1 << 5;
 constexpr std::uint8_t MarkedChanged = 1 << 6;
+constexpr std::uint8_t HasSeen = 1 << 7;
 
 // Fixed-size numbers in host order, then length-prefixed byte strings: the
 // cache never leaves this machine, and the digest catches any damage. The
@@ -105,12 +107,42 @@ bool belowTheFolder(std::string_view path)
     }
 }
 
+// Bits 0 to 3: which of the four values are there.
+std::uint8_t valueBits(const std::array<std::optional<std::string>, 4> &values)
+{
+    std::uint8_t bits = 0;
+    for (std::size_t k = 0; k < values.size(); ++k)
+        bits |= values[k] ? std::uint8_t(1u << k) : 0;
+    return bits;
+}
+
+void writeValues(Writer &out, const std::array<std::optional<std::string>, 4> &values)
+{
+    for (const auto &value : values)
+        if (value)
+            out.text(*value);
+}
+
+void readValues(Reader &in, std::uint8_t bits, std::array<std::optional<std::string>, 4> &values)
+{
+    for (std::size_t k = 0; k < values.size(); ++k)
+        if (bits & (1u << k))
+            values[k] = in.text();
+}
+
+std::size_t valuesSize(const std::array<std::optional<std::string>, 4> &values)
+{
+    std::size_t size = 0;
+    for (const auto &value : values)
+        size += value ? sizeof(std::uint32_t) + value->size() : 0;
+    return size;
+}
+
 void writeRow(Writer &out, const IndexRow &row)
 {
     std::uint8_t flags = row.error ? HasError : 0;
     flags |= row.change == Change::New ? MarkedNew : row.change == Change::Changed ? MarkedChanged : 0;
-    for (std::size_t k = 0; k < row.values.size(); ++k)
-        flags |= row.values[k] ? std::uint8_t(1u << k) : 0;
+    flags |= valueBits(row.values) | (row.seen.state ? HasSeen : 0);
     out.text(row.fileName);
     out.text(row.entry);
     out.text(row.folder);
@@ -120,11 +152,15 @@ void writeRow(Writer &out, const IndexRow &row)
     out.number<std::uint64_t>(row.stamp.inode);
     out.number<std::uint64_t>(row.stamp.device);
     out.number(flags);
-    for (const auto &value : row.values)
-        if (value)
-            out.text(*value);
+    writeValues(out, row.values);
     if (row.error)
         out.text(*row.error);
+    // What a changed map held when last seen: its size, which values, the values.
+    if (const SeenState *seen = row.seen.state.get()) {
+        out.number<std::uint64_t>(seen->size);
+        out.number(valueBits(seen->values));
+        writeValues(out, seen->values);
+    }
 }
 
 IndexRow readRow(Reader &in)
@@ -139,15 +175,21 @@ IndexRow readRow(Reader &in)
     row.stamp.inode = in.number<std::uint64_t>();
     row.stamp.device = in.number<std::uint64_t>();
     const auto flags = in.number<std::uint8_t>();
-    for (std::size_t k = 0; k < row.values.size(); ++k)
-        if (flags & (1u << k))
-            row.values[k] = in.text();
+    readValues(in, flags, row.values);
     if (flags & HasError)
         row.error = in.text();
+    if (flags & HasSeen) {
+        auto seen = std::make_shared<SeenState>();
+        seen->size = in.number<std::uint64_t>();
+        readValues(in, in.number<std::uint8_t>(), seen->values);
+        row.seen.state = std::move(seen);
+    }
     if ((flags & MarkedNew) && (flags & MarkedChanged))
         in.fail(); // never written: a damaged cache
     if (row.fileName.find('/') != std::string::npos || !belowTheFolder(RowPath(row)))
         in.fail();
+    if ((flags & HasSeen) && !(flags & MarkedChanged))
+        in.fail(); // only a changed map keeps what was seen
     row.change = flags & MarkedNew ? Change::New : flags & MarkedChanged ? Change::Changed : Change::None;
     return row;
 }
@@ -189,9 +231,10 @@ std::string cacheBytes(const std::string &mapsDir, const std::vector<IndexRow> &
     for (const IndexRow &row : rows) {
         size += 3 * sizeof(std::uint32_t) + 5 * sizeof(std::uint64_t) + 1 + row.fileName.size() + row.entry.size()
             + row.folder.size();
-        for (const auto &value : row.values)
-            size += value ? sizeof(std::uint32_t) + value->size() : 0;
+        size += valuesSize(row.values);
         size += row.error ? sizeof(std::uint32_t) + row.error->size() : 0;
+        if (const SeenState *seen = row.seen.state.get())
+            size += sizeof(std::uint64_t) + 1 + valuesSize(seen->values);
     }
     out.bytes.reserve(size);
     out.number(Magic);
@@ -240,7 +283,7 @@ std::optional<CachedIndex> ParseCache(std::string_view bytes, const std::string 
     const auto version = in.number<std::uint32_t>();
     const std::string dir = in.text();
     const auto count = in.number<std::uint32_t>();
-    if (!in.ok() || magic != Magic || version != Version || dir != mapsDir)
+    if (!in.ok() || magic != Magic || version < OldestVersion || version > Version || dir != mapsDir)
         return std::nullopt;
     CachedIndex index;
     index.rows.reserve(std::min<std::size_t>(count, body.size() / 8));

@@ -13,6 +13,25 @@ namespace mapindex {
 
 enum class Change : std::uint8_t { None, New, Changed, Removed };
 
+// What a changed map held when the maps were last marked as seen.
+struct SeenState {
+    std::uint64_t size = 0;
+    std::array<std::optional<std::string>, 4> values;
+
+    bool operator==(const SeenState &) const = default;
+};
+
+// Shared by the copies of a row, and only changed rows have one, so a large
+// collection pays a pointer a row; equal when what they hold is.
+struct SharedSeen {
+    std::shared_ptr<const SeenState> state;
+
+    bool operator==(const SharedSeen &other) const
+    {
+        return state == other.state || (state && other.state && *state == *other.state);
+    }
+};
+
 // One listed map: what the listing said about its file and what its details say.
 struct IndexRow {
     std::string fileName; // as listed; with the folder, the cache's key
@@ -23,6 +42,7 @@ struct IndexRow {
     std::array<std::optional<std::string>, 4> values; // Windows-1252 bytes, as the map holds them
     std::optional<std::string> error;                 // why the map could not be read
     Change change = Change::None;                     // new or changed, and not yet marked as seen
+    SharedSeen seen;                                  // a changed map: what it held when last seen, when known
 
     bool operator==(const IndexRow &) const = default;
 };

@@ -538,10 +538,13 @@ void IndexWindow::updateStatus()
 
 void IndexWindow::openRow(const QModelIndex &index)
 {
+    if (index.isValid())
+        openMap(RowPath(model_->shownRow(index.row()))); // below the folder, for a subfolder's map
+}
+
+void IndexWindow::openMap(const std::string &fileName)
+{
     ui::Guarded([&] {
-        if (!index.isValid())
-            return;
-        const std::string fileName = RowPath(model_->shownRow(index.row())); // below the folder, for a subfolder's map
         const std::string mapPath = state_.MapsDirectory + runtime::PathSeparator + fileName;
         catalogue::LaunchViewerOnMap(state_, mapPath, mapsFolder_.valid() ? mapsFolder_.fd() : AT_FDCWD,
                                      mapsFolder_.valid() ? fileName : mapPath);
@@ -604,7 +607,31 @@ void IndexWindow::showChanges()
 {
     ChangesDialog dialog(changes_, compared_, changesExportPicker_,
                          ExportFolder(state_.MapsDirectory) + QStringLiteral("/changes.csv"), this);
+    dialog.setRows(
+        model_->sharedRows(),
+        {[this](const std::string &path) { openMap(path); }, [this](const std::string &path) { showInTable(path); }});
     dialog.exec();
+}
+
+void IndexWindow::showInTable(const std::string &path)
+{
+    const auto shownAt = [&] {
+        for (int row = 0; row < model_->rowCount(); ++row)
+            if (RowPath(model_->shownRow(row)) == path)
+                return row;
+        return -1;
+    };
+    int row = shownAt();
+    if (row < 0) { // left out by the filters: they give way
+        filter_->clear();
+        contents_->clear();
+        row = shownAt();
+    }
+    if (row < 0)
+        return;
+    table_->setCurrentIndex(model_->index(row, 0));
+    table_->scrollTo(table_->currentIndex());
+    table_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace mapindex

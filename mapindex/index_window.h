@@ -83,6 +83,8 @@ private:
     void onLoadCancelled();
     void onLoadEnded();
     void openRow(const QModelIndex &index);
+    void openMap(const std::string &fileName); // by its path below the folder
+    void showInTable(const std::string &path); // selects its row, clearing filters that leave it out
     void exportShown();
     void copySelected();
     std::vector<const IndexRow *> selectedRows() const; // in the shown order

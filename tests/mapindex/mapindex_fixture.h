@@ -29,6 +29,15 @@ using uitest::makeDemoMaps;
 using uitest::readFile;
 using uitest::writeFile;
 
+// A viewer that writes its arguments, one a line, to record.
+inline QString recordingViewer(const QString &record)
+{
+    const QString viewer = uitest::makeTempDir() + QStringLiteral("/viewer.sh");
+    writeFile(viewer, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::ExeOwner);
+    return viewer;
+}
+
 // One window on one maps folder, counting the maps it reads.
 struct Session {
     explicit Session(const QString &maps, const QString &viewer = QString())

@@ -3,10 +3,14 @@
 #include "change_legend.h"
 #include "changes.h"
 #include "changes_dialog.h"
+#include "index_cache.h"
 
 #include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
 
 using mapindex::Change;
 using mitest::Session;
@@ -20,6 +24,8 @@ private slots:
     void marking();
     void mapsOfOneNameInTwoFolders();
     void marksLastUntilSeen();
+    void changedMapKeepsWhatWasSeen();
+    void changesAreAPlaceToWork();
     void exportWritesCsv();
 };
 
@@ -146,6 +152,81 @@ void TestMapIndexChanges::marksLastUntilSeen()
     QVERIFY(seen.window.changes().empty());
     QCOMPARE(seen.reads.load(), 0);
     QVERIFY(!seen.model().index(seen.rowOf(QStringLiteral("New Port")), 1).data(Qt::BackgroundRole).isValid());
+}
+
+// A changed map keeps what it held when last seen, through further changes,
+// readings and the cache, until it is marked as seen.
+void TestMapIndexChanges::changedMapKeepsWhatWasSeen()
+{
+    const auto map = [](std::uint64_t size, const char *name) {
+        mapindex::IndexRow row;
+        row.fileName = "a.fcw";
+        row.entry = "a";
+        row.size = size;
+        row.stamp.modifiedNs = static_cast<std::int64_t>(size);
+        row.values = {name, "Cave", std::nullopt, "1"};
+        return row;
+    };
+    const std::vector<mapindex::IndexRow> seen = {map(10, "Old")};
+    std::vector<mapindex::IndexRow> rows = {map(12, "New")};
+    mapindex::MarkChanges(rows, seen);
+    const mapindex::SeenState expected{10, {"Old", "Cave", std::nullopt, "1"}};
+    QVERIFY(rows[0].seen.state);
+    QCOMPARE(*rows[0].seen.state, expected);
+    for (const std::uint64_t size : {14, 14}) { // changed again, then read again unchanged
+        const std::vector<mapindex::IndexRow> previous = rows;
+        rows = {map(size, "Newer")};
+        mapindex::MarkChanges(rows, previous);
+        QCOMPARE(rows[0].change, Change::Changed);
+        QVERIFY(rows[0].seen.state);
+        QCOMPARE(*rows[0].seen.state, expected);
+    }
+
+    // The cache keeps it, and a cache written before it was kept still loads.
+    const mapindex::CachedIndex cached{rows, {}};
+    QCOMPARE(mapindex::ParseCache(mapindex::CacheBytes("/maps", cached), "/maps"), std::optional(cached));
+    std::string older = mapindex::CacheBytes("/maps", {seen, {}});
+    older.resize(older.size() - sizeof(std::uint64_t)); // its digest
+    const std::uint32_t version = 6;
+    older.replace(sizeof(std::uint32_t), sizeof version, reinterpret_cast<const char *>(&version), sizeof version);
+    QCOMPARE(mapindex::ParseCache(mapindex::SealedCache(older), "/maps"), std::optional(mapindex::CachedIndex{seen, {}}));
+
+    QVERIFY(!mapindex::MarkedAsSeen(rows)[0].seen.state);
+}
+
+// Changes… says what changed in the selected map, opens it with Enter, and
+// finds it in the table.
+void TestMapIndexChanges::changesAreAPlaceToWork()
+{
+    const QString maps = mitest::makeDemoMaps();
+    const QString record = uitest::makeTempDir() + QStringLiteral("/opened.txt");
+    Session session(maps, mitest::recordingViewer(record));
+    session.read();
+    const QString harbour = maps + QStringLiteral("/Harbour.fcw");
+    const qint64 oldSize = QFileInfo(harbour).size();
+    mitest::writeFile(harbour, "\rMap Name: Harbour Quay\r\nMap Type: City\r\nProduct: Thalmarch Atlas\r\n"
+                               "Page Number: 3\r\n");
+    session.read(true);
+    session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("castle"));
+
+    QString details;
+    uitest::whenModal(QStringLiteral("changesDialog"), [&](QWidget *dialog) {
+        auto *list = dialog->findChild<QTreeWidget *>(QStringLiteral("changesList"));
+        list->setFocus();
+        details = dialog->findChild<QLabel *>(QStringLiteral("changeDetails"))->text();
+        QTest::keyClick(list, Qt::Key_Return);
+        dialog->findChild<QPushButton *>(QStringLiteral("showInTable"))->click();
+    });
+    session.window.findChild<QAction *>(QStringLiteral("changes"))->trigger();
+    const QLocale locale;
+    QCOMPARE(details, QStringLiteral("Map Name: Harbour District \u2192 Harbour Quay\nMap Type: City\n"
+                                     "Product: Thalmarch Atlas\nPage Number: 3\nSize: %1 bytes \u2192 %2 bytes")
+                          .arg(locale.toString(oldSize), locale.toString(QFileInfo(harbour).size())));
+    QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(harbour) + "\n");
+    // Found in the table, past the filter that left it out.
+    const QModelIndex current = session.window.findChild<QTableView *>(QStringLiteral("table"))->currentIndex();
+    QCOMPARE(current.siblingAtColumn(0).data().toString(), QStringLiteral("Harbour"));
+    QCOMPARE(session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->text(), QString());
 }
 
 void TestMapIndexChanges::exportWritesCsv()
