@@ -2,11 +2,11 @@
 
 #include "change_details.h"
 #include "changes.h"
+#include "row_export.h"
 #include "row_text.h"
 #include "view_settings.h"
 
 #include "ErrorReport.h"
-#include "catalogue/list_export.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -140,7 +140,7 @@ void ChangesDialog::exportChanges()
         const std::optional<QString> path = picker_(this, suggested_);
         if (!path)
             return;
-        catalogue::WriteTextFile(QFile::encodeName(*path).toStdString(), ChangesCsv(changes_));
+        WriteExport(QFile::encodeName(*path).toStdString(), ChangesCsv(changes_));
         NoteExport(*path);
         done_->setText(QStringLiteral("%1 %2 written to %3")
                            .arg(QLocale().toString(static_cast<qulonglong>(changes_.size())),

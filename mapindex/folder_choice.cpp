@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 
 namespace mapindex {
@@ -23,6 +24,16 @@ std::optional<std::string> AskForFolder(QWidget *parent, const std::string &star
     if (folder.isEmpty())
         return std::nullopt;
     return QFile::encodeName(folder).toStdString();
+}
+
+std::string OpenFolderStart(const std::string &lastFolder)
+{
+    QString folder = QFile::decodeName(QByteArray::fromStdString(lastFolder));
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        const QString above = QFileInfo(folder).path();
+        folder = above == folder || above == QStringLiteral(".") ? QString() : above;
+    }
+    return QFile::encodeName(folder.isEmpty() ? QDir::homePath() : folder).toStdString();
 }
 
 std::optional<std::string> AskForViewer(QWidget *parent, const std::string &current)

@@ -13,6 +13,10 @@ namespace mapindex {
 // Asks for a maps folder; nothing on Cancel. Tests answer it in advance.
 using FolderPicker = std::function<std::optional<std::string>(QWidget *parent, const std::string &startFolder)>;
 std::optional<std::string> AskForFolder(QWidget *parent, const std::string &startFolder);
+// Where Open Folder starts for the last folder used: that folder, or the
+// nearest folder above it that is still there (a disk may be gone); home
+// when there is none.
+std::string OpenFolderStart(const std::string &lastFolder);
 
 // Asks for the viewer's path, showing the current one; nothing on Cancel.
 using ViewerPicker = std::function<std::optional<std::string>(QWidget *parent, const std::string &current)>;

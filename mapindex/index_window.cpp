@@ -47,6 +47,12 @@ std::optional<QString> askChangesFile(QWidget *parent, const QString &suggested)
     return AskExportFile(parent, suggested, false);
 }
 
+// "1 of 1 map", "3 of 12 maps": the word agrees with the number it counts.
+QString mapsWord(long long count)
+{
+    return count == 1 ? QStringLiteral("map") : QStringLiteral("maps");
+}
+
 } // namespace
 
 IndexWindow::IndexWindow(QWidget *parent)
@@ -205,7 +211,8 @@ void IndexWindow::fillRecentMenu()
 void IndexWindow::chooseFolder()
 {
     const std::vector<std::string> recent = RecentFolders();
-    if (const std::optional<std::string> folder = folderPicker_(this, recent.empty() ? std::string() : recent.front()))
+    if (const std::optional<std::string> folder =
+            folderPicker_(this, OpenFolderStart(recent.empty() ? std::string() : recent.front())))
         openFolder(*folder);
 }
 
@@ -403,21 +410,22 @@ void IndexWindow::markAllSeen()
         contents_->searchNow();
     removed_.clear();
     CacheSave saved = loader_->saveMarks(model_->rows(), removed_);
-    if (saved.error)
-        showMarksNotSaved(*saved.error);
-    else if (saved.tookTheirs) { // another window's marks since
+    noteMarksSaved(saved.error);
+    if (saved.tookTheirs) { // another window's marks since
         model_->setRows(std::move(saved.index.rows));
         removed_ = std::move(saved.index.removed);
     }
     updateMarks();
 }
 
-void IndexWindow::showMarksNotSaved(const std::string &why)
+void IndexWindow::noteMarksSaved(const std::optional<std::string> &error)
 {
-    statusBar()->showMessage(
-        QStringLiteral("The marks could not be saved: %1 They are kept and saved at the next reading.")
-            .arg(QFile::decodeName(QByteArray::fromStdString(why))),
-        60000);
+    // Said until a save succeeds: the marks shown are not those of the next start.
+    marksNotSaved_ = error
+        ? QStringLiteral("; the marks could not be saved: %1 They are kept and saved at the next reading")
+              .arg(QFile::decodeName(QByteArray::fromStdString(*error)))
+        : QString();
+    updateStatus();
 }
 
 void IndexWindow::updateMarks()
@@ -482,8 +490,7 @@ void IndexWindow::onLoaded()
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
         updateMarks();
-        if (result.saveError)
-            showMarksNotSaved(*result.saveError);
+        noteMarksSaved(result.saveError);
         if (model_->totalCount() == 0)
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
                                    QStringLiteral("Include Subfolders"));
@@ -521,10 +528,12 @@ void IndexWindow::updateStatus()
     if (loader_->isRunning() && model_->totalCount() == 0 && progress_->maximum() > 0) {
         SetLastingText(
             *status_,
-            QStringLiteral("Reading %1 of %2 maps").arg(count(progress_->value()), count(progress_->maximum())));
+            QStringLiteral("Reading %1 of %2 %3")
+                .arg(count(progress_->value()), count(progress_->maximum()), mapsWord(progress_->maximum())));
         return;
     }
-    QString text = QStringLiteral("%1 of %2 maps").arg(count(model_->rowCount()), count(model_->totalCount()));
+    QString text = QStringLiteral("%1 of %2 %3")
+                       .arg(count(model_->rowCount()), count(model_->totalCount()), mapsWord(model_->totalCount()));
     // The rows shown may be older than the maps: say so until a reading ends.
     if (cancelledAt_ && cancelledAt_->second > 0)
         text +=
@@ -533,7 +542,7 @@ void IndexWindow::updateStatus()
         text += QStringLiteral("; cancelled, ");
     if (cancelledAt_)
         text += QStringLiteral("not checked: press F5");
-    SetLastingText(*status_, text);
+    SetLastingText(*status_, text + marksNotSaved_);
 }
 
 void IndexWindow::openRow(const QModelIndex &index)
@@ -574,8 +583,8 @@ void IndexWindow::exportShown()
                            .arg(locale.toString(written), written == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
                                 QDir::toNativeSeparators(path));
         if (unreadable > 0)
-            done += QStringLiteral("; %1 unreadable maps left out")
-                        .arg(locale.toString(static_cast<qlonglong>(unreadable)));
+            done += QStringLiteral("; %1 unreadable %2 left out")
+                        .arg(locale.toString(static_cast<qlonglong>(unreadable)), mapsWord(unreadable));
         ShowPassingMessage(*statusBar(), done);
     });
 }

@@ -91,7 +91,7 @@ private:
     ExportFields exportFields() const; // the shown columns Export and Copy write besides the fixed ones
     void showChanges();
     void markAllSeen();
-    void showMarksNotSaved(const std::string &why);
+    void noteMarksSaved(const std::optional<std::string> &error);
     void updateMarks();
     void updateStatus();
 
@@ -125,6 +125,7 @@ private:
     // line when it is cancelled, until a reading ends.
     std::pair<int, int> checked_;
     std::optional<std::pair<int, int>> cancelledAt_;
+    QString marksNotSaved_; // why the last save failed, for the status line
     TableExportPicker exportPicker_;
     ExportPicker changesExportPicker_;
     FolderPicker folderPicker_;

@@ -2,6 +2,7 @@
 
 #include "catalogue/index_format.h"
 #include "catalogue/list_export.h"
+#include "runtime/io_error.h"
 
 namespace mapindex {
 namespace {
@@ -39,9 +40,19 @@ void ExportRows(const std::string &path, const std::vector<const IndexRow *> &ro
     catalogue::IndexFields header = catalogue::IndexHeaderFields(extra.folder);
     if (extra.file)
         header.emplace_back("file");
-    catalogue::WriteTextFile(path,
-                             format == ExportFormat::Csv ? catalogue::CsvTable(header, rowFields)
-                                                         : catalogue::TsvTable(header, rowFields));
+    WriteExport(path,
+                format == ExportFormat::Csv ? catalogue::CsvTable(header, rowFields)
+                                            : catalogue::TsvTable(header, rowFields));
+}
+
+void WriteExport(const std::string &path, std::string_view text)
+{
+    try {
+        catalogue::WriteTextFile(path, text);
+    } catch (const runtime::EInOutError &error) {
+        // "Disk full." alone would leave the user guessing which file it was.
+        throw runtime::Exception(path + ": " + runtime::ReportText(error.what()));
+    }
 }
 
 std::string TsvLines(const std::vector<const IndexRow *> &rows, ExportFields extra)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapindex {
@@ -16,7 +17,7 @@ ExportFormat FormatForFileName(const QString &fileName);
 
 // Writes the rows to path as the index command writes its --output file,
 // header first. Unreadable maps have no values to write and are left out, as
-// the index command leaves them out. Raises EInOutError on failure.
+// the index command leaves them out. Raises an error that names the file on failure.
 // The fields written besides the entry and the four values.
 struct ExportFields {
     bool folder = false; // each row's folder after its entry, as index --recursive writes it
@@ -25,6 +26,9 @@ struct ExportFields {
 
 void ExportRows(const std::string &path, const std::vector<const IndexRow *> &rows, ExportFormat format,
                 ExportFields extra = {});
+
+// Writes an export file whole; an error names the file ("PATH: Disk full.").
+void WriteExport(const std::string &path, std::string_view text);
 
 // The rows as TSV lines without the header, for the clipboard; cells that a
 // spreadsheet would take for formulas get an apostrophe, as in CSV.

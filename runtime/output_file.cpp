@@ -384,6 +384,9 @@ bool OutputFile::commit()
             return false;
         }
         temporaryName_.clear(); // it is the target now
+        // So the new name outlasts a crash too. The file is in place by now,
+        // whatever this says: a folder that cannot be synced is no failure.
+        ::fsync(folder_.fd());
     }
     UnregisterTemporary(cleanupSlot_);
     cleanupSlot_ = -1;

@@ -1,14 +1,17 @@
-// The cache on real storage: a full disk, two windows on one folder, and
-// rows that would leave the tree.
+// Map Index on real storage: a full disk, two windows on one folder, rows
+// that would leave the tree, and a last folder that is gone.
 #include "mapindex_fixture.h"
 
 #include "cache_file.h"
+#include "view_settings.h"
+
+#include "ErrorReport.h"
 #include "changes.h"
 
 #include "runtime/file_lock.h"
 
 #include <QDir>
-#include <QStatusBar>
+#include <QLabel>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -25,6 +28,9 @@ private slots:
     void aLockedCacheIsSavedLater();
     void rowsLeavingTheTreeAreRejected_data();
     void rowsLeavingTheTreeAreRejected();
+    void exportOnAFullDiskNamesTheFile();
+    void oneMapIsCountedAsOne();
+    void openFolderStartsInAFolderThatIsThere();
 
 private:
     QString cacheHome_;
@@ -111,13 +117,13 @@ void TestMapIndexStorage::marksWaitForRoomOnTheDisk()
     fill(cacheHome_);
     session.window.findChild<QAction *>(QStringLiteral("markSeen"))->trigger();
     QVERIFY(session.window.changes().empty());
-    QVERIFY2(session.window.statusBar()->currentMessage().startsWith(
-                 QStringLiteral("The marks could not be saved: %1: Disk full. ").arg(path)),
-             qPrintable(session.window.statusBar()->currentMessage()));
+    const auto status = [&] { return session.window.findChild<QLabel *>(QStringLiteral("status"))->text(); };
+    const QString notSaved = QStringLiteral("; the marks could not be saved: %1: Disk full. They are kept").arg(path);
+    QVERIFY2(status().contains(notSaved), qPrintable(status()));
     // The reading's own save fails the same way.
     QVERIFY(QFile::copy(maps + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/Old Port.fcw")));
     session.read(true);
-    QVERIFY(session.window.statusBar()->currentMessage().startsWith(QStringLiteral("The marks could not be saved")));
+    QVERIFY2(status().contains(notSaved), qPrintable(status()));
     QVERIFY(mitest::readFile(path) == old);
 
     // With room again, the next reading saves them, though no map changed.
@@ -129,6 +135,7 @@ void TestMapIndexStorage::marksWaitForRoomOnTheDisk()
                            [](const auto &row) { return row.change != Change::None; }),
              1);
     QCOMPARE(saved->rows.size(), session.model().rows().size());
+    QVERIFY(!status().contains(QStringLiteral("could not be saved")));
 }
 
 // Window A marks every map as seen; window B, on the same folder since
@@ -211,6 +218,49 @@ void TestMapIndexStorage::rowsLeavingTheTreeAreRejected()
     else
         index.rows[0].fileName = fileName.toStdString();
     QCOMPARE(mapindex::ParseCache(mapindex::CacheBytes("/maps", index), "/maps").has_value(), loaded);
+}
+
+void TestMapIndexStorage::exportOnAFullDiskNamesTheFile()
+{
+    mitest::Session session(mitest::makeDemoMaps());
+    session.read();
+    std::vector<ui::ShownMessage> shown;
+    ui::SetMessageRecorder([&](const ui::ShownMessage &message) { shown.push_back(message); });
+    session.window.setExportPicker([](QWidget *, const QString &, int) {
+        return std::optional(mapindex::ExportChoice{QStringLiteral("/dev/full")});
+    });
+    session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+    ui::SetMessageRecorder({});
+    QCOMPARE(shown.size(), std::size_t(1));
+    QCOMPARE(shown[0].text, QStringLiteral("/dev/full: Disk full."));
+}
+
+void TestMapIndexStorage::oneMapIsCountedAsOne()
+{
+    const QString maps = uitest::makeTempDir();
+    QVERIFY(
+        QFile::copy(mitest::makeDemoMaps() + QStringLiteral("/Harbour.fcw"), maps + QStringLiteral("/Harbour.fcw")));
+    mitest::Session session(maps);
+    session.read();
+    QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("status"))->text(), QStringLiteral("1 of 1 map"));
+}
+
+void TestMapIndexStorage::openFolderStartsInAFolderThatIsThere()
+{
+    const QString top = uitest::makeTempDir();
+    const QString gone = top + QStringLiteral("/disk/maps");
+    QVERIFY(QDir().mkpath(gone));
+    mapindex::IndexWindow window;
+    window.openFolder(mitest::bytes(gone));
+    std::vector<std::string> starts;
+    window.setFolderPicker([&](QWidget *, const std::string &start) {
+        starts.push_back(start);
+        return std::optional<std::string>();
+    });
+    window.chooseFolder();
+    QVERIFY(QDir(top + QStringLiteral("/disk")).removeRecursively());
+    window.chooseFolder();
+    QCOMPARE(starts, (std::vector{mitest::bytes(gone), mitest::bytes(top)}));
 }
 
 QTEST_MAIN(TestMapIndexStorage)

@@ -306,7 +306,7 @@ void TestMapIndexView::exportSaysWhatItWrote()
     session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
     QVERIFY(!suggested.startsWith(maps));
     QCOMPARE(session.window.statusBar()->currentMessage(),
-             QStringLiteral("12 rows written to %1; 1 unreadable maps left out").arg(out));
+             QStringLiteral("12 rows written to %1; 1 unreadable map left out").arg(out));
     // The next export starts where this one went.
     session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
     QCOMPARE(suggested, QFileInfo(out).path() + QStringLiteral("/maps.csv"));
