@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
@@ -70,6 +71,13 @@ void TestMapIndexSubfolders::subfolderRowsOpenExportAndSearch()
             [&](QWidget *, const QString &, int) { return std::optional(mapindex::ExportChoice{out}); });
         session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
         QVERIFY(mitest::readFile(out).contains("\nD\ta/deep\tDeepest\t\t\t\ta/deep/D.fcw\n"));
+        // Hidden from View › Columns (as opened), it stays hidden through another reading and is not written.
+        emit session.window.findChild<QMenu *>(QStringLiteral("columnsMenu"))->aboutToShow();
+        session.window.findChild<QAction *>(QStringLiteral("showColumn%1").arg(mapindex::FolderColumn))->trigger();
+        session.read();
+        QVERIFY(table->isColumnHidden(mapindex::FolderColumn));
+        session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+        QVERIFY(mitest::readFile(out).contains("\nD\tDeepest\t\t\t\ta/deep/D.fcw\n"));
 
         // The contents search and the viewer find a subfolder's map.
         const auto match = mapindex::FindRowsContaining(mitest::bytes(maps), session.model().sharedRows(),

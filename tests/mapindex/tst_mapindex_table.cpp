@@ -131,6 +131,7 @@ void TestMapIndexTable::sortsByColumn_data()
     QTest::newRow("pages descending") << 4 << int(Qt::DescendingOrder) << QStringLiteral("c g d e a f b");
     QTest::newRow("names upper-cased, ties by bytes")
         << 1 << int(Qt::AscendingOrder) << QStringLiteral("c e g a b d f");
+    QTest::newRow("files with their folders") << 6 << int(Qt::AscendingOrder) << QStringLiteral("c d e f g b a");
 }
 
 void TestMapIndexTable::sortsByColumn()
@@ -145,6 +146,8 @@ void TestMapIndexTable::sortsByColumn()
         row("d", {"cherry", {}, {}, "beta"}), row("e", {"Apple", {}, {}, "Alpha"}), row("f", {"date", {}, {}, "007"}),
         row("g", {"apple", {}, {}, {}}),
     };
+    rows[0].fileName = "zz.fcw";
+    rows[1].folder = "sub";
     model.setRows(rows);
     model.sort(column, Qt::SortOrder(order));
     QCOMPARE(shownEntries(model), entries);
