@@ -563,17 +563,19 @@ void IndexWindow::openMap(const std::string &fileName)
 void IndexWindow::exportShown()
 {
     ui::Guarded([this] {
-        std::vector<const IndexRow *> rows = selectedRows();
-        const std::optional<ExportChoice> choice = exportPicker_(
-            this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"), static_cast<int>(rows.size()));
+        const std::optional<ExportChoice> choice =
+            exportPicker_(this, ExportFolder(state_.MapsDirectory) + QStringLiteral("/maps.csv"),
+                          static_cast<int>(table_->selectionModel()->selectedRows().size()));
         if (!choice)
             return;
         const QString &path = choice->path;
-        if (!choice->selectedOnly) {
-            rows.clear();
+        // Taken once the dialog is closed: a reading ending meanwhile replaces the rows.
+        std::vector<const IndexRow *> rows;
+        if (choice->selectedOnly)
+            rows = selectedRows();
+        else
             for (int i = 0; i < model_->rowCount(); ++i)
                 rows.push_back(&model_->shownRow(i));
-        }
         ExportRows(QFile::encodeName(path).toStdString(), rows, FormatForFileName(path), exportFields());
         NoteExport(path);
         const auto unreadable = std::count_if(rows.begin(), rows.end(), [](const IndexRow *row) { return row->error; });

@@ -301,6 +301,16 @@ void TestMapIndexTable::exportWritesOnlySelectedRowsWhenAsked()
     QVERIFY(offered);
     const QByteArray selected = exportWith(true); // in the shown order
     QVERIFY2(selected.startsWith("Castle Keep,") && selected.contains("\nKings Road,"), selected.constData());
+
+    // A reading that ends while the dialog is open replaces the rows: the export writes the new ones.
+    session.window.setExportPicker([&](QWidget *, const QString &, int) {
+        session.model().setRows({row("Newly Read", {"Fresh", {}, {}, {}})});
+        table->selectRow(0);
+        return std::optional(mapindex::ExportChoice{dir + QStringLiteral("/after.csv"), true});
+    });
+    session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+    QCOMPARE(mitest::readFile(dir + QStringLiteral("/after.csv")).split('\n').value(1),
+             QByteArray("Newly Read,Fresh,,,,Newly Read.fcw\r"));
 }
 
 void TestMapIndexTable::copyPutsSelectedRowsOnClipboard()
