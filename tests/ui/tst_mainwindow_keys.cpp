@@ -18,13 +18,16 @@ constexpr int ActiveTimeoutMs = 30000;
 // Enter, or cancels when the field did not end up holding just that text.
 void searchFor(const QString &text, QString &shown)
 {
-    whenModal(QStringLiteral("frmFind"), [text, &shown](QWidget *dialog) {
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"));
-        const bool typed = QTest::qWaitForWindowActive(dialog, ActiveTimeoutMs) && typeRealText(text)
-            && QTest::qWaitFor([&] { return edit->text().endsWith(text); });
-        shown = edit->text();
-        pressRealKeys({shown == text && typed ? QStringLiteral("Return") : QStringLiteral("Escape")});
-    });
+    whenModal(
+        QStringLiteral("frmFind"),
+        [text, &shown](QWidget *dialog) {
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+            const bool typed = QTest::qWaitForWindowActive(dialog, ActiveTimeoutMs) && typeRealText(text)
+                && QTest::qWaitFor([&] { return edit->text().endsWith(text); });
+            shown = edit->text();
+            pressRealKeys({shown == text && typed ? QStringLiteral("Return") : QStringLiteral("Escape")});
+        },
+        ActiveTimeoutMs);
 }
 
 } // namespace
@@ -100,7 +103,16 @@ void TestMainWindowKeys::detailsPaneDescribesTheSelection()
     QTRY_VERIFY(list->hasFocus());
     QVERIFY(pressRealKeys({QStringLiteral("Down")}));
     QTRY_VERIFY2(pane().startsWith(QStringLiteral("Map Name: ")), qPrintable(pane()));
-    whenModal(QStringLiteral("frmConfirmClear"), [](QWidget *) { pressRealKeys({QStringLiteral("Return")}); });
+    whenModal(
+        QStringLiteral("frmConfirmClear"),
+        [](QWidget *dialog) {
+            // Keys go where the server's focus is: the dialog, once it is active.
+            if (QTest::qWaitForWindowActive(dialog, ActiveTimeoutMs))
+                pressRealKeys({QStringLiteral("Return")});
+            else
+                dialog->close();
+        },
+        ActiveTimeoutMs);
     trigger("Clear1");
     QCOMPARE(list->count(), 0);
     QCOMPARE(pane(), QString());
