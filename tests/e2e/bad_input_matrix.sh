@@ -466,6 +466,33 @@ else
     row "index replacing a file that may not grow" no_room replaced index --output out/list.txt
 fi
 
+# ---- a full disk ------------------------------------------------------------
+# Commands run in a mount namespace of their own on a 64 KiB file system filled
+# to the last page ("filler"); the checks run there too and leave their
+# findings here.
+can_fill_a_disk() { [ "$(id -u)" -eq 0 ] && unshare -m sh -c 'mount -t tmpfs -o size=64k tmpfs "$1"' sh "$work" 2>/dev/null; }
+on_a_full_disk() { # folder to mount over, then a shell script run there with $catalogue as $1
+    mkdir -p "$1"
+    timeout -k 5 "$guard" unshare -m bash -c 'mount -t tmpfs -o size=64k tmpfs "$1" && eval "$2"' \
+        sh "$1" "$2" "$catalogue" "${map_index:-}" "$dir" || note "the full-disk script failed: $?"
+}
+
+full_disk_index() {
+    printf 'old\r\n' > old.txt
+    on_a_full_disk out 'cp old.txt out/list.txt && { head -c 1M /dev/zero > out/filler; true; } 2>/dev/null
+        "$3" index --output out/list.txt >/dev/null 2>err; echo $? > code
+        cmp -s old.txt out/list.txt && echo kept > kept; ls -A out | tr "\n" "|" > left'
+    expect "exit code" 2 "$(cat code)"
+    expect "stderr" "map-catalogue: out/list.txt: Disk full." "$(cat err)"
+    expect "the old bytes kept" kept "$(cat kept 2>/dev/null)"
+    expect "left in the folder" "filler|list.txt|" "$(cat left)"
+}
+if can_fill_a_disk; then
+    row "index replacing a file on a full disk" full_disk_index
+else
+    skip "index replacing a file on a full disk" "needs root and a mount namespace"
+fi
+
 # ---- threads that cannot start -----------------------------------------------
 
 # The 100,000 maps read with 64 threads as "nobody", with room for only three
@@ -608,6 +635,23 @@ map_index_relative_xdg() {
     expect_absent maps/config
 }
 
+# Map Index's cache on a full disk: the reading that would save a new map
+# leaves the cache as it was (the save's lock file says it was tried).
+map_index_full_disk() {
+    map_index_until . "Harbour District"
+    cp -r home/.cache/map-utility cache.old && rm -f cache.old/*.lock
+    cp maps/Harbour.fcw "maps/New Port.fcw"
+    on_a_full_disk home/.cache/map-utility 'cp cache.old/* home/.cache/map-utility/ && { head -c 1M /dev/zero > home/.cache/map-utility/filler; true; } 2>/dev/null
+        (HOME="$5/home" QT_QPA_PLATFORM=offscreen exec "$4" --dir "$5/maps") >map-index.log 2>&1 &
+        for _ in $(seq 250); do ls home/.cache/map-utility/*.lock >/dev/null 2>&1 && break; sleep 0.1; done
+        ls home/.cache/map-utility/*.lock >/dev/null 2>&1 && echo tried > tried
+        kill $! && wait $!
+        for old in cache.old/*.cache; do cmp -s "$old" "home/.cache/map-utility/${old##*/}" || echo "$old" >> changed; done'
+    expect "a save was tried" tried "$(cat tried 2>/dev/null)"
+    expect "caches changed" "" "$(cat changed 2>/dev/null)"
+    rm "maps/New Port.fcw"
+}
+
 # A map rewritten with its size and time kept is read again at the next start.
 map_index_stale_details() { # in-place | copy
     printf 'Map Name: Alpha\r' > maps/Twin.fcw
@@ -626,6 +670,11 @@ if [ -n "${3:-}" ]; then
     row "Map Index: relative XDG_CACHE_HOME and XDG_CONFIG_HOME" map_index_relative_xdg
     row "Map Index: a map rewritten with its time put back (touch -r)" map_index_stale_details in-place
     row "Map Index: a map replaced by a copy with the old time (cp -p)" map_index_stale_details copy
+    if can_fill_a_disk; then
+        row "Map Index: a full disk keeps the cache" map_index_full_disk
+    else
+        skip "Map Index: a full disk keeps the cache" "needs root and a mount namespace"
+    fi
 else
     skip "Map Index rows" "no map-index given"
 fi
