@@ -1,7 +1,5 @@
 #include "ordered_work.h"
 
-#include "core_placement.h"
-
 namespace runtime {
 
 OrderedWindow::OrderedWindow(std::size_t count, std::size_t size, std::size_t run, const std::atomic<bool> *cancel)
@@ -20,15 +18,10 @@ std::size_t OrderedWindow::start(std::size_t threads, const ThreadStarter &start
     body_ = std::move(body);
     threads_ = threads + 1; // before any worker claims; the calling thread works too
     workers_.reserve(threads);
-    // The system may start a new thread on its creator's core, and on some
-    // machines it keeps them together until its next tick (4 ms, a tenth of a
-    // search of 850 maps, on the machine we measured), however idle the
-    // other cores. So each worker first moves to a core of its own, counted
-    // from its creator's, and is then free to move as the system likes.
-    const int home = CurrentCore().value_or(0);
+    // Where each worker runs is the system's choice: moving them to cores of
+    // our own cost up to 2 ms a job on a busy machine, more than it saved.
     for (std::size_t t = 0; t < threads; ++t) {
-        const auto run = [this, home, nth = t + 1] {
-            MoveToCoreAfter(home, nth);
+        const auto run = [this] {
             {
                 const std::lock_guard lock(mutex_);
                 ++running_;
@@ -42,8 +35,8 @@ std::size_t OrderedWindow::start(std::size_t threads, const ThreadStarter &start
             break; // out of threads or processes: those running do the work
         }
     }
-    // The calling thread sleeps while the workers move, rather than share
-    // its core with one of them.
+    // The calling thread sleeps until the workers run, rather than share its
+    // core with one of them until the system's next tick.
     std::unique_lock lock(mutex_);
     ready_.wait(lock, [&] { return running_ >= workers_.size(); });
     return workers_.size();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sched.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -101,17 +99,4 @@ TEST(OrderedWork, ResultsInOrderWithinTheWindowUntilAStopACancelOrARaise)
                 EXPECT_LE(consumed.load(), c.consumed);
             EXPECT_LE(worked.load(), consumed + Window); // nothing started after the end
         }
-}
-
-// Each worker moves to a core of its own as it starts; none stays tied to it.
-TEST(OrderedWork, WorkersMayRunOnEveryCoreTheirCallerMay)
-{
-    cpu_set_t callers;
-    ASSERT_EQ(sched_getaffinity(0, sizeof callers, &callers), 0);
-    const OrderedWorkOptions options{.threads = 4, .window = 0, .cancel = nullptr, .startThread = {}, .run = 1};
-    const auto sameCores = [&](std::size_t, const WorkStop &) {
-        cpu_set_t own;
-        return sched_getaffinity(0, sizeof own, &own) == 0 && CPU_EQUAL(&own, &callers);
-    };
-    ForEachInOrder(64, options, sameCores, [](std::size_t item, bool &same) { EXPECT_TRUE(same) << "item " << item; });
 }
