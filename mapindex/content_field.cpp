@@ -3,6 +3,7 @@
 #include "index_model.h"
 #include "row_text.h"
 #include "status_message.h"
+#include "view_settings.h"
 
 #include "runtime/io_error.h"
 
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -31,12 +33,20 @@ QString unreadableNote(const ContentMatch &match)
                       : QStringLiteral("%1 maps could not be read").arg(count);
 }
 
+// Searched with case, found in none, but held in another case by some.
+QString anotherCaseNote(const ContentMatch &match)
+{
+    const auto count = static_cast<qsizetype>(match.heldInAnotherCase);
+    return count == 1 ? QStringLiteral("No map holds this text in this case; 1 does with \"Aa\" off")
+                      : QStringLiteral("No map holds this text in this case; %1 do with \"Aa\" off").arg(count);
+}
+
 } // namespace
 
 ContentField::ContentField(IndexModel &model, QStatusBar &statusBar, QWidget *parent)
     : QLineEdit(parent), model_(model), filter_(new ContentFilter(this)), pause_(new QTimer(this)),
       progress_(new QProgressBar(&statusBar)), stop_(new QPushButton(QStringLiteral("Stop"), &statusBar)),
-      note_(new QLabel(&statusBar))
+      note_(new QLabel(&statusBar)), case_(new QToolButton(parent))
 {
     setObjectName(QStringLiteral("contents"));
     setPlaceholderText(QStringLiteral("Contents contain… (Ctrl+Shift+F)"));
@@ -46,6 +56,19 @@ ContentField::ContentField(IndexModel &model, QStatusBar &statusBar, QWidget *pa
     pause_->setInterval(TypingPauseMs);
     connect(pause_, &QTimer::timeout, this, &ContentField::searchNow);
     connect(this, &QLineEdit::textChanged, this, &ContentField::onTextChanged);
+
+    case_->setObjectName(QStringLiteral("matchCase"));
+    case_->setText(QStringLiteral("Aa"));
+    case_->setCheckable(true);
+    case_->setAutoRaise(true); // flat when off, pressed in when on: the state shows at a glance
+    case_->setChecked(ContentsMatchCase());
+    case_->setToolTip(QStringLiteral("Match case in the contents search (off: \"é\" finds \"É\")"));
+    case_->setAccessibleName(QStringLiteral("Match case"));
+    connect(case_, &QToolButton::toggled, this, [this](bool matchCase) {
+        SetContentsMatchCase(matchCase);
+        if (!text().isEmpty())
+            searchNow();
+    });
     connect(&model_, &QAbstractItemModel::modelReset, this, &ContentField::onRowsReset);
 
     note_->setObjectName(QStringLiteral("contentsNote"));
@@ -85,6 +108,11 @@ void ContentField::fitProgressText(int total)
     progress_->setMinimumWidth(width);
 }
 
+bool ContentField::matchesCase() const
+{
+    return case_->isChecked();
+}
+
 bool ContentField::isSearching() const
 {
     return pause_->isActive() || filter_->isRunning();
@@ -105,7 +133,7 @@ void ContentField::searchNow()
     if (mapsDir_.empty() && !text().isEmpty())
         return; // no folder yet; the rows' arrival starts it
     searched_ = model_.sharedRows();
-    filter_->search(mapsDir_, searched_, text());
+    filter_->search(mapsDir_, searched_, text(), matchesCase());
 }
 
 void ContentField::keyPressEvent(QKeyEvent *event)
@@ -121,7 +149,7 @@ void ContentField::keyPressEvent(QKeyEvent *event)
 void ContentField::onTextChanged()
 {
     // Clearing and a kept text show at once; a new text waits for a pause in typing.
-    if (text().isEmpty() || filter_->isKept(model_.sharedRows(), text()))
+    if (text().isEmpty() || filter_->isKept(model_.sharedRows(), text(), matchesCase()))
         searchNow();
     else
         pause_->start();
@@ -153,6 +181,8 @@ void ContentField::onMatched(const SharedContentMatch &match)
         SetLastingText(*note_, unreadableNote(*match));
         note_->setToolTip(QStringLiteral("%1: %2").arg(EntryText(first.entry),
                                                        QString::fromStdString(runtime::ReportText(first.message))));
+    } else if (match && match->heldInAnotherCase > 0) {
+        SetLastingText(*note_, anotherCaseNote(*match));
     } else {
         SetLastingText(*note_, {});
     }

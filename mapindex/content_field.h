@@ -12,6 +12,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTimer;
+class QToolButton;
 
 namespace mapindex {
 
@@ -20,6 +21,8 @@ class IndexModel;
 // The "Contents contain…" field: searches the maps' contents as the user
 // types, narrows the model to the maps holding the text, and shows the
 // search's progress, its Stop button and its unreadable maps in the status bar.
+// Its "Aa" button, for the window to place beside it, says whether case
+// matters; the choice is kept in the settings.
 class ContentField final : public QLineEdit {
     Q_OBJECT
 
@@ -33,6 +36,8 @@ public:
     // Starts the search for the text now rather than after a pause in typing.
     void searchNow();
     ContentFilter &filter() const { return *filter_; }
+    QToolButton *caseButton() const { return case_; }
+    bool matchesCase() const;
 
 signals:
     void searchEnded(); // the table shows the text's maps, or the search was stopped
@@ -54,6 +59,7 @@ private:
     QProgressBar *progress_;
     QPushButton *stop_;
     QLabel *note_;
+    QToolButton *case_;
     std::string mapsDir_;
     SharedRows searched_; // the rows the text was last searched in
 };

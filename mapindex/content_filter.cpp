@@ -12,7 +12,7 @@ namespace mapindex {
 
 ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &rows, const QString &text,
                                 const std::function<void(std::size_t done)> &progress, unsigned jobs,
-                                const std::stop_token &stop)
+                                const std::stop_token &stop, runtime::LetterCase letters)
 {
     ContentMatch match;
     match.rows = rows;
@@ -41,7 +41,7 @@ ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &ro
                 progress(done);
             return !stop.stop_requested();
         },
-        jobs, stop);
+        jobs, stop, letters);
 
     match.cancelled = result.cancelled;
     for (const std::size_t i : result.matches)
@@ -60,19 +60,20 @@ ContentFilter::ContentFilter(QObject *parent)
 
 ContentFilter::~ContentFilter() = default;
 
-bool ContentFilter::isKept(const SharedRows &rows, const QString &text) const
+bool ContentFilter::isKept(const SharedRows &rows, const QString &text, bool matchCase) const
 {
-    return rows == keptOf_ && kept_.contains(text);
+    return rows == keptOf_ && kept_[matchCase].contains(text);
 }
 
-void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, const QString &text)
+void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, const QString &text, bool matchCase)
 {
     const bool sameRows = rows == keptOf_;
     if (!sameRows) {
-        kept_.clear();
+        for (auto &kept : kept_)
+            kept.clear();
         keptOf_ = rows;
     }
-    if (isRunning() && sameRows && text == running_)
+    if (isRunning() && sameRows && text == running_ && matchCase == runningMatchCase_)
         return;
     // One search at a time: the stopped one ends at its next read.
     job_.discard();
@@ -81,19 +82,32 @@ void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, c
         emit matched(nullptr);
         return;
     }
-    if (const auto found = kept_.constFind(text); found != kept_.constEnd()) {
+    if (const auto found = kept_[matchCase].constFind(text); found != kept_[matchCase].constEnd()) {
         emit matched(*found);
         return;
     }
 
     running_ = text;
+    runningMatchCase_ = matchCase;
     const unsigned jobs = jobs_;
     // Copies only: the search never touches this object.
-    job_.start([mapsDir, rows, text, jobs](const JobControl &control) -> std::optional<SharedContentMatch> {
+    job_.start([mapsDir, rows, text, jobs, matchCase](const JobControl &control) -> std::optional<SharedContentMatch> {
         const int total = static_cast<int>(rows->size());
-        auto match = std::make_shared<ContentMatch>(FindRowsContaining(
-            mapsDir, rows, text, [&](std::size_t done) { control.progress(static_cast<int>(done), total); }, jobs,
-            control.stopToken()));
+        const auto search = [&](runtime::LetterCase letters) {
+            return FindRowsContaining(
+                mapsDir, rows, text, [&](std::size_t done) { control.progress(static_cast<int>(done), total); }, jobs,
+                control.stopToken(), letters);
+        };
+        auto match = std::make_shared<ContentMatch>(
+            search(matchCase ? runtime::LetterCase::Exact : runtime::LetterCase::IgnoreWindows1252));
+        // Found in none with case: a second pass tells whether case was why.
+        if (matchCase && !match->cancelled && !match->error
+            && std::none_of(match->holds.begin(), match->holds.end(), [](bool holds) { return holds; })) {
+            const ContentMatch anyCase = search(runtime::LetterCase::IgnoreWindows1252);
+            match->cancelled = anyCase.cancelled;
+            match->heldInAnotherCase =
+                static_cast<std::size_t>(std::count(anyCase.holds.begin(), anyCase.holds.end(), true));
+        }
         if (match->cancelled)
             return std::nullopt;
         return match;
@@ -109,6 +123,7 @@ void ContentFilter::cancel()
 void ContentFilter::onEnded(JobEnd<SharedContentMatch> end)
 {
     const QString text = std::exchange(running_, QString());
+    const bool matchCase = runningMatchCase_;
     if (end.isStopped()) {
         emit cancelled();
         return;
@@ -122,7 +137,7 @@ void ContentFilter::onEnded(JobEnd<SharedContentMatch> end)
         match = std::move(failed);
     }
     if (!match->error && match->rows == keptOf_)
-        kept_.insert(text, match);
+        kept_[matchCase].insert(text, match);
     emit matched(match);
 }
 

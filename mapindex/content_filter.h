@@ -2,10 +2,13 @@
 
 #include "background_job.h"
 #include "index_row.h"
+#include "runtime/letter_case.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
+
+#include <array>
 
 #include <cstddef>
 #include <functional>
@@ -30,15 +33,19 @@ struct ContentMatch {
     std::vector<UnreadableRow> unreadable; // skipped, in listing order
     std::optional<std::string> error;      // the folder itself could not be opened
     bool cancelled = false;
+    // Searched with case and found in none: how many rows hold the text in
+    // another case, so the user can be told.
+    std::size_t heldInAnotherCase = 0;
 };
 using SharedContentMatch = std::shared_ptr<const ContentMatch>;
 
 // The rows whose files in mapsDir hold text (UTF-8, searched as the maps'
 // Windows-1252 bytes), by the rules of the command line's contents search.
-// Any thread; progress gets the number of maps done.
+// Any thread; progress gets the number of maps done. letters: as the
+// command line's --ignore-case takes it.
 ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &rows, const QString &text,
                                 const std::function<void(std::size_t done)> &progress, unsigned jobs,
-                                const std::stop_token &stop);
+                                const std::stop_token &stop, runtime::LetterCase letters = runtime::LetterCase::Exact);
 
 // Runs contents searches on a worker, one at a time, and keeps each text's
 // result while the rows stay the same, so a text typed again costs nothing.
@@ -50,11 +57,12 @@ public:
     ~ContentFilter() override;
 
     // An empty text ends the narrowing at once (matched with none); a kept
-    // text is matched at once; any other starts a search, stopping the one running.
-    void search(const std::string &mapsDir, const SharedRows &rows, const QString &text);
+    // text is matched at once; any other starts a search, stopping the one
+    // running. Case matters when matchCase is set.
+    void search(const std::string &mapsDir, const SharedRows &rows, const QString &text, bool matchCase);
     void cancel();
     bool isRunning() const { return job_.isRunning(); }
-    bool isKept(const SharedRows &rows, const QString &text) const;
+    bool isKept(const SharedRows &rows, const QString &text, bool matchCase) const;
 
     void setJobs(unsigned jobs) { jobs_ = jobs; }
 
@@ -67,9 +75,11 @@ signals:
 private:
     void onEnded(JobEnd<SharedContentMatch> end);
 
-    QString running_;   // the text being searched
+    QString running_; // the text being searched
+    bool runningMatchCase_ = true;
     SharedRows keptOf_; // the rows the kept results belong to
-    QHash<QString, SharedContentMatch> kept_;
+    // Results by text, with case and without.
+    std::array<QHash<QString, SharedContentMatch>, 2> kept_;
     unsigned jobs_;
     BackgroundJob<SharedContentMatch> job_; // last: it stops before what its end would touch goes
 };

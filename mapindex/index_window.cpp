@@ -35,6 +35,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -272,6 +273,7 @@ void IndexWindow::createCentralWidget()
     auto *fields = new QHBoxLayout;
     fields->addWidget(filter_, 3);
     fields->addWidget(contents_, 2);
+    fields->addWidget(contents_->caseButton());
     layout->addLayout(fields);
 
     table_ = new QTableView(central);
@@ -297,7 +299,8 @@ void IndexWindow::createCentralWidget()
     for (QLineEdit *field : {filter_, static_cast<QLineEdit *>(contents_)})
         ConnectFieldKeys(*field, *table_, [this](const QModelIndex &index) { openRow(index); });
     setTabOrder(filter_, contents_);
-    setTabOrder(contents_, table_);
+    setTabOrder(contents_, contents_->caseButton());
+    setTabOrder(contents_->caseButton(), table_);
 
     setCentralWidget(central);
 }

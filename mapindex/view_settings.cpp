@@ -252,6 +252,18 @@ void SetSettingsViewer(const std::string &viewer)
     settings.setValue(QStringLiteral("viewer"), QByteArray::fromStdString(viewer));
 }
 
+bool ContentsMatchCase()
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    return settings.value(QStringLiteral("contents/matchCase"), true).toBool();
+}
+
+void SetContentsMatchCase(bool matchCase)
+{
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("contents/matchCase"), matchCase);
+}
+
 QString ExportFolder(const std::string &mapsFolder)
 {
     const QString maps = QDir::cleanPath(folderText(mapsFolder));

@@ -39,6 +39,11 @@ void SetShowsFolderColumn(bool show);
 std::string SettingsViewer();
 void SetSettingsViewer(const std::string &viewer);
 
+// The "Aa" toggle beside the contents field: whether case matters there
+// (on at first, as the contents search has always been).
+bool ContentsMatchCase();
+void SetContentsMatchCase(bool matchCase);
+
 // Where the Export dialog opens: where the last export went, else the
 // documents folder, else home; never inside the maps folder.
 QString ExportFolder(const std::string &mapsFolder);

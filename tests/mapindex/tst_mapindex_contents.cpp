@@ -1,6 +1,7 @@
 #include "mapindex_fixture.h"
 
 #include "content_field.h"
+#include "view_settings.h"
 
 #include "ErrorReport.h"
 
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTableView>
+#include <QToolButton>
 
 #include <algorithm>
 #include <set>
@@ -43,13 +45,14 @@ std::set<QString> shownEntries(const Session &session)
 }
 
 // The command line's contents search: the entries it lists, and how many maps it reports unreadable.
-std::pair<std::set<QString>, int> commandLineSearch(const QString &maps, const QString &text)
+std::pair<std::set<QString>, int> commandLineSearch(const QString &maps, const QString &text, bool matchCase = true)
 {
     const QString errors = uitest::makeTempDir() + QStringLiteral("/errors");
-    const uitest::ToolRun run =
-        uitest::runTool(QStringLiteral("/bin/sh"),
-                        {QStringLiteral("-c"), QStringLiteral("\"$0\" --dir \"$1\" search --content \"$2\" 2>\"$3\""),
-                         qEnvironmentVariable("MAP_CATALOGUE"), maps, text, errors});
+    const uitest::ToolRun run = uitest::runTool(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("\"$0\" --dir \"$1\" search --content $4 \"$2\" 2>\"$3\""),
+         qEnvironmentVariable("MAP_CATALOGUE"), maps, text, errors,
+         matchCase ? QString() : QStringLiteral("--ignore-case")});
     std::set<QString> entries;
     for (const QByteArray &line : run.output.split('\n'))
         if (!line.isEmpty())
@@ -72,6 +75,7 @@ private slots:
     void findsWhatTheCommandLineFinds();
     void stopKeepsTheTable();
     void keptTextIsInstantUntilTheMapsChange();
+    void caseChoiceIsKeptAndAMissByCaseIsExplained();
     void keysWorkFromEveryField_data();
     void keysWorkFromEveryField();
     void fieldsLeadIntoTheTable();
@@ -87,23 +91,28 @@ void TestMapIndexContents::initTestCase()
 void TestMapIndexContents::cleanup()
 {
     uitest::closeAllModals();
+    mapindex::SetContentsMatchCase(true); // as a new user finds it
 }
 
 void TestMapIndexContents::findsWhatTheCommandLineFinds_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("plain text") << QStringLiteral("Harbour") << QString();
-    QTest::newRow("case matters") << QStringLiteral("harbour") << QString();
-    QTest::newRow("Windows-1252 bytes") << QStringLiteral("K\u00f6ln") << QString();
-    QTest::newRow("found nowhere") << QStringLiteral("no such words") << QString();
-    QTest::newRow("with the word filter") << QStringLiteral("Map Name") << QStringLiteral("city");
+    QTest::addColumn<bool>("matchCase");
+    QTest::newRow("plain text") << QStringLiteral("Harbour") << QString() << true;
+    QTest::newRow("case matters") << QStringLiteral("harbour") << QString() << true;
+    QTest::newRow("case ignored") << QStringLiteral("harbour") << QString() << false;
+    QTest::newRow("Windows-1252 bytes") << QStringLiteral("K\u00f6ln") << QString() << true;
+    QTest::newRow("Windows-1252 case ignored") << QStringLiteral("K\u00d6LN") << QString() << false;
+    QTest::newRow("found nowhere") << QStringLiteral("no such words") << QString() << true;
+    QTest::newRow("with the word filter") << QStringLiteral("Map Name") << QStringLiteral("city") << true;
 }
 
 void TestMapIndexContents::findsWhatTheCommandLineFinds()
 {
     QFETCH(QString, text);
     QFETCH(QString, filter);
+    QFETCH(bool, matchCase);
     const QString maps = mitest::makeDemoMaps();
     mitest::writeFile(maps + QStringLiteral("/Koeln.fcw"), "\1Map Name: K\xf6ln Dom\r\n");
     mitest::writeFile(maps + QStringLiteral("/Koeln.utf8.fcw"), "\1Map Name: K\xc3\xb6ln Dom\r\n");
@@ -113,11 +122,12 @@ void TestMapIndexContents::findsWhatTheCommandLineFinds()
     session.read();
     session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(filter);
     const std::set<QString> filtered = shownEntries(session);
+    contentsOf(session).caseButton()->setChecked(matchCase);
     searchContents(session, text);
 
-    auto [expected, unreadable] = commandLineSearch(maps, text);
+    auto [expected, unreadable] = commandLineSearch(maps, text, matchCase);
     QCOMPARE(unreadable, 2);
-    if (text == QStringLiteral("Harbour") || text == QStringLiteral("K\u00f6ln"))
+    if (text == QStringLiteral("Harbour") || text.startsWith(QLatin1Char('K')) || !matchCase)
         QVERIFY(!expected.empty());
     std::erase_if(expected, [&](const QString &entry) { return !filtered.contains(entry); });
     QCOMPARE(shownEntries(session), expected);
@@ -181,6 +191,30 @@ void TestMapIndexContents::keptTextIsInstantUntilTheMapsChange()
     QVERIFY(ended.count() > 0 || ended.wait(30000));
     QVERIFY(shownEntries(session).contains(QStringLiteral("Zz New")));
     QCOMPARE(shownEntries(session).size(), harbour.size() + 1);
+}
+
+// "Aa" is on at first and kept as left; a text found only in another case
+// says so, and shows its maps once case is ignored.
+void TestMapIndexContents::caseChoiceIsKeptAndAMissByCaseIsExplained()
+{
+    const QString maps = mitest::makeDemoMaps();
+    mitest::writeFile(maps + QStringLiteral("/Zz Crypt.fcw"), "\1Map Name: Crypt of \xc9T\xc9\r\n"); // ÉTÉ
+    {
+        Session session(maps);
+        session.read();
+        QVERIFY(contentsOf(session).caseButton()->isChecked());
+        searchContents(session, QStringLiteral("crypt of \u00e9t\u00e9"));
+        QVERIFY(shownEntries(session).empty());
+        QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("contentsNote"))->text(),
+                 QStringLiteral("No map holds this text in this case; 1 does with \"Aa\" off"));
+        QSignalSpy ended(&contentsOf(session), &mapindex::ContentField::searchEnded);
+        contentsOf(session).caseButton()->click();
+        QVERIFY(ended.count() > 0 || ended.wait(30000));
+        QCOMPARE(shownEntries(session), std::set<QString>{QStringLiteral("Zz Crypt")});
+        QCOMPARE(session.window.findChild<QLabel *>(QStringLiteral("contentsNote"))->text(), QString());
+    }
+    Session again(maps);
+    QVERIFY(!contentsOf(again).caseButton()->isChecked());
 }
 
 void TestMapIndexContents::keysWorkFromEveryField_data()
@@ -273,10 +307,12 @@ void TestMapIndexContents::fieldsLeadIntoTheTable()
     filter->setFocus();
     QTRY_VERIFY(filter->hasFocus());
 
-    // Tab: filter, contents, table, and on out of the table.
+    // Tab: filter, contents, its "Aa", table, and on out of the table.
     QTest::keyClick(filter, Qt::Key_Tab);
     QVERIFY(contentsOf(session).hasFocus());
     QTest::keyClick(&contentsOf(session), Qt::Key_Tab);
+    QVERIFY(contentsOf(session).caseButton()->hasFocus());
+    QTest::keyClick(contentsOf(session).caseButton(), Qt::Key_Tab);
     QVERIFY(table->hasFocus());
     QTest::keyClick(table, Qt::Key_Tab);
     QVERIFY(!table->hasFocus());
