@@ -1,16 +1,17 @@
 #include "content_search.h"
 
 #include "map_chunk_reader.h"
+#include "map_read_ahead.h"
 #include "map_scan.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_checked_file.h"
 #include "runtime/literal_search.h"
 #include "runtime/ordered_work.h"
 #include "runtime/read_buffer.h"
+#include "tree_folders.h"
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -38,45 +39,25 @@ struct Outcome {
     std::optional<runtime::EInOutError> error;
 };
 
-// A map of the run opened ahead of its turn, with its first read asked for.
-struct OpenedAhead {
-    runtime::IoCheckedFile file;
-    std::optional<runtime::EInOutError> error; // reported at the map's turn
-};
-
 // Searches one map at a time; one per thread, each with its own buffer.
-// At the start of a run it opens the run's other maps and has their first
-// chunks read in the background, so the disk serves several reads at once
-// while this thread matches; a map's results still come at its own turn.
+// The maps come opened ahead of their turn (MapsAhead), so the storage
+// serves several reads at once while this thread matches.
 class MapSearcher final {
 public:
-    MapSearcher(int mapsDirFd, const runtime::FolderNames &names, const std::vector<ListedMap> &maps,
-                std::string_view text, runtime::LetterCase letters)
-        : mapsDirFd_(mapsDirFd), names_(names), maps_(maps), text_(text),
-          stream_(text, runtime::LiteralSearcher::Level::Avx2, letters), buffer_(ChunkSize)
+    MapSearcher(MapsAhead &maps, std::string_view text, runtime::LetterCase letters)
+        : reader_(maps), text_(text), stream_(text, runtime::LiteralSearcher::Level::Avx2, letters), buffer_(ChunkSize)
     {}
 
     // Looks at stop before every chunk: a huge map or a hung file stops as
     // soon as its current read returns.
     Outcome search(std::size_t i, const runtime::WorkStop &stop, const runtime::WorkRun &run)
     {
-        if (i == run.first && !text_.empty())
-            openAhead(run);
         Outcome outcome;
-        runtime::IoCheckedFile own;
-        runtime::IoCheckedFile *file = &own;
         try {
-            if (i >= aheadFirst_ && i - aheadFirst_ < ahead_.size()) {
-                OpenedAhead &opened = ahead_[i - aheadFirst_];
-                if (opened.error)
-                    throw *opened.error;
-                file = &opened.file;
-            } else {
-                open(own, i);
-            }
+            runtime::IoCheckedFile &file = reader_.file(i, run);
             if (!text_.empty()) {
                 stream_.reset();
-                MapChunkReader reader(*file, buffer_.span());
+                MapChunkReader reader(file, buffer_.span());
                 while (!outcome.hit) {
                     if (stop.requested()) {
                         outcome.stopped = true;
@@ -88,7 +69,7 @@ public:
                     outcome.hit = stream_.feed(chunk->data(), chunk->size());
                 }
             }
-            runtime::CloseIoFile(*file);
+            runtime::CloseIoFile(file);
             runtime::CheckIo();
         } catch (const runtime::EInOutError &error) {
             if (!outcome.hit) // a text found before the failure counts
@@ -98,35 +79,10 @@ public:
     }
 
 private:
-    void open(runtime::IoCheckedFile &file, std::size_t i)
-    {
-        const ListedMap &map = maps_[i];
-        OpenMapFile(file, names_, mapsDirFd_, map, ListedFileName(map), mapsDirFd_);
-    }
-
-    void openAhead(const runtime::WorkRun &run)
-    {
-        ahead_.clear(); // what a stopped run left open
-        aheadFirst_ = run.first + 1;
-        for (std::size_t j = aheadFirst_; j < run.last; ++j) {
-            OpenedAhead &opened = ahead_.emplace_back();
-            try {
-                open(opened.file, j);
-            } catch (const runtime::EInOutError &error) {
-                opened.error = error;
-            }
-        }
-        ReadAheadUnlessInMemory(ahead_, ReadAheadBytes);
-    }
-
-    int mapsDirFd_;
-    const runtime::FolderNames &names_;
-    const std::vector<ListedMap> &maps_;
+    MapsAhead::Reader reader_;
     std::string_view text_;
     runtime::StreamSearcher stream_;
     runtime::ReadBuffer buffer_;
-    std::deque<OpenedAhead> ahead_; // maps aheadFirst_ on of the current run
-    std::size_t aheadFirst_ = 0;
 };
 
 // Takes map i's outcome into result, as the search one map after another
@@ -152,15 +108,21 @@ bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress
 
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs, const std::stop_token &stop,
-                                       runtime::LetterCase letters)
+                                       runtime::LetterCase letters, unsigned ioDepth)
 {
     // The caller's stop request reaches every read at its next chunk.
     std::atomic<bool> cancel{false};
     const std::stop_callback follow(stop, [&cancel] { cancel.store(true, std::memory_order_relaxed); });
     ContentSearchResult result;
-    const runtime::FolderNames names(mapsDirFd);
+    TreeFolders tree(mapsDirFd); // a map listed in a subfolder opens there
     if (CountOfUntypedMaps(maps) >= ListFolderFrom)
-        names.listNow();
+        tree.topNames().listNow();
+    MapsAhead ahead(
+        maps.size(),
+        [&](std::size_t i, runtime::IoCheckedFile &file) {
+            OpenMapFile(file, tree, maps[i], ListedFileName(maps[i]), mapsDirFd);
+        },
+        text.empty() ? 0 : ReadAheadBytes, ioDepth, mapsDirFd);
     runtime::OrderedWorkOptions options;
     options.threads = std::clamp<unsigned>(jobs, 1, 1024);
     options.cancel = &cancel;
@@ -172,8 +134,8 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     const runtime::WorkEnd end = runtime::ForEachInOrder(
         maps.size(), options,
         [&] { // a buffer of each thread's own
-            return [searcher = MapSearcher(mapsDirFd, names, maps, text, letters)](
-                       std::size_t i, const runtime::WorkStop &stopping, const runtime::WorkRun &run) mutable {
+            return [searcher = MapSearcher(ahead, text, letters)](std::size_t i, const runtime::WorkStop &stopping,
+                                                                   const runtime::WorkRun &run) mutable {
                 return searcher.search(i, stopping, run);
             };
         },

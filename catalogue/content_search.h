@@ -38,10 +38,11 @@ using SearchProgress = std::function<bool(std::size_t done)>;
 // the search one map after another. A stop request, or progress returning
 // false, ends every read at its next chunk, and the search returns cancelled.
 // letters tells whether a capital matches its small letter (text and maps
-// in Windows-1252).
+// in Windows-1252). ioDepth opens and reads wait at once (MapsAhead); 0 lets
+// the storage choose.
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs = 1,
                                        const std::stop_token &stop = {},
-                                       runtime::LetterCase letters = runtime::LetterCase::Exact);
+                                       runtime::LetterCase letters = runtime::LetterCase::Exact, unsigned ioDepth = 0);
 
 } // namespace catalogue

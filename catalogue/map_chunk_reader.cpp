@@ -3,7 +3,9 @@
 #include "map_scan.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
+#include "runtime/host_errors.h"
 #include "runtime/working_directory.h"
+#include "tree_folders.h"
 
 #include <algorithm>
 
@@ -49,6 +51,23 @@ void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names
         }
     }
     runtime::CheckIo();
+}
+
+void OpenMapFile(runtime::IoCheckedFile &file, TreeFolders &tree, const ListedMap &map, const std::string &messagePath,
+                 int relativeTo)
+{
+    const std::size_t slash = map.file.rfind('/');
+    if (slash == std::string::npos) {
+        OpenMapFile(file, tree.topNames(), tree.topFd(), map, messagePath, relativeTo);
+        return;
+    }
+    const auto folder = tree.at(map.file.substr(0, slash));
+    if (!folder->handle.valid()) {
+        runtime::RecordHostError(folder->error, messagePath, relativeTo);
+        runtime::CheckIo();
+    }
+    OpenMapFile(file, folder->names, folder->handle.fd(), ListedMap(map.entry, map.file.substr(slash + 1), map.regular),
+                messagePath, relativeTo);
 }
 
 std::string OpenMapAt(runtime::IoCheckedFile &file, int relativeTo, const std::string &dir, const ListedMap &map)

@@ -26,6 +26,13 @@ namespace catalogue {
 void OpenMapFile(runtime::IoCheckedFile &file, const runtime::FolderNames &names, int mapsDirFd, const ListedMap &map,
                  const std::string &messagePath, int relativeTo);
 
+class TreeFolders;
+// The same for a map of the tree: a listed file "FOLDER/NAME" opens as NAME
+// in FOLDER, reached from the top by descriptors (TreeFolders); any other
+// map opens in the top folder.
+void OpenMapFile(runtime::IoCheckedFile &file, TreeFolders &tree, const ListedMap &map, const std::string &messagePath,
+                 int relativeTo);
+
 // The same for one map in the folder dir (relative to relativeTo), named by
 // its path; returns the path it opened.
 std::string OpenMapAt(runtime::IoCheckedFile &file, int relativeTo, const std::string &dir, const ListedMap &map);

@@ -2,11 +2,13 @@
 
 #include "map_chunk_reader.h"
 #include "map_details.h"
+#include "map_read_ahead.h"
 #include "map_scan.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
 #include "runtime/ordered_work.h"
+#include "tree_folders.h"
 
 #include <algorithm>
 #include <utility>
@@ -34,6 +36,14 @@ private:
     IndexRecord &record_;
 };
 
+// The run each of threads readers claims: about 64 first blocks asked for
+// at once in all where each thread opens its run ahead, which is where a
+// disk stopped getting faster, and few open files.
+std::size_t firstBlocksRun(unsigned threads)
+{
+    return std::clamp<std::size_t>(64 / std::max(threads, 1u), 1, 32);
+}
+
 } // namespace
 
 std::optional<std::string> DetailValue(std::string_view shownLine, std::string_view key)
@@ -53,53 +63,52 @@ IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, in
     return record;
 }
 
-void FirstBlocksReader::open(runtime::IoCheckedFile &file, const ListedMap &map) const
+void ReadRecords(const RecordReading &reading, const std::function<bool(std::size_t item, IndexResult &result)> &done)
 {
-    OpenMapFile(file, names_, mapsDirFd_, map, ListedMapPath(mapsDir_, map), relativeTo_);
-}
-
-void FirstBlocksReader::openAhead(const runtime::WorkRun &run)
-{
-    ahead_.clear(); // what a stopped run left open
-    aheadFirst_ = run.first + 1;
-    for (std::size_t j = aheadFirst_; j < run.last; ++j) {
-        Opened &opened = ahead_.emplace_back();
-        try {
-            open(opened.file, mapAt_(j));
-        } catch (...) {
-            opened.error = std::current_exception();
-        }
-    }
-    ReadAheadUnlessInMemory(ahead_, FirstDetailBytes);
-}
-
-IndexRecord FirstBlocksReader::read(std::size_t item, const runtime::WorkRun &run)
-{
-    if (item == run.first)
-        openAhead(run);
-    const ListedMap map = mapAt_(item);
-    IndexRecord record{map.entry, {}};
-    RecordView view(record);
-    if (item >= aheadFirst_ && item - aheadFirst_ < ahead_.size()) {
-        Opened &opened = ahead_[item - aheadFirst_];
-        if (opened.error)
-            std::rethrow_exception(std::exchange(opened.error, {}));
-        ShowOpenedMapDetails(opened.file, view);
-        return record;
-    }
-    runtime::IoCheckedFile file;
-    open(file, map);
-    ShowOpenedMapDetails(file, view);
-    return record;
-}
-
-std::size_t FirstBlocksRun(unsigned threads)
-{
-    return std::clamp<std::size_t>(64 / std::max(threads, 1u), 1, 32);
+    std::optional<MapsAhead> ahead;
+    if (!reading.readOwn)
+        ahead.emplace(reading.count, reading.open, FirstDetailBytes, reading.ioDepth, reading.folderFd);
+    const auto makeReader = [&] {
+        return [&reading, reader = ahead ? std::optional<MapsAhead::Reader>(std::in_place, *ahead) : std::nullopt](
+                   std::size_t i, const runtime::WorkStop &, const runtime::WorkRun &run) mutable {
+            IndexResult result;
+            try {
+                if (reader) {
+                    IndexRecord record{reading.entryAt(i), {}};
+                    RecordView view(record);
+                    ShowOpenedMapDetails(reader->file(i, run), view);
+                    result.record = std::move(record);
+                } else {
+                    result.record = reading.readOwn(i);
+                }
+            } catch (...) {
+                result.error = std::current_exception();
+            }
+            return result;
+        };
+    };
+    runtime::OrderedWorkOptions options;
+    options.threads = std::clamp<unsigned>(reading.jobs, 1, 1024);
+    options.run = firstBlocksRun(options.threads);
+    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
+    runtime::ForEachInOrder(reading.count, options, makeReader, done);
 }
 
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
-                        const std::function<void(std::size_t index, IndexResult &result)> &done)
+                        const std::function<void(std::size_t index, IndexResult &result)> &done, unsigned ioDepth)
+{
+    FolderReading reading;
+    reading.jobs = jobs;
+    reading.ioDepth = ioDepth;
+    ReadIndexRecordsIn(relativeTo, mapsDir, listed, reading, [&](std::size_t i, IndexResult &result) {
+        done(i, result);
+        return true;
+    });
+}
+
+void ReadIndexRecordsIn(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed,
+                        const FolderReading &how,
+                        const std::function<bool(std::size_t index, IndexResult &result)> &done)
 {
     // Maps are opened in their folder, named from one listing of it; a folder
     // that does not open leaves each map to report its own error.
@@ -108,32 +117,29 @@ void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::v
         const runtime::SavedIoCode keep;
         maps = runtime::DirectoryHandle::Open(mapsDir, relativeTo);
     }
-    std::optional<runtime::FolderNames> names;
+    std::optional<TreeFolders> tree;
     if (maps.valid()) {
-        names.emplace(maps.fd());
+        tree.emplace(maps.fd());
         if (CountOfUntypedMaps(listed) >= 64) // one pass over the folder spares every map a test before its open
-            names->listNow();
+            tree->topNames().listNow();
+        for (const auto &[folder, handle] : how.heldFolders)
+            tree->adopt(folder, runtime::DirectoryHandle::Duplicate(handle));
     }
-    const auto makeReader = [&] {
-        return [reader = names ? std::optional<FirstBlocksReader>(std::in_place, *names, maps.fd(), relativeTo, mapsDir,
-                                                                  [&listed](std::size_t i) { return listed[i]; })
-                               : std::nullopt,
-                &mapsDir, &listed,
-                relativeTo](std::size_t i, const runtime::WorkStop &, const runtime::WorkRun &run) mutable {
-            IndexResult result;
-            try {
-                result.record = reader ? reader->read(i, run) : ReadIndexRecord(mapsDir, listed[i], relativeTo);
-            } catch (...) {
-                result.error = std::current_exception();
-            }
-            return result;
+    RecordReading reading;
+    reading.count = listed.size();
+    reading.entryAt = [&](std::size_t i) { return listed[i].entry; };
+    reading.folderFd = maps.valid() ? maps.fd() : relativeTo;
+    reading.jobs = how.jobs;
+    reading.ioDepth = how.ioDepth;
+    if (how.readOwn)
+        reading.readOwn = [&](std::size_t i) { return how.readOwn(listed[i]); };
+    else if (tree)
+        reading.open = [&](std::size_t i, runtime::IoCheckedFile &file) {
+            OpenMapFile(file, *tree, listed[i], ListedMapPath(mapsDir, listed[i]), relativeTo);
         };
-    };
-    runtime::OrderedWorkOptions options;
-    options.threads = std::clamp<unsigned>(jobs, 1, 1024);
-    options.run = FirstBlocksRun(options.threads);
-    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
-    runtime::ForEachInOrder(listed.size(), options, makeReader, done);
+    else
+        reading.readOwn = [&](std::size_t i) { return ReadIndexRecord(mapsDir, listed[i], relativeTo); };
+    ReadRecords(reading, done);
 }
 
 } // namespace catalogue

@@ -4,19 +4,14 @@
 #include "runtime/io_checked_file.h"
 
 #include <array>
-#include <deque>
 #include <exception>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-namespace runtime {
-class FolderNames;
-struct WorkRun;
-} // namespace runtime
 
 namespace catalogue {
 
@@ -37,54 +32,50 @@ std::optional<std::string> DetailValue(std::string_view shownLine, std::string_v
 // when the map cannot be read.
 IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, int relativeTo = AT_FDCWD);
 
-// Reads the records of many maps in one folder: one per thread of
-// ForEachInOrder. At the start of a run it opens the run's other maps and
-// has their first blocks read in the background, so the disk serves many
-// small reads at once instead of one per thread; each map's record, or its
-// error, still comes at the map's own turn.
-class FirstBlocksReader final {
-public:
-    using MapAt = std::function<ListedMap(std::size_t item)>;
-    FirstBlocksReader(const runtime::FolderNames &names, int mapsDirFd, int relativeTo, const std::string &mapsDir,
-                      MapAt mapAt)
-        : names_(names), mapsDirFd_(mapsDirFd), relativeTo_(relativeTo), mapsDir_(mapsDir), mapAt_(std::move(mapAt))
-    {}
-
-    // Raises EInOutError when the map cannot be read.
-    IndexRecord read(std::size_t item, const runtime::WorkRun &run);
-
-private:
-    struct Opened {
-        runtime::IoCheckedFile file;
-        std::exception_ptr error; // raised at the map's turn
-    };
-    void open(runtime::IoCheckedFile &file, const ListedMap &map) const;
-    void openAhead(const runtime::WorkRun &run);
-
-    const runtime::FolderNames &names_;
-    int mapsDirFd_;
-    int relativeTo_;
-    const std::string &mapsDir_;
-    MapAt mapAt_;
-    std::deque<Opened> ahead_; // items aheadFirst_ on of the current run
-    std::size_t aheadFirst_ = 0;
-};
-
-// The run each of threads readers claims: about 64 first blocks in flight in
-// all, which is where the disk stopped getting faster, and few open files.
-std::size_t FirstBlocksRun(unsigned threads);
-
 // One map's outcome: its record, or the error that stopped its reading.
 struct IndexResult {
     std::optional<IndexRecord> record;
     std::exception_ptr error;
 };
 
+// A reading of many maps' records: how map i opens (raising its error),
+// and its entry.
+struct RecordReading {
+    std::size_t count = 0;
+    std::function<void(std::size_t item, runtime::IoCheckedFile &file)> open;
+    std::function<std::string(std::size_t item)> entryAt;
+    int folderFd = AT_FDCWD; // where the storage is judged for the depth
+    unsigned jobs = 1;       // threads that read the records
+    unsigned ioDepth = 0;    // opens and first reads at once; 0 lets the storage choose
+    // Reads map i some other way, in place of open (a seam for tests).
+    std::function<IndexRecord(std::size_t item)> readOwn;
+};
+
+// Reads the records with jobs threads, the maps opened ahead (MapsAhead),
+// and hands each outcome to done in list order on the calling thread; done
+// returns false to stop. Should done raise, the reading stops and the error
+// comes out of here.
+void ReadRecords(const RecordReading &reading, const std::function<bool(std::size_t item, IndexResult &result)> &done);
+
+// How ReadIndexRecordsIn reads.
+struct FolderReading {
+    unsigned jobs = 1;
+    unsigned ioDepth = 0; // 0 lets the storage choose
+    // Folders below mapsDir as a walk holds them open (path, descriptor):
+    // their maps are read in them. The descriptors stay the caller's.
+    std::vector<std::pair<std::string, int>> heldFolders;
+    std::function<IndexRecord(const ListedMap &map)> readOwn; // a seam for tests
+};
+
 // Reads the records of the listed maps in mapsDir (relative to the folder
-// relativeTo) with up to jobs threads at once and hands each outcome to done,
-// in list order, on the calling thread. Should done raise, the reading stops
-// and the error comes out of here.
+// relativeTo) as ReadRecords does. A map listed as "FOLDER/FILE" is read
+// in FOLDER below mapsDir, reached by descriptors without following a link
+// (TreeFolders), never by its path.
+void ReadIndexRecordsIn(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed,
+                        const FolderReading &how,
+                        const std::function<bool(std::size_t index, IndexResult &result)> &done);
+// The same with every outcome taken.
 void ReadIndexRecordsAt(int relativeTo, const std::string &mapsDir, const std::vector<ListedMap> &listed, unsigned jobs,
-                        const std::function<void(std::size_t index, IndexResult &result)> &done);
+                        const std::function<void(std::size_t index, IndexResult &result)> &done, unsigned ioDepth = 0);
 
 } // namespace catalogue

@@ -60,7 +60,7 @@ int filenameSearch(ProgramState &state, MapList &list, const std::string &text, 
 
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
                ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs,
-               runtime::LetterCase letters)
+               runtime::LetterCase letters, unsigned ioDepth)
 {
     const ContentSearchStart start = BeginContentSearch(state, list, mapsText, progress);
     const int maximum = state.MapCount;
@@ -70,7 +70,7 @@ int fullSearch(ProgramState &state, MapList &list, const std::string &text, cons
             progress.setPosition(std::min(progress.position() + 1, maximum));
             return true;
         },
-        jobs, {}, letters);
+        jobs, {}, letters, ioDepth);
     return ApplyContentSearch(state, list, start.listed, result, progress, status, notFound);
 }
 

@@ -42,12 +42,12 @@ private:
 // Narrows list to the entries whose map files in mapsText contain text
 // anywhere; the current directory becomes mapsText. Runs notFound (while the
 // progress is still shown) when nothing matched. jobs threads read the maps
-// (FindMapsContaining). Maps that cannot be read are skipped; after the
-// matches are applied, UnreadableMapsError names them. letters: as
-// FindMapsContaining takes it.
+// with ioDepth requests in flight (FindMapsContaining). Maps that cannot be
+// read are skipped; after the matches are applied, UnreadableMapsError names
+// them. letters: as FindMapsContaining takes it.
 int fullSearch(ProgramState &state, MapList &list, const std::string &text, const std::string &mapsText,
                ProgressView &progress, StatusText &status, const std::function<void()> &notFound, unsigned jobs = 1,
-               runtime::LetterCase letters = runtime::LetterCase::Exact);
+               runtime::LetterCase letters = runtime::LetterCase::Exact, unsigned ioDepth = 0);
 
 // fullSearch in three steps, for a caller that runs FindMapsContaining itself
 // (on another thread). The first step enters mapsText, opens it and shows the

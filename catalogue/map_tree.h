@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
 
@@ -16,7 +17,14 @@ struct MapFolder {
     std::string folder;
     std::vector<runtime::MatchRecord::Entry> maps;
     std::optional<runtime::EInOutError> error;
+    // A subfolder with maps, held open as the walk opened it, so its maps
+    // are read there and not by a path (the first HeldFolders of them).
+    runtime::DirectoryHandle handle;
 };
+
+// Subfolders a scan holds open at most: a large tree must not use up the
+// process's descriptors; the others are reached again one name at a time.
+inline constexpr std::size_t HeldFolders = 128;
 
 // The folder topFd and every folder below it, in the order the walk takes
 // them: a folder's own maps, then its subfolders in byte order of their

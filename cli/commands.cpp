@@ -71,6 +71,10 @@ constexpr const char *HelpText =
     "                    in the current directory (line 2 names the viewer)\n"
     "  -0, --null        end each listed map with NUL instead of a line feed\n"
     "  -j, --jobs N      read maps with N threads (default: the number of cores)\n"
+    "      --io-depth N  keep N opens and reads of maps waiting at once, 1 to 256\n"
+    "                    (default: chosen from the storage: 64 on a network or\n"
+    "                    FUSE file system and on a disk whose maps are not in\n"
+    "                    memory, none beyond the threads' own otherwise)\n"
     "  -h, --help        show this help\n"
     "      --version     show the version\n"
     "\n"
@@ -196,7 +200,7 @@ std::vector<IndexFolder> treeOf(const runtime::DirectoryHandle &maps)
 {
     std::vector<IndexFolder> folders;
     for (catalogue::MapFolder &found : catalogue::ScanMapTree(maps.fd(), runtime::MatchDetail::TypesOnly)) {
-        IndexFolder folder{std::move(found.folder), {}, std::move(found.error)};
+        IndexFolder folder{std::move(found.folder), {}, std::move(found.error), std::move(found.handle)};
         folder.maps.reserve(found.maps.size());
         for (auto &map : found.maps)
             folder.maps.push_back(catalogue::ListedFrom(std::move(map)));
@@ -226,7 +230,8 @@ int runSearch(catalogue::ProgramState &state, const std::string &dir, const Opti
         try {
             found = catalogue::fullSearch(state, list, bytes, dir, progress, status, {}, jobs,
                                           request.ignoreCase ? runtime::LetterCase::IgnoreWindows1252
-                                                             : runtime::LetterCase::Exact);
+                                                             : runtime::LetterCase::Exact,
+                                          request.ioDepth);
         } catch (const catalogue::UnreadableMapsError &error) {
             // The matches are in place; each map skipped gets its own line first.
             for (const auto &map : error.skipped())

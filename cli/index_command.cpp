@@ -2,6 +2,7 @@
 
 #include "catalogue/index_format.h"
 #include "catalogue/list_export.h"
+#include "catalogue/map_index.h"
 #include "catalogue/map_scan.h"
 #include "catalogue/map_tree.h"
 #include "catalogue/text_encoding.h"
@@ -86,39 +87,56 @@ int RunIndex(int startFd, const std::string &dir, const std::vector<IndexFolder>
     bool unreadable = false;
     {
         TerminalProgress progress(streams.err, streams.errIsTerminal, "Indexing");
-        std::size_t total = 0;
-        for (const IndexFolder &folder : folders)
-            total += folder.maps.size();
-        progress.setMaximum(static_cast<int>(total));
-        progress.setVisible(true);
-        std::size_t done = 0;
-        for (const IndexFolder &folder : folders) {
-            const std::string mapsDir = catalogue::FolderPath(dir, folder.folder);
-            if (folder.error) {
-                unreadable = true;
-                progress.setVisible(false);
-                ReportError(streams, mapsDir, *folder.error);
-                progress.setVisible(true);
-                continue;
+        const auto report = [&](const std::string &path, const runtime::EInOutError &error) {
+            unreadable = true;
+            progress.setVisible(false);
+            ReportError(streams, path, error);
+            progress.setVisible(true);
+        };
+        // One reading of the whole tree, each map as "FOLDER/FILE" below dir:
+        // the requests in flight do not end at a folder's last map.
+        std::vector<catalogue::ListedMap> maps;
+        std::vector<std::size_t> folderOf;
+        catalogue::FolderReading reading;
+        reading.jobs = threadCount(options.jobs);
+        reading.ioDepth = options.ioDepth;
+        for (std::size_t f = 0; f < folders.size(); ++f) {
+            const IndexFolder &folder = folders[f];
+            for (const catalogue::ListedMap &map : folder.maps) {
+                maps.push_back(folder.folder.empty()
+                                   ? map
+                                   : catalogue::ListedMap(
+                                       map.entry, folder.folder + '/' + catalogue::ListedFileName(map), map.regular));
+                folderOf.push_back(f);
             }
-            const auto &maps = folder.maps;
-            catalogue::ReadIndexRecordsAt(
-                startFd, mapsDir, maps, threadCount(options.jobs), [&](std::size_t i, auto &result) {
-                    if (result.record) {
-                        records.push_back({std::move(*result.record), &folder.folder});
-                    } else {
-                        unreadable = true;
-                        progress.setVisible(false);
-                        try {
-                            std::rethrow_exception(result.error);
-                        } catch (const runtime::EInOutError &error) {
-                            ReportError(streams, ErrorPath(error, catalogue::ListedMapPath(mapsDir, maps[i])), error);
-                        }
-                        progress.setVisible(true);
-                    }
-                    progress.setPosition(static_cast<int>(++done));
-                });
+            if (folder.handle.valid())
+                reading.heldFolders.emplace_back(folder.folder, folder.handle.fd());
         }
+        progress.setMaximum(static_cast<int>(maps.size()));
+        progress.setVisible(true);
+        std::size_t reported = 0; // folders before this one have had their errors told
+        const auto reportFoldersBefore = [&](std::size_t f) {
+            for (; reported < f; ++reported) {
+                if (folders[reported].error)
+                    report(catalogue::FolderPath(dir, folders[reported].folder), *folders[reported].error);
+            }
+        };
+        std::size_t done = 0;
+        catalogue::ReadIndexRecordsIn(startFd, dir, maps, reading, [&](std::size_t i, catalogue::IndexResult &result) {
+            reportFoldersBefore(folderOf[i]);
+            if (result.record) {
+                records.push_back({std::move(*result.record), &folders[folderOf[i]].folder});
+            } else {
+                try {
+                    std::rethrow_exception(result.error);
+                } catch (const runtime::EInOutError &error) {
+                    report(ErrorPath(error, catalogue::ListedMapPath(dir, maps[i])), error);
+                }
+            }
+            progress.setPosition(static_cast<int>(++done));
+            return true;
+        });
+        reportFoldersBefore(folders.size());
     }
 
     const bool toFile = options.output.has_value();

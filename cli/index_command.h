@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "options.h"
 
+#include "runtime/directory_handle.h"
 #include "runtime/io_error.h"
 
 #include <optional>
@@ -18,6 +19,7 @@ struct IndexFolder {
     std::string folder;
     std::vector<catalogue::ListedMap> maps;
     std::optional<runtime::EInOutError> error;
+    runtime::DirectoryHandle handle; // the folder as the walk holds it open, if it does
 };
 
 // Writes the index of the folders' maps in dir (a full path) to stdout or to

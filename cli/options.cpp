@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "runtime/io_depth.h"
+
 #include <array>
 #include <charconv>
 #include <getopt.h>
@@ -7,10 +9,10 @@
 namespace cli {
 namespace {
 
-enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption, FilesOption };
+enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption, FilesOption, IoDepthOption };
 
 constexpr const char *ShortOptions = "+:d:0j:hi";
-constexpr std::array<option, 12> LongOptions = {{
+constexpr std::array<option, 13> LongOptions = {{
     {"dir", required_argument, nullptr, 'd'},
     {"null", no_argument, nullptr, '0'},
     {"jobs", required_argument, nullptr, 'j'},
@@ -22,6 +24,7 @@ constexpr std::array<option, 12> LongOptions = {{
     {"recursive", no_argument, nullptr, RecursiveOption},
     {"ignore-case", no_argument, nullptr, 'i'},
     {"files", no_argument, nullptr, FilesOption},
+    {"io-depth", required_argument, nullptr, IoDepthOption},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -32,6 +35,14 @@ unsigned parseJobs(const std::string &text)
     if (error != std::errc{} || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
         throw UsageError("--jobs needs a number from 1 to 1024, not '" + text + "'");
     return jobs;
+}
+
+unsigned parseIoDepth(const std::string &text)
+{
+    if (const auto depth = runtime::ParseIoDepth(text))
+        return *depth;
+    throw UsageError("--io-depth needs a number from 1 to " + std::to_string(runtime::MaxIoDepth) + ", not '" + text
+                     + "'");
 }
 
 IndexFormat parseFormat(const std::string &text)
@@ -73,6 +84,9 @@ std::size_t readOptions(const std::vector<std::string> &arguments, std::size_t f
             break;
         case 'j':
             options.jobs = parseJobs(optarg);
+            break;
+        case IoDepthOption:
+            options.ioDepth = parseIoDepth(optarg);
             break;
         case 'h':
             options.help = true;

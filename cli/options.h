@@ -19,8 +19,9 @@ struct Options {
     bool help = false;
     bool version = false;
     std::optional<std::string> dir;
-    bool null = false; // end listed entries with NUL
-    unsigned jobs = 0; // threads for reading maps; 0 when not given
+    bool null = false;    // end listed entries with NUL
+    unsigned jobs = 0;    // threads for reading maps; 0 when not given
+    unsigned ioDepth = 0; // opens and reads in flight at once; 0 when not given
     bool content = false;
     IndexFormat format = IndexFormat::Tsv;
     std::optional<std::string> output;

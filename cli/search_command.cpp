@@ -55,9 +55,10 @@ public:
             }
             return true;
         }
+        // In the folder as the walk opened it, where it holds it open.
         runtime::DirectoryHandle opened;
-        int fd = mapsFd_;
-        if (!folder.folder.empty()) {
+        int fd = folder.handle.valid() ? folder.handle.fd() : mapsFd_;
+        if (!folder.folder.empty() && !folder.handle.valid()) {
             opened = runtime::DirectoryHandle::Open(folder.folder, mapsFd_);
             try {
                 runtime::CheckIo();
@@ -75,7 +76,7 @@ public:
                 progress.setPosition(before + static_cast<int>(done));
                 return true;
             },
-            threadCount(options_.jobs), {}, letters);
+            threadCount(options_.jobs), {}, letters, options_.ioDepth);
         for (const auto &map : result.unreadable)
             reportBeside(progress, streams_, path + '/' + map.error.path(), map.error);
         for (const std::size_t i : result.matches)

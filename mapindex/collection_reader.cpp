@@ -5,7 +5,6 @@
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
 #include "runtime/io_error.h"
-#include "runtime/ordered_work.h"
 #include "runtime/working_directory.h"
 
 #include <QFileInfo>
@@ -108,12 +107,14 @@ std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir,
     return rows;
 }
 
-std::vector<IndexRow> ListMapTree(const std::string &mapsDir)
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir, HeldFolders *held)
 {
     runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(mapsDir);
     runtime::CheckIo();
     std::vector<IndexRow> rows;
     for (catalogue::MapFolder &folder : catalogue::ScanMapTree(top.fd(), runtime::MatchDetail::Full)) {
+        if (held && folder.handle.valid())
+            held->emplace_back(folder.folder, std::move(folder.handle));
         for (auto &map : folder.maps) {
             IndexRow row;
             row.entry = catalogue::MapListEntry(map.name);
@@ -145,7 +146,8 @@ bool SubfoldersHoldMaps(const std::string &mapsDir)
 ReadOutcome ReadCollection(const ReadRequest &request)
 {
     ReadOutcome outcome;
-    auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir))
+    HeldFolders held;
+    auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir, &held))
                                      : ListChangedMaps(request.mapsDir, request.previous);
     if (!listed) {
         outcome.sameAsPrevious = true;
@@ -163,69 +165,45 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     }
 
     std::vector<std::size_t> toRead;
+    std::vector<catalogue::ListedMap> maps;
     for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
         IndexRow &row = outcome.rows[i];
         const auto found = previous.find(RowPath(row));
         const IndexRow *old = found == previous.end() ? nullptr : found->second;
-        if (reusable(old, row))
+        if (reusable(old, row)) {
             row.values = old->values;
-        else
+        } else {
             toRead.push_back(i);
+            // Its own file, dots and all; a subfolder's map read in its folder.
+            maps.emplace_back(row.entry, RowPath(row));
+        }
     }
     // The maps taken as they were count as checked, so a cancel knows how far it got.
     if (request.progress)
         request.progress(outcome.rows.size() - toRead.size(), outcome.rows.size());
 
-    // Maps open in their folder, named from one listing of it, with their
-    // first blocks read ahead; a folder that does not open leaves each map
-    // to report its own error.
-    runtime::DirectoryHandle folder;
-    std::optional<runtime::FolderNames> names;
-    if (!request.reader) {
-        {
-            const runtime::SavedIoCode keep;
-            folder = runtime::DirectoryHandle::Open(request.mapsDir);
-        }
-        if (folder.valid())
-            names.emplace(folder.fd());
-    }
-    const auto mapAt = [&](std::size_t k) {
-        const IndexRow &row = outcome.rows[toRead[k]];
-        // Its own file, dots and all; a subfolder's map by its path below mapsDir.
-        return catalogue::ListedMap{row.entry, RowPath(row)};
-    };
-    const auto makeReader = [&] {
-        std::optional<catalogue::FirstBlocksReader> ahead;
-        if (names)
-            ahead.emplace(*names, folder.fd(), AT_FDCWD, request.mapsDir, mapAt);
-        // Each worker fills its own row; the count and the progress follow in list order.
-        return [&, ahead = std::move(ahead)](std::size_t k, const runtime::WorkStop &,
-                                             const runtime::WorkRun &run) mutable {
-            if (request.stop && request.stop())
-                return false;
-            fill(outcome.rows[toRead[k]], [&] {
-                if (ahead)
-                    return ahead->read(k, run);
-                return request.reader ? request.reader(request.mapsDir, mapAt(k))
-                                      : catalogue::ReadIndexRecord(request.mapsDir, mapAt(k));
-            });
-            return true;
-        };
-    };
+    catalogue::FolderReading reading;
+    reading.jobs = std::clamp<unsigned>(request.jobs, 1, 64);
+    for (const auto &[folder, handle] : held)
+        reading.heldFolders.emplace_back(folder, handle.fd());
+    if (request.reader)
+        reading.readOwn = [&](const catalogue::ListedMap &map) { return request.reader(request.mapsDir, map); };
     std::size_t done = outcome.rows.size() - toRead.size();
-    const auto count = [&](std::size_t, bool read) {
-        if (!read)
-            return false;
-        ++outcome.mapsRead;
-        if (request.progress)
-            request.progress(++done, outcome.rows.size());
-        return true;
-    };
-    runtime::OrderedWorkOptions options;
-    options.threads = std::clamp<unsigned>(request.jobs, 1, 64);
-    options.run = catalogue::FirstBlocksRun(options.threads);
-    options.window = 2 * options.run * options.threads; // two runs a thread, as by default
-    runtime::ForEachInOrder(toRead.size(), options, makeReader, count);
+    catalogue::ReadIndexRecordsIn(AT_FDCWD, request.mapsDir, maps, reading,
+                                  [&](std::size_t k, catalogue::IndexResult &result) {
+                                      if (request.stop && request.stop())
+                                          return false;
+                                      IndexRow &row = outcome.rows[toRead[k]];
+                                      fill(row, [&] {
+                                          if (result.error)
+                                              std::rethrow_exception(result.error);
+                                          return std::move(*result.record);
+                                      });
+                                      ++outcome.mapsRead;
+                                      if (request.progress)
+                                          request.progress(++done, outcome.rows.size());
+                                      return true;
+                                  });
     outcome.cancelled = request.stop && request.stop();
     return outcome;
 }

@@ -3,12 +3,14 @@
 #include "index_row.h"
 
 #include "catalogue/map_index.h"
+#include "runtime/directory_handle.h"
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapindex {
@@ -23,8 +25,10 @@ std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir,
 
 // The same for mapsDir and every folder below it (links to folders not
 // followed), each folder's own maps first, then its subfolders in byte order.
-// A subfolder that cannot be listed is left out.
-std::vector<IndexRow> ListMapTree(const std::string &mapsDir);
+// A subfolder that cannot be listed is left out. With held, the subfolders
+// the walk opened stay open there, for their maps to be read in them.
+using HeldFolders = std::vector<std::pair<std::string, runtime::DirectoryHandle>>;
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir, HeldFolders *held = nullptr);
 
 // Whether some folder below mapsDir holds a map; false when none can be listed.
 bool SubfoldersHoldMaps(const std::string &mapsDir);

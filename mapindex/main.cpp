@@ -5,6 +5,7 @@
 
 #include "ErrorReport.h"
 #include "runtime/file_size_signal.h"
+#include "runtime/io_depth.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ constexpr int UsageExit = 64;
 int main(int argc, char *argv[])
 {
     runtime::IgnoreFileSizeSignal();
+    if (!runtime::FixIoDepthFromEnvironment())
+        std::fputs("map-index: MAP_UTILITY_IO_DEPTH is a number from 1 to 256; ignored\n", stderr);
     // Help, version and usage errors need no display.
     const mapindex::Options options = mapindex::ParseOptions(std::vector<std::string>(argv, argv + argc));
     if (!options.usageError.empty()) {

@@ -3,6 +3,8 @@
 #include "host_errors.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -40,6 +42,24 @@ DirectoryHandle DirectoryHandle::Open(const std::string &path, int relativeTo)
         return {};
     }
     return DirectoryHandle(fd);
+}
+
+DirectoryHandle DirectoryHandle::OpenBelow(int parentFd, const std::string &name)
+{
+    if (name.empty() || name.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+        errno = ENOENT;
+        return {};
+    }
+    int fd;
+    do {
+        fd = ::openat(parentFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return DirectoryHandle(fd);
+}
+
+DirectoryHandle DirectoryHandle::Duplicate(int fd)
+{
+    return DirectoryHandle(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
 }
 
 int OpenAt(int relativeTo, const std::string &path, int flags)

@@ -20,6 +20,12 @@ public:
     // code with the path and returns an invalid handle.
     static DirectoryHandle Open(const std::string &path, int relativeTo = AT_FDCWD);
 
+    // The folder name in parentFd, never through a symbolic link; on failure
+    // an invalid handle and errno, no code recorded.
+    static DirectoryHandle OpenBelow(int parentFd, const std::string &name);
+    // A handle of its own on the folder fd is open on; invalid on failure.
+    static DirectoryHandle Duplicate(int fd);
+
     int fd() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
 

@@ -3,6 +3,8 @@
 #include "byte_strings.h"
 #include "directory_handle.h"
 #include "host_errors.h"
+#include "io_depth.h"
+#include "ordered_work.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +157,12 @@ std::string extensionOf(const std::string &name)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+// The entry's own stat, or its link's; false when it vanished meanwhile.
+bool statEntry(int dirFd, const char *name, struct stat &info)
+{
+    return ::fstatat(dirFd, name, &info, 0) == 0 || ::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 // Calls found(name, info, stamped) for each entry of the directory dirFd whose
 // name matches namePattern, in the order the file system lists them. With
 // TypesOnly, info holds only the type where the listing gives it (stamped is
@@ -171,6 +180,10 @@ std::int32_t visitMatches(int dirFd, const std::string &namePattern, MatchDetail
     // step by step: it holds every name, at some 32 bytes an entry.
     if (struct stat folder{}; ::fstat(listedFd, &folder) == 0 && folder.st_size > 0)
         reserve(std::min<std::size_t>(static_cast<std::size_t>(folder.st_size), 1u << 25));
+    // On a share every stat waits a round trip: there the names are listed
+    // first and stat'ed by many readers at once.
+    const unsigned depth = detail == MatchDetail::Full ? ChosenIoDepth(listedFd) : 0;
+    std::vector<std::string> toStat;
     for (;;) {
         errno = 0;
         const dirent *item = ::readdir(dir.get());
@@ -182,13 +195,33 @@ std::int32_t visitMatches(int dirFd, const std::string &namePattern, MatchDetail
             found(item->d_name, typeMode(item->d_type), false);
             continue;
         }
+        if (depth > 1) {
+            toStat.emplace_back(item->d_name);
+            continue;
+        }
         struct stat info {};
-        if (::fstatat(listedFd, item->d_name, &info, 0) != 0
-            && ::fstatat(listedFd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // vanished meanwhile
-        found(item->d_name, info, true);
+        if (statEntry(listedFd, item->d_name, info))
+            found(item->d_name, info, true);
     }
-    return errno != 0 ? CodeForHostError(errno, ".") : 0;
+    if (errno != 0)
+        return CodeForHostError(errno, ".");
+    if (toStat.empty())
+        return 0;
+    OrderedWorkOptions options;
+    options.threads = depth;
+    runtime::ForEachInOrder(
+        toStat.size(), options,
+        [&](std::size_t i, const WorkStop &) {
+            std::optional<struct stat> info(std::in_place);
+            if (!statEntry(listedFd, toStat[i].c_str(), *info))
+                info.reset();
+            return info;
+        },
+        [&](std::size_t i, const std::optional<struct stat> &info) {
+            if (info)
+                found(toStat[i].c_str(), *info, true);
+        });
+    return 0;
 }
 
 } // namespace

@@ -339,6 +339,24 @@ bool StartIsInMemory(IoCheckedFile &file)
     return n == 1;
 }
 
+void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece)
+{
+    if (file.state_ != IoCheckedFile::State::Block || piece.empty() || StartIsInMemory(file))
+        return;
+    const int savedErrno = errno;
+    const std::uint64_t end = std::min(bytes, file.size_);
+    for (std::uint64_t at = 0; at < end;) {
+        const ssize_t n =
+            ::pread(file.fd_, piece.data(), std::min<std::uint64_t>(piece.size(), end - at), static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        at += static_cast<std::uint64_t>(n);
+    }
+    errno = savedErrno;
+}
+
 void CloseIoFile(IoCheckedFile &file)
 {
     if (!file.isOpen()) {

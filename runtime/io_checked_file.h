@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,7 @@ private:
     friend bool BlockFileAtEnd(IoCheckedFile &);
     friend void StartReadingAhead(IoCheckedFile &, std::uint64_t);
     friend bool StartIsInMemory(IoCheckedFile &);
+    friend void FetchStart(IoCheckedFile &, std::uint64_t, std::span<char>);
     friend void CloseIoFile(IoCheckedFile &);
 
     bool isOpen() const;
@@ -104,6 +106,12 @@ void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes);
 // disk (an empty file counts). Leaves the file's position and I/O code as
 // they were; false wherever the system cannot tell.
 bool StartIsInMemory(IoCheckedFile &file);
+// Reads the first bytes of a block file now, into piece, piece after piece,
+// and drops them: the system keeps them for the file's own reads, which then
+// need not wait. For readers of their own on slow storage; skipped when the
+// start is in memory. Leaves the file's position and I/O code as they were:
+// a failure is the file's own read's to report.
+void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece);
 void CloseIoFile(IoCheckedFile &file);
 
 } // namespace runtime

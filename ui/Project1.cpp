@@ -4,9 +4,11 @@
 #include "StartOptions.h"
 #include "Unit1.h"
 #include "runtime/file_size_signal.h"
+#include "runtime/io_depth.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <exception>
 #include <iostream>
 
@@ -38,6 +40,8 @@ int run(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     runtime::IgnoreFileSizeSignal();
+    if (!runtime::FixIoDepthFromEnvironment())
+        std::fputs("map-utility: MAP_UTILITY_IO_DEPTH is a number from 1 to 256; ignored\n", stderr);
     // Handlers report their own errors; this catches what fails around them
     // (start-up, shutdown) so the program never ends without a word.
     try {

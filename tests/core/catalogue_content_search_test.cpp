@@ -22,10 +22,13 @@ struct Outcome {
     std::vector<std::size_t> steps;
 };
 
+// Threads, and readers of their own (0: none on a local disk in memory).
+constexpr std::pair<unsigned, unsigned> JobsAndDepths[] = {{2, 0}, {3, 0}, {8, 0}, {1, 256}, {2, 3}};
+
 class ContentSearchTest : public TempDirTest {
 protected:
     Outcome search(const std::vector<ListedMap> &entries, const std::string &text, unsigned jobs,
-                   std::size_t cancelAt = 0)
+                   std::size_t cancelAt = 0, unsigned ioDepth = 0)
     {
         const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
         Outcome run;
@@ -35,16 +38,17 @@ protected:
                 run.steps.push_back(done);
                 return done != cancelAt;
             },
-            jobs);
+            jobs, {}, runtime::LetterCase::Exact, ioDepth);
         return run;
     }
 
-    // The threaded searches must give what the sequential one gives.
+    // The threaded searches, and those with readers of their own (more than
+    // there are maps), must give what the sequential one gives.
     Outcome searchEveryWay(const std::vector<ListedMap> &entries, const std::string &text, std::size_t cancelAt = 0)
     {
         const Outcome one = search(entries, text, 1, cancelAt);
-        for (const unsigned jobs : {2u, 3u, 8u}) {
-            const Outcome many = search(entries, text, jobs, cancelAt);
+        for (const auto &[jobs, ioDepth] : JobsAndDepths) {
+            const Outcome many = search(entries, text, jobs, cancelAt, ioDepth);
             EXPECT_EQ(many.result.matches, one.result.matches) << jobs << " jobs";
             EXPECT_EQ(many.steps, one.steps) << jobs << " jobs";
             EXPECT_EQ(many.result.cancelled, one.result.cancelled);
@@ -225,8 +229,9 @@ TEST_F(ContentSearchTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
     constexpr std::size_t Count = 96, ChangeAt = 20, CancelAt = 60;
     const std::set<std::size_t> deleted = {21, 22, 27, 45}, folders = {23, 30};
     for (const std::size_t cancelAt : {std::size_t(0), CancelAt}) {
-        for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
-            SCOPED_TRACE(std::to_string(jobs) + " jobs, cancel at " + std::to_string(cancelAt));
+        for (const auto &[jobs, ioDepth] : JobsAndDepths) {
+            SCOPED_TRACE(std::to_string(jobs) + " jobs, depth " + std::to_string(ioDepth) + ", cancel at "
+                         + std::to_string(cancelAt));
             std::vector<bool> holds(Count);
             for (std::size_t i = 0; i < Count; ++i) {
                 holds[i] = i % 3 != 0;
@@ -251,7 +256,7 @@ TEST_F(ContentSearchTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
                     }
                     return done != cancelAt;
                 },
-                jobs);
+                jobs, {}, runtime::LetterCase::Exact, ioDepth);
             const std::size_t end = cancelAt ? cancelAt : Count;
             EXPECT_EQ(steps, end);
             EXPECT_EQ(result.cancelled, cancelAt != 0);

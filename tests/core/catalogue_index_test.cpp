@@ -1,7 +1,9 @@
+#include "catalogue/content_search.h"
 #include "catalogue/index_format.h"
 #include "catalogue/map_details.h"
 #include "catalogue/map_index.h"
 #include "catalogue/map_scan.h"
+#include "catalogue/map_tree.h"
 #include "catalogue/text_encoding.h"
 #include "fake_views.h"
 #include "runtime/directory_handle.h"
@@ -212,7 +214,7 @@ TEST_F(IndexRecordTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
         return text;
     };
     for (const std::size_t failAt : {0, 110})
-        for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
+        for (const auto &[jobs, ioDepth] : {std::pair{1u, 0u}, {2u, 0u}, {3u, 0u}, {8u, 0u}, {2u, 200u}, {1u, 5u}}) {
             for (std::size_t i = 0; i < 150; ++i)
                 writeFile(path("m" + std::to_string(100 + i) + ".fcw"),
                           "Map Name: N" + std::string(i % 4 ? 9 : 9000, '\r') + "Page Number: " + std::to_string(i));
@@ -239,10 +241,10 @@ TEST_F(IndexRecordTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
                 }
             };
             if (failAt)
-                EXPECT_THROW(ReadIndexRecordsAt(AT_FDCWD, dir(), listed, jobs, consume), std::runtime_error);
+                EXPECT_THROW(ReadIndexRecordsAt(AT_FDCWD, dir(), listed, jobs, consume, ioDepth), std::runtime_error);
             else
-                ReadIndexRecordsAt(AT_FDCWD, dir(), listed, jobs, consume);
-            ASSERT_EQ(seen.size(), failAt ? failAt : listed.size()) << jobs;
+                ReadIndexRecordsAt(AT_FDCWD, dir(), listed, jobs, consume, ioDepth);
+            ASSERT_EQ(seen.size(), failAt ? failAt : listed.size()) << jobs << " jobs, depth " << ioDepth;
             for (std::size_t i = 0; i < seen.size(); ++i) // a folder is briefly missing between the two steps
                 EXPECT_TRUE(seen[i] == plain[i] || (changed.count(i) && seen[i].starts_with("error 2 "))
                             || (folders.count(i) && seen[i].starts_with("error 5 ")))
@@ -250,4 +252,40 @@ TEST_F(IndexRecordTest, MapsChangingWhileReadAheadAgreeWithAPlainRead)
             for (const std::size_t m : folders)
                 std::filesystem::remove(path(listed[m].file));
         }
+}
+
+// A folder swapped for a link to another tree between the walk and the
+// reading is not followed: maps of the walk's folder are read where the
+// walk held it open, and without that hold a link is no folder to read in,
+// for the index and the contents search alike.
+TEST_F(IndexRecordTest, AFolderSwappedForALinkAfterTheWalkIsNotFollowed)
+{
+    testing_support::makeDirectory(path("maps"));
+    testing_support::makeDirectory(path("maps/a"));
+    testing_support::makeDirectory(path("outside"));
+    writeFile(path("maps/a/A.fcw"), "Map Name: inside\r");
+    writeFile(path("outside/A.fcw"), "Map Name: outside\r");
+    const runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(path("maps"));
+    std::vector<MapFolder> walked = ScanMapTree(top.fd(), runtime::MatchDetail::TypesOnly);
+    ASSERT_EQ(walked.size(), 2u);
+    ASSERT_TRUE(walked[1].handle.valid());
+    std::filesystem::rename(path("maps/a"), path("a-moved"));
+    std::filesystem::create_directory_symlink("../outside", path("maps/a"));
+
+    const std::vector<ListedMap> listed = {ListedMap("A", "a/A.fcw", true)};
+    const auto readWith = [&](FolderReading how) {
+        std::string seen;
+        ReadIndexRecordsIn(AT_FDCWD, path("maps"), listed, how, [&](std::size_t, IndexResult &result) {
+            seen = result.record ? result.record->values[0].value_or("-") : "error";
+            return true;
+        });
+        return seen;
+    };
+    FolderReading held;
+    held.heldFolders = {{"a", walked[1].handle.fd()}};
+    EXPECT_EQ(readWith(held), "inside");
+    EXPECT_EQ(readWith({}), "error");
+    const ContentSearchResult found = FindMapsContaining(top.fd(), listed, "outside", {});
+    EXPECT_TRUE(found.matches.empty());
+    EXPECT_EQ(found.unreadable.size(), 1u);
 }

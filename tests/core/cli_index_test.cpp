@@ -1,10 +1,13 @@
 #include "cli/commands.h"
 #include "test_support.h"
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
 #include <sstream>
+#include <unistd.h>
 
 using testing_support::mapBytes;
 using testing_support::readFile;
@@ -216,4 +219,30 @@ TEST_F(RecursiveIndexTest, SearchWalksTheIndexsFoldersAndNamesEachMatchBelowThem
     if (code == testing_support::Skipped)
         GTEST_SKIP() << "no unprivileged user";
     EXPECT_EQ(code, 0);
+}
+
+// A map deeper than a path can name (past 4096 bytes) is read in its own
+// folder, as the walk reached it.
+TEST_F(IndexTest, RecursiveIndexReadsMapsPastThePathLimit)
+{
+    const std::string name(200, 'd');
+    int folder = ::open(path("maps").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string below;
+    for (int depth = 0; depth < 24; ++depth) { // 24 x 201 bytes
+        ASSERT_EQ(::mkdirat(folder, name.c_str(), 0755), 0);
+        const int inner = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(folder);
+        folder = inner;
+        below += (below.empty() ? "" : "/") + name;
+    }
+    const int map = ::openat(folder, "Deep.fcw", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::write(map, "Map Name: D\r", 12), 12);
+    ::close(map);
+    ::close(folder);
+    std::filesystem::remove(path("maps/gone.fcw"));
+    const int status = run({"--recursive"});
+    // rm walks by descriptors; remove_all would stop at the path limit.
+    [[maybe_unused]] const int removed = std::system(("rm -rf '" + path("maps") + "/" + name + "'").c_str());
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_NE(out.str().find("Deep\t" + below + "\tD\t\t\t\n"), std::string::npos);
 }

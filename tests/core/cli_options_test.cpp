@@ -46,6 +46,8 @@ TEST(OptionsTest, CommandOptions)
     EXPECT_TRUE(options.ignoreCase && options.content && options.recursive && options.files);
     EXPECT_TRUE(ParseOptions({"scan", "--files"}).files);
     EXPECT_TRUE(ParseOptions({"search", "--recursive", "x"}).recursive);
+    EXPECT_EQ(ParseOptions({"--io-depth", "256", "index"}).ioDepth, 256u);
+    EXPECT_EQ(ParseOptions({"search", "--io-depth=1", "x"}).ioDepth, 1u);
     EXPECT_TRUE(ParseOptions({"scan", "-h"}).help);
     EXPECT_TRUE(ParseOptions({"--version"}).version);
 }
@@ -57,7 +59,8 @@ TEST(OptionsTest, UsageErrors)
         {"details"}, {"details", "a", "b"}, {"scan", "extra"}, {"index", "extra"}, {"search", "x", "--content"},
         {"--content", "scan"}, {"-0", "index"}, {"-0", "details", "x"}, {"--format", "csv", "scan"},
         {"index", "--format", "xml"}, {"-j", "0", "scan"}, {"-j", "2x", "scan"}, {"--jobs=-1", "scan"},
-        {"details", "--output", "f", "x"},
+        {"details", "--output", "f", "x"}, {"--io-depth", "0", "scan"}, {"--io-depth=257", "index"},
+        {"--io-depth", "8x", "scan"},
     };
     for (const auto &arguments : cases)
         EXPECT_THROW(ParseOptions(arguments), cli::UsageError) << testing::PrintToString(arguments);

@@ -724,5 +724,19 @@ row "recursive: a folder that may be read but not entered" recursive_error_once 
 deep_tree() { local p=maps/sub; mkdir "$p"; for _ in $(seq 70); do p=$p/d; mkdir "$p"; printf Below > "$p/x.fcw"; done; }
 row "recursive: a tree deeper than ulimit -n 64 allows" recursive_error_once deep_tree ": Too many open files." ulimit
 
+# A map deeper than a path can name is read in the folder the walk opened.
+recursive_index_deep() {
+    local name
+    name=$(printf 'd%.0s' $(seq 200))
+    (cd -P maps && for _ in $(seq 24); do mkdir "$name" && cd -P "$name" || exit 1; done &&
+        printf 'Map Name: Deep\r' > Deep.fcw) 2>/dev/null || note "the deep folders could not be made"
+    mc --dir maps index --recursive
+    expect_done "Maps indexed: $(($(ls maps/*.fcw | wc -l) + 1))"
+    expect "the deep map" "Deep" "$(grep -a '^Deep' out | cut -f1)"
+    expect "its folder's length" 4823 "$(grep -a '^Deep' out | cut -f2 | tr -d '\n' | wc -c)"
+    rm -rf "maps/$name"
+}
+row "index --recursive: a map past the path limit (4,800 bytes)" recursive_index_deep
+
 [ $failures -eq 0 ] && echo "every bad-input row passed"
 exit $failures

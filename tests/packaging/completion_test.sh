@@ -49,6 +49,7 @@ check() {
 check 'details|export|index|scan|search|view' map-catalogue ''
 check 'details' map-catalogue de
 check '--dir=' map-catalogue --di
+check '--io-depth=' map-catalogue --io
 check '--content' map-catalogue search --co
 check '--format' map-catalogue index --f
 check 'csv|json|tsv' map-catalogue index --format ''

@@ -1,0 +1,73 @@
+#include "map_read_ahead.h"
+
+#include "map_chunk_reader.h"
+#include "runtime/io_depth.h"
+#include "runtime/io_error.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace catalogue {
+
+unsigned ChooseIoDepth(unsigned requested, int folderFd, std::size_t count, const MapsAhead::Open &open)
+{
+    if (requested != 0)
+        return requested;
+    if (const unsigned chosen = runtime::ChosenIoDepth(folderFd); chosen != 0 || count == 0)
+        return chosen;
+    runtime::IoCheckedFile probe;
+    try {
+        open(count - 1, probe);
+    } catch (const runtime::EInOutError &) {
+        return 0; // its own turn reports it
+    }
+    return runtime::StartIsInMemory(probe) ? 0 : runtime::WideIoDepth;
+}
+
+MapsAhead::MapsAhead(std::size_t count, Open open, std::uint64_t bytes, unsigned depth, int folderFd)
+    : open_(std::move(open)), bytes_(bytes)
+{
+    // Twice the depth of maps wait open: within the process's share of files.
+    const unsigned chosen = std::min(ChooseIoDepth(depth, folderFd, count, open_), runtime::DescriptorShare() / 2);
+    if (chosen != 0)
+        wide_.emplace(count, chosen, bytes_, open_);
+}
+
+void MapsAhead::Reader::openRun(const runtime::WorkRun &run)
+{
+    ahead_.clear(); // what a stopped run left open
+    aheadFirst_ = run.first + 1;
+    if (maps_.bytes_ == 0)
+        return; // nothing to read: each map opens at its turn
+    for (std::size_t j = aheadFirst_; j < run.last; ++j) {
+        Opened &opened = ahead_.emplace_back();
+        try {
+            maps_.open_(j, opened.file);
+        } catch (...) {
+            opened.error = std::current_exception();
+        }
+    }
+    ReadAheadUnlessInMemory(ahead_, maps_.bytes_);
+}
+
+runtime::IoCheckedFile &MapsAhead::Reader::file(std::size_t item, const runtime::WorkRun &run)
+{
+    if (maps_.wide_) {
+        own_ = maps_.wide_->take(item);
+        return *own_;
+    }
+    if (item == run.first)
+        openRun(run);
+    if (item >= aheadFirst_ && item - aheadFirst_ < ahead_.size()) {
+        Opened &opened = ahead_[item - aheadFirst_];
+        if (opened.error)
+            std::rethrow_exception(std::exchange(opened.error, {}));
+        return opened.file;
+    }
+    if (!own_)
+        own_ = std::make_unique<runtime::IoCheckedFile>();
+    maps_.open_(item, *own_);
+    return *own_;
+}
+
+} // namespace catalogue
