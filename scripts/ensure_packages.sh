@@ -15,7 +15,7 @@ packages=(
 for option in "$@"; do
     case $option in
         --with-display) packages+=(xvfb xauth) ;;
-        --with-bench) packages+=(hyperfine ripgrep jq time strace) ;; # bench/run
+        --with-bench) packages+=(hyperfine ripgrep jq time strace libfuse3-dev fuse3) ;; # bench/run, its slow share
     esac
 done
 
