@@ -135,7 +135,7 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
         maps.size(), options,
         [&] { // a buffer of each thread's own
             return [searcher = MapSearcher(ahead, text, letters)](std::size_t i, const runtime::WorkStop &stopping,
-                                                                   const runtime::WorkRun &run) mutable {
+                                                                  const runtime::WorkRun &run) mutable {
                 return searcher.search(i, stopping, run);
             };
         },

@@ -9,7 +9,15 @@
 namespace cli {
 namespace {
 
-enum LongOnly { ContentOption = 256, FormatOption, OutputOption, VersionOption, RecursiveOption, FilesOption, IoDepthOption };
+enum LongOnly {
+    ContentOption = 256,
+    FormatOption,
+    OutputOption,
+    VersionOption,
+    RecursiveOption,
+    FilesOption,
+    IoDepthOption
+};
 
 constexpr const char *ShortOptions = "+:d:0j:hi";
 constexpr std::array<option, 13> LongOptions = {{

@@ -76,7 +76,7 @@ unsigned ChosenIoDepth(int dirFd)
 
 unsigned DescriptorShare()
 {
-    rlimit limit {};
+    rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return MaxIoDepth;
     return static_cast<unsigned>(std::min<rlim_t>(limit.rlim_cur / 8, MaxIoDepth));
