@@ -152,6 +152,7 @@ void CollectionLoader::onEnded(JobEnd<LoadResult> end)
     } else {
         result_ = std::move(end.value());
     }
+    mapsRead_ = result_.mapsRead;
     emit finished();
 }
 

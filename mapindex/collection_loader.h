@@ -50,6 +50,8 @@ public:
     // Saves the marks of the folder last started, merged with what another
     // Map Index saved meanwhile; not while a reading runs.
     CacheSave saveMarks(std::vector<IndexRow> rows, std::vector<ChangeNote> removed);
+    // The maps whose details the last reading to end read, rather than took from the cache.
+    std::size_t mapsRead() const { return mapsRead_; }
 
     // Tests count map reads through this.
     void setRecordReader(RecordReader reader) { reader_ = std::move(reader); }
@@ -69,6 +71,7 @@ private:
     std::vector<ChangeNote> cachedRemoved_;
     std::string mapsDir_;
     LoadResult result_;
+    std::size_t mapsRead_ = 0;
     BackgroundJob<LoadResult> job_; // last: it stops before what its end would touch goes
 };
 

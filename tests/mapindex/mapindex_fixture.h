@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared set-up of the Map Index tests: demo collections, a counting reader,
-// and a window opened on a folder and waited for.
+// Shared set-up of the Map Index tests: demo collections, and a window opened
+// on a folder, reading it as the program does, and waited for.
 
 #include "index_model.h"
 #include "index_window.h"
@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <atomic>
 #include <memory>
 
 namespace mitest {
@@ -38,23 +37,18 @@ inline QString recordingViewer(const QString &record)
     return viewer;
 }
 
-// One window on one maps folder, counting the maps it reads.
+// One window on one maps folder.
 struct Session {
     explicit Session(const QString &maps, const QString &viewer = QString())
     {
         state.MapsDirectory = bytes(maps);
         state.ViewerPath = bytes(viewer);
-        window.loader().setRecordReader([this](const std::string &dir, const catalogue::ListedMap &map) {
-            ++reads;
-            return catalogue::ReadIndexRecord(dir, map);
-        });
     }
 
     // Opens the folder, or reloads it, and waits for the reading to end.
     void read(bool reload = false)
     {
         QSignalSpy done(&window, &mapindex::IndexWindow::readingFinished);
-        reads = 0;
         if (reload)
             window.findChild<QAction *>(QStringLiteral("reload"))->trigger();
         else
@@ -80,12 +74,13 @@ struct Session {
     }
 
     mapindex::IndexModel &model() const { return window.model(); }
+    // The maps whose details the last reading read rather than took from the cache.
+    int reads() const { return static_cast<int>(window.loader().mapsRead()); }
 
     catalogue::ProgramState state;
     mapindex::IndexWindow window;
     // Checks every reset, sort, filter and change of the table's rows as they happen.
     QAbstractItemModelTester modelTester{&window.model(), QAbstractItemModelTester::FailureReportingMode::QtTest};
-    std::atomic<int> reads{0};
 };
 
 } // namespace mitest

@@ -150,7 +150,7 @@ void TestMapIndexChanges::marksLastUntilSeen()
     Session seen(maps);
     seen.read();
     QVERIFY(seen.window.changes().empty());
-    QCOMPARE(seen.reads.load(), 0);
+    QCOMPARE(seen.reads(), 0);
     QVERIFY(!seen.model().index(seen.rowOf(QStringLiteral("New Port")), 1).data(Qt::BackgroundRole).isValid());
 }
 

@@ -95,7 +95,7 @@ void TestMapIndexSubfolders::subfolderRowsOpenExportAndSearch()
     again.read();
     QVERIFY(again.window.findChild<QAction *>(QStringLiteral("includeSubfolders"))->isChecked());
     QCOMPARE(again.model().totalCount(), 4);
-    QCOMPARE(again.reads.load(), 0);
+    QCOMPARE(again.reads(), 0);
 }
 
 void TestMapIndexSubfolders::emptyFolderOffersItsSubfolders()
