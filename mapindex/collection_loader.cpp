@@ -3,6 +3,7 @@
 #include "changes.h"
 #include "index_cache.h"
 
+#include "runtime/io_error.h"
 #include "runtime/memory_return.h"
 
 #include <QThread>
@@ -51,9 +52,21 @@ std::optional<LoadResult> load(const JobControl &control, const std::string &map
     request.progress = [&control](std::size_t done, std::size_t total) {
         control.progress(static_cast<int>(done), static_cast<int>(total)); // Qt passes on a few per second
     };
-    ReadOutcome outcome = ReadCollection(request);
+    ReadOutcome outcome;
+    try {
+        outcome = ReadCollection(request);
+    } catch (const runtime::EInOutError &error) {
+        // The folder itself cannot be listed: the rows shown, their marks, the
+        // removed maps and the cache stand until it can be, so nothing is lost
+        // while a disk is unplugged or a share unmounted.
+        result.unreachable.push_back(Unreachable(error, {}));
+        result.sameAsShown = true;
+        result.removed = std::move(removedBefore);
+        return result;
+    }
     if (outcome.cancelled)
         return std::nullopt;
+    result.unreachable = std::move(outcome.unreachable);
     if (outcome.sameAsPrevious) {
         // Every map as the previous reading left it: the rows shown, their
         // marks, the removed maps and the cache all stand.

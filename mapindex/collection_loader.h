@@ -25,6 +25,8 @@ struct LoadResult {
     bool sameAsShown = false;             // nothing changed: the window shows these rows already
     bool subfolderMaps = false;           // no maps were listed, but folders below hold some
     std::optional<std::string> saveError; // the cache could not be written: the marks wait in the rows
+    // Folders not listed, the folder itself among them: their rows and marks stand as they were.
+    std::vector<UnreachableFolder> unreachable;
 };
 
 // Reads the collection on a worker thread; the window only hears signals.

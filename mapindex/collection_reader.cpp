@@ -107,14 +107,22 @@ std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir,
     return rows;
 }
 
-std::vector<IndexRow> ListMapTree(const std::string &mapsDir, HeldFolders *held)
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir, std::vector<UnreachableFolder> &unreachable,
+                                  HeldFolders *held)
 {
     runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(mapsDir);
     runtime::CheckIo();
     std::vector<IndexRow> rows;
+    const std::string *listed = nullptr; // the last folder listed
     for (catalogue::MapFolder &folder : catalogue::ScanMapTree(top.fd(), runtime::MatchDetail::Full)) {
         if (held && folder.handle.valid())
             held->emplace_back(folder.folder, std::move(folder.handle));
+        if (folder.error) {
+            // Listed, then not entered for its subfolders: its own maps stand.
+            unreachable.push_back(Unreachable(*folder.error, folder.folder, listed && *listed == folder.folder));
+            continue;
+        }
+        listed = &folder.folder;
         for (auto &map : folder.maps) {
             IndexRow row;
             row.entry = catalogue::MapListEntry(map.name);
@@ -147,7 +155,7 @@ ReadOutcome ReadCollection(const ReadRequest &request)
 {
     ReadOutcome outcome;
     HeldFolders held;
-    auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir, &held))
+    auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir, outcome.unreachable, &held))
                                      : ListChangedMaps(request.mapsDir, request.previous);
     if (!listed) {
         outcome.sameAsPrevious = true;
@@ -205,6 +213,8 @@ ReadOutcome ReadCollection(const ReadRequest &request)
                                       return true;
                                   });
     outcome.cancelled = request.stop && request.stop();
+    if (request.previous)
+        KeepUnreachableRows(outcome.rows, *request.previous, outcome.unreachable);
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "index_row.h"
+#include "unreachable_folders.h"
 
 #include "catalogue/map_index.h"
 #include "runtime/directory_handle.h"
@@ -25,10 +26,12 @@ std::optional<std::vector<IndexRow>> ListChangedMaps(const std::string &mapsDir,
 
 // The same for mapsDir and every folder below it (links to folders not
 // followed), each folder's own maps first, then its subfolders in byte order.
-// A subfolder that cannot be listed is left out. With held, the subfolders
-// the walk opened stay open there, for their maps to be read in them.
+// A subfolder that cannot be listed or entered goes to unreachable, so that
+// its maps are not taken for removed. With held, the subfolders the walk
+// opened stay open there, for their maps to be read in them.
 using HeldFolders = std::vector<std::pair<std::string, runtime::DirectoryHandle>>;
-std::vector<IndexRow> ListMapTree(const std::string &mapsDir, HeldFolders *held = nullptr);
+std::vector<IndexRow> ListMapTree(const std::string &mapsDir, std::vector<UnreachableFolder> &unreachable,
+                                  HeldFolders *held = nullptr);
 
 // Whether some folder below mapsDir holds a map; false when none can be listed.
 bool SubfoldersHoldMaps(const std::string &mapsDir);
@@ -51,10 +54,13 @@ struct ReadOutcome {
     bool sameAsPrevious = false; // the listing matched request.previous: its rows stand, marks and all
     std::size_t mapsRead = 0;    // details actually read, not taken from the cache
     bool cancelled = false;
+    std::vector<UnreachableFolder> unreachable; // folders below not listed: their previous rows are kept
 };
 
 // Lists the folder and fills every row, taking a previous row as it is when
-// its file kept its size and time; an unreadable map keeps its row with the error.
+// its file kept its size and time; an unreadable map keeps its row with the
+// error, and a subfolder that cannot be listed its previous rows. Raises
+// EInOutError when the folder itself cannot be listed.
 ReadOutcome ReadCollection(const ReadRequest &request);
 
 } // namespace mapindex

@@ -124,6 +124,15 @@ void IndexModel::setOnlyMarked(bool only)
     emit shownCountChanged();
 }
 
+void IndexModel::setUnreachable(std::vector<UnreachableFolder> folders)
+{
+    if (folders == unreachable_)
+        return;
+    unreachable_ = std::move(folders);
+    if (!shown_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::ForegroundRole, Qt::ToolTipRole});
+}
+
 void IndexModel::clearMarks()
 {
     SharedRows seen = std::make_shared<const std::vector<IndexRow>>(MarkedAsSeen(*rows_));
@@ -234,6 +243,8 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
         QStringList tip;
         if (text.size() > LongText)
             tip << text;
+        if (RowIsIn(row, unreachable_))
+            tip << QStringLiteral("Not available: as last read");
         if (row.error)
             tip << QString::fromStdString(runtime::ReportText(*row.error));
         else if (row.change != Change::None)
@@ -243,6 +254,10 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         if (row.error && index.column() == MapColumn)
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
+    case Qt::ForegroundRole:
+        if (RowIsIn(row, unreachable_))
+            return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         return {};
     case Qt::BackgroundRole:
         if (row.change != Change::None)

@@ -6,6 +6,7 @@
 #include "row_collation.h"
 #include "row_order.h"
 #include "row_text.h"
+#include "unreachable_folders.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -41,6 +42,8 @@ public:
     const SharedContentMatch &contentMatch() const { return content_; }
     // Narrows further to the rows marked new or changed.
     void setOnlyMarked(bool only);
+    // The rows in these folders are shown as not available.
+    void setUnreachable(std::vector<UnreachableFolder> folders);
     // Marks every row as seen, keeping the filters' results, the order and,
     // unless only marked rows are shown, the selection.
     void clearMarks();
@@ -79,6 +82,7 @@ private:
     RowCollation collation_;
     SharedContentMatch content_; // for other rows than rows_: nothing shown until searched again
     bool onlyMarked_ = false;
+    std::vector<UnreachableFolder> unreachable_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     BackgroundJob<MadeTexts> textsJob_; // last: it stops before what its end would touch goes

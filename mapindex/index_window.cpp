@@ -339,6 +339,10 @@ void IndexWindow::createStatusBar()
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     statusBar()->addWidget(status_, 1);
+    unavailable_ = new QLabel(this);
+    unavailable_->setObjectName(QStringLiteral("unavailable"));
+    unavailable_->hide();
+    statusBar()->addWidget(unavailable_, 2);
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
@@ -371,6 +375,7 @@ void IndexWindow::open(const catalogue::ProgramState &state)
         subfolders_->setChecked(IncludesSubfolders(state_.MapsDirectory));
     }
     showFolderColumn();
+    setUnreachable({});
     startReading(nullptr);
 }
 
@@ -386,6 +391,7 @@ void IndexWindow::includeSubfolders(bool include)
     removed_.clear();
     compared_ = false;
     updateMarks();
+    setUnreachable({});
     startReading(nullptr);
 }
 
@@ -492,9 +498,12 @@ void IndexWindow::onLoaded()
         // Unchanged rows stay as they are, with the user's selection and scrolling.
         if (!result.sameAsShown)
             model_->setRows(std::move(result.rows));
+        setUnreachable(std::move(result.unreachable));
         updateMarks();
         noteMarksSaved(result.saveError);
-        if (model_->totalCount() == 0)
+        if (model_->totalCount() == 0 && !unreachable_.empty())
+            placeholder_->showText(unavailable_->text());
+        else if (model_->totalCount() == 0)
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
                                    QStringLiteral("Include Subfolders"));
         emit tableFilled();
@@ -548,6 +557,14 @@ void IndexWindow::updateStatus()
     SetLastingText(*status_, text + marksNotSaved_);
 }
 
+void IndexWindow::setUnreachable(std::vector<UnreachableFolder> folders)
+{
+    unreachable_ = std::move(folders);
+    model_->setUnreachable(unreachable_);
+    SetLastingText(*unavailable_, UnreachableText(state_.MapsDirectory, unreachable_));
+    unavailable_->setVisible(!unreachable_.empty());
+}
+
 void IndexWindow::openRow(const QModelIndex &index)
 {
     if (index.isValid())
@@ -557,6 +574,10 @@ void IndexWindow::openRow(const QModelIndex &index)
 void IndexWindow::openMap(const std::string &fileName)
 {
     ui::Guarded([&] {
+        if (MapIsIn(fileName, unreachable_)) {
+            ShowPassingMessage(*statusBar(), unavailable_->text()); // its file is not there to open
+            return;
+        }
         const std::string mapPath = state_.MapsDirectory + runtime::PathSeparator + fileName;
         catalogue::LaunchViewerOnMap(state_, mapPath, mapsFolder_.valid() ? mapsFolder_.fd() : AT_FDCWD,
                                      mapsFolder_.valid() ? fileName : mapPath);
@@ -590,6 +611,10 @@ void IndexWindow::exportShown()
         if (unreadable > 0)
             done += QStringLiteral("; %1 unreadable %2 left out")
                         .arg(locale.toString(static_cast<qlonglong>(unreadable)), mapsWord(unreadable));
+        if (const auto folders = static_cast<qlonglong>(unreachable_.size()); folders > 0)
+            done +=
+                QStringLiteral("; %1 unreadable %2 as last read")
+                    .arg(locale.toString(folders), folders == 1 ? QStringLiteral("folder") : QStringLiteral("folders"));
         ShowPassingMessage(*statusBar(), done);
     });
 }

@@ -94,6 +94,7 @@ private:
     void noteMarksSaved(const std::optional<std::string> &error);
     void updateMarks();
     void updateStatus();
+    void setUnreachable(std::vector<UnreachableFolder> folders);
 
     catalogue::ProgramState state_;
     runtime::DirectoryHandle mapsFolder_; // the folder of the rows shown
@@ -103,6 +104,7 @@ private:
     QLineEdit *filter_ = nullptr;
     ContentField *contents_ = nullptr;
     QLabel *status_ = nullptr;
+    QLabel *unavailable_ = nullptr; // names the folders the last reading could not list
     QProgressBar *progress_ = nullptr;
     QPushButton *cancel_ = nullptr;
     QAction *reload_ = nullptr;
@@ -121,6 +123,8 @@ private:
     std::vector<ChangeNote> removed_; // since the maps were last marked as seen
     std::vector<ChangeNote> changes_; // the marked rows, then removed_
     bool compared_ = false;
+    // Folders the last reading could not list: their rows are shown as they were, but not opened.
+    std::vector<UnreachableFolder> unreachable_;
     // How far the reading got, as its progress said; kept for the status
     // line when it is cancelled, until a reading ends.
     std::pair<int, int> checked_;

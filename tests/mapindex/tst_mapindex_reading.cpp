@@ -35,7 +35,7 @@ private slots:
     void rewriteKeepingSizeAndSecondIsSeen_data();
     void rewriteKeepingSizeAndSecondIsSeen();
     void unreadableMapKeepsItsRow();
-    void missingFolderIsReported();
+    void folderAwayKeepsTheTableAndMarks();
     void cancelKeepsTheRowsShown();
     void readAheadAgreesWithAPlainRead();
 
@@ -270,17 +270,52 @@ void TestMapIndexReading::unreadableMapKeepsItsRow()
     QCOMPARE(again.reads(), 1);
 }
 
-void TestMapIndexReading::missingFolderIsReported()
+namespace {
+
+void touch(const QString &path, int seconds)
 {
-    // A folder gone since the last reading: its cached rows do not stay.
-    const QString maps = mitest::makeDemoMaps();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+void TestMapIndexReading::folderAwayKeepsTheTableAndMarks()
+{
+    // Renamed away and back, as an unplugged disk or an unmounted share goes and comes.
+    const QString maps = mitest::makeDemoMaps(), away = maps + QStringLiteral("-away");
     Session(maps).read();
-    QVERIFY(QDir(maps).removeRecursively());
+    touch(maps + QStringLiteral("/Castle Keep.fcw"), 60);
     Session session(maps);
     session.read();
-    QCOMPARE(session.model().rowCount(), 0);
-    QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0].text, maps + QStringLiteral(": File not found."));
+    QCOMPARE(session.window.changes().size(), std::size_t(1));
+    const QString cache = mapindex::CacheFilePath(mapindex::CacheKey(session.state.MapsDirectory, false));
+    const QByteArray cached = mitest::readFile(cache);
+    auto *line = session.window.findChild<QLabel *>(QStringLiteral("unavailable"));
+    QVERIFY(line->isHidden());
+
+    QCOMPARE(std::rename(QFile::encodeName(maps).constData(), QFile::encodeName(away).constData()), 0);
+    session.read(true);
+    Session started(maps); // a start while it is away shows the cached table
+    started.read();
+    for (const Session *each : {&session, &started}) {
+        QCOMPARE(each->model().rowCount(), 12);
+        QCOMPARE(each->window.changes().size(), std::size_t(1));
+        const auto *shown = each->window.findChild<QLabel *>(QStringLiteral("unavailable"));
+        QVERIFY(!shown->isHidden());
+        QCOMPARE(shown->text(), maps + QStringLiteral(" is not available. Reconnect it and press F5"));
+    }
+    QVERIFY(messages_.empty());
+    QCOMPARE(mitest::readFile(cache), cached);
+
+    // Back, with one more map changed meanwhile: only it is read, and the earlier mark stays.
+    QCOMPARE(std::rename(QFile::encodeName(away).constData(), QFile::encodeName(maps).constData()), 0);
+    touch(maps + QStringLiteral("/Harbour.fcw"), 120);
+    session.read(true);
+    QCOMPARE(session.reads(), 1);
+    QCOMPARE(session.window.changes().size(), std::size_t(2));
+    QVERIFY(line->isHidden());
 }
 
 void TestMapIndexReading::cancelKeepsTheRowsShown()

@@ -2,16 +2,23 @@
 
 #include "content_filter.h"
 #include "row_order.h"
+#include "view_settings.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QThread>
 
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using mitest::Session;
 
@@ -23,7 +30,32 @@ private slots:
     void subfolderRowsOpenExportAndSearch();
     void emptyFolderOffersItsSubfolders();
     void folderOpenedDuringAReadingIsRead();
+    void unreadableSubfolderKeepsItsRows();
 };
+
+// Set in the copy of this test that runs as "nobody", so that root, who may
+// read every folder, sees a folder's permissions as a user does.
+constexpr char UnprivilegedVariable[] = "MAPINDEX_UNPRIVILEGED";
+
+// Runs one test function of this program as "nobody": its exit status, or 77
+// when there is no such user.
+static int runAsNobody(const char *function)
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return 77;
+    const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+    qputenv(UnprivilegedVariable, "1");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0)
+            ::execl(self.constData(), self.constData(), function, static_cast<char *>(nullptr));
+        ::_exit(77);
+    }
+    qunsetenv(UnprivilegedVariable);
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // T.fcw, a/A.fcw, a/deep/D.fcw, b/B.fcw, and a link from a back up to the top.
 static QString makeTree()
@@ -131,6 +163,41 @@ void TestMapIndexSubfolders::folderOpenedDuringAReadingIsRead()
     session.window.openFolder(mitest::bytes(makeTree()));
     QVERIFY(done.wait(30000));
     QCOMPARE(session.column(mapindex::MapNameColumn), QStringList{QStringLiteral("Top")});
+}
+
+void TestMapIndexSubfolders::unreadableSubfolderKeepsItsRows()
+{
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty(UnprivilegedVariable)) {
+        const int status = runAsNobody("unreadableSubfolderKeepsItsRows");
+        if (status == 77)
+            QSKIP("no user \"nobody\" to read the folders as");
+        QCOMPARE(status, 0);
+        return;
+    }
+    const QString maps = makeTree();
+    mapindex::SetIncludesSubfolders(mitest::bytes(maps), true);
+    Session session(maps);
+    session.read();
+    const QStringList names = session.column(mapindex::MapNameColumn);
+    QCOMPARE(names.size(), 4);
+
+    // "a" holds A.fcw and deep/D.fcw: a folder we may not list is not a folder emptied.
+    const QByteArray folder = QFile::encodeName(maps + QStringLiteral("/a"));
+    QCOMPARE(::chmod(folder.constData(), 0), 0);
+    session.read(true);
+    QCOMPARE(::chmod(folder.constData(), 0755), 0);
+    QCOMPARE(session.column(mapindex::MapNameColumn), names);
+    QVERIFY(session.window.changes().empty());
+    const auto *line = session.window.findChild<QLabel *>(QStringLiteral("unavailable"));
+    QVERIFY(!line->isHidden());
+    QCOMPARE(line->text(), maps + QStringLiteral("/a cannot be read: File access denied."));
+
+    const QString out = uitest::makeTempDir() + QStringLiteral("/out.csv");
+    session.window.setExportPicker(
+        [&](QWidget *, const QString &, int) { return std::optional(mapindex::ExportChoice{out}); });
+    session.window.findChild<QAction *>(QStringLiteral("export"))->trigger();
+    QVERIFY(
+        session.window.statusBar()->currentMessage().endsWith(QStringLiteral("; 1 unreadable folder as last read")));
 }
 
 QTEST_MAIN(TestMapIndexSubfolders)
