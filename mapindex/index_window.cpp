@@ -7,6 +7,7 @@
 #include "field_keys.h"
 #include "index_model.h"
 #include "row_export.h"
+#include "settings_file.h"
 #include "status_message.h"
 #include "table_placeholder.h"
 #include "view_menus.h"
@@ -69,6 +70,9 @@ IndexWindow::IndexWindow(QWidget *parent)
     createCentralWidget();
     createColumnMenus();
     createStatusBar();
+    SetSettingsErrorSink([this](const QString &why) {
+        ShowPassingMessage(*statusBar(), QStringLiteral("The settings could not be saved: %1").arg(why));
+    });
     placeholder_ = new TablePlaceholder(table_);
     updateActions();
 
@@ -87,7 +91,10 @@ IndexWindow::IndexWindow(QWidget *parent)
     KeepView(this, table_);
 }
 
-IndexWindow::~IndexWindow() = default;
+IndexWindow::~IndexWindow()
+{
+    SetSettingsErrorSink({});
+}
 
 void IndexWindow::createActions()
 {

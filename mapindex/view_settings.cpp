@@ -2,6 +2,7 @@
 
 #include "index_model.h"
 #include "row_text.h"
+#include "settings_file.h"
 
 #include "ConfigDirectory.h"
 
@@ -81,10 +82,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == window_ && event->type() == QEvent::Close) {
-            QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("view/window"), window_->saveGeometry());
-            settings.setValue(QStringLiteral("view/columns"), table_->horizontalHeader()->saveState());
-            settings.setValue(QStringLiteral("view/columnsSized"), sized_);
+            ChangeSettings(SettingsFilePath(), [this](QSettings &settings) {
+                settings.setValue(QStringLiteral("view/window"), window_->saveGeometry());
+                settings.setValue(QStringLiteral("view/columns"), table_->horizontalHeader()->saveState());
+                settings.setValue(QStringLiteral("view/columnsSized"), sized_);
+            });
         } else if (watched == window_ && event->type() == QEvent::Show && !shown_) {
             shown_ = true;
             // Again once the frame is known, which the first fit could only guess.
@@ -179,13 +181,14 @@ std::vector<std::string> RecentFolders()
 void NoteFolderOpened(const std::string &folder)
 {
     const std::vector<std::string> folders = WithRecentFolder(RecentFolders(), folder);
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.beginWriteArray(QStringLiteral("recentFolders"), static_cast<int>(folders.size()));
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        settings.setArrayIndex(static_cast<int>(i));
-        settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
-    }
-    settings.endArray();
+    ChangeSettings(SettingsFilePath(), [&](QSettings &settings) {
+        settings.beginWriteArray(QStringLiteral("recentFolders"), static_cast<int>(folders.size()));
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            settings.setArrayIndex(static_cast<int>(i));
+            settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
+        }
+        settings.endArray();
+    });
 }
 
 namespace {
@@ -214,18 +217,19 @@ bool IncludesSubfolders(const std::string &folder)
 
 void SetIncludesSubfolders(const std::string &folder, bool include)
 {
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    std::vector<std::string> folders = foldersWithSubfolders(settings);
-    folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
-    if (include)
-        folders.push_back(folder);
-    // Byte arrays, as the recent folders are kept: a name need not be UTF-8.
-    settings.beginWriteArray(QStringLiteral("includeSubfolders"), static_cast<int>(folders.size()));
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        settings.setArrayIndex(static_cast<int>(i));
-        settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
-    }
-    settings.endArray();
+    ChangeSettings(SettingsFilePath(), [&](QSettings &settings) {
+        std::vector<std::string> folders = foldersWithSubfolders(settings);
+        folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
+        if (include)
+            folders.push_back(folder);
+        // Byte arrays, as the recent folders are kept: a name need not be UTF-8.
+        settings.beginWriteArray(QStringLiteral("includeSubfolders"), static_cast<int>(folders.size()));
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            settings.setArrayIndex(static_cast<int>(i));
+            settings.setValue(QStringLiteral("path"), QByteArray::fromStdString(folders[i]));
+        }
+        settings.endArray();
+    });
 }
 
 bool ShowsFolderColumn()
@@ -237,7 +241,8 @@ bool ShowsFolderColumn()
 
 void SetShowsFolderColumn(bool show)
 {
-    QSettings(SettingsFilePath(), QSettings::IniFormat).setValue(QStringLiteral("view/folderColumn"), show);
+    ChangeSettings(SettingsFilePath(),
+                   [show](QSettings &settings) { settings.setValue(QStringLiteral("view/folderColumn"), show); });
 }
 
 std::string SettingsViewer()
@@ -248,8 +253,9 @@ std::string SettingsViewer()
 
 void SetSettingsViewer(const std::string &viewer)
 {
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("viewer"), QByteArray::fromStdString(viewer));
+    ChangeSettings(SettingsFilePath(), [&](QSettings &settings) {
+        settings.setValue(QStringLiteral("viewer"), QByteArray::fromStdString(viewer));
+    });
 }
 
 bool ContentsMatchCase()
@@ -282,8 +288,9 @@ QString ExportFolder(const std::string &mapsFolder)
 
 void NoteExport(const QString &file)
 {
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("lastExportFolder"), QFileInfo(file).absolutePath());
+    ChangeSettings(SettingsFilePath(), [&](QSettings &settings) {
+        settings.setValue(QStringLiteral("lastExportFolder"), QFileInfo(file).absolutePath());
+    });
 }
 
 } // namespace mapindex

@@ -3,6 +3,7 @@
 #include "mapindex_fixture.h"
 
 #include "cache_file.h"
+#include "settings_file.h"
 #include "view_settings.h"
 
 #include "ErrorReport.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QSettings>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -22,8 +24,10 @@ class TestMapIndexStorage final : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void cleanup();
     void fullDiskKeepsTheOldCache();
     void marksWaitForRoomOnTheDisk();
+    void fullDiskKeepsTheSettings();
     void twoWindowsAgreeOnTheMarks();
     void aLockedCacheIsSavedLater();
     void rowsLeavingTheTreeAreRejected_data();
@@ -76,6 +80,11 @@ void TestMapIndexStorage::initTestCase()
     // A small file system of this process's own, where one is allowed.
     mounted_ = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
         && ::mount("tmpfs", QFile::encodeName(cacheHome_).constData(), "tmpfs", 0, "size=256k") == 0;
+}
+
+void TestMapIndexStorage::cleanup()
+{
+    QFile::remove(cacheHome_ + QStringLiteral("/filler")); // left by a failed test, it would fail the next
 }
 
 void TestMapIndexStorage::cleanupTestCase()
@@ -136,6 +145,36 @@ void TestMapIndexStorage::marksWaitForRoomOnTheDisk()
              1);
     QCOMPARE(saved->rows.size(), session.model().rows().size());
     QVERIFY(!status().contains(QStringLiteral("could not be saved")));
+}
+
+void TestMapIndexStorage::fullDiskKeepsTheSettings()
+{
+    if (!mounted_)
+        QSKIP("cannot mount a small file system");
+    const QString path = cacheHome_ + QStringLiteral("/config/map-index.conf");
+    QStringList errors;
+    mapindex::SetSettingsErrorSink([&](const QString &why) { errors << why; });
+    const auto set = [&](const QString &key, int size) {
+        mapindex::ChangeSettings(path, [&](QSettings &settings) { settings.setValue(key, QByteArray(size, 'x')); });
+    };
+    set(QStringLiteral("a"), 3000);
+    QCOMPARE(errors, QStringList());
+    const QByteArray old = mitest::readFile(path);
+    // Room for QSettings' lock file but not for the file itself: Qt's own
+    // save then put an empty file in its place and said nothing.
+    fill(cacheHome_);
+    QFile filler(cacheHome_ + QStringLiteral("/filler"));
+    QVERIFY(filler.resize(filler.size() - 4096));
+    set(QStringLiteral("b"), 2000);
+    QCOMPARE(mitest::readFile(path).size(), old.size());
+    QVERIFY(mitest::readFile(path) == old);
+    QCOMPARE(errors, QStringList(path + QStringLiteral(": The settings could not be written.")));
+    QVERIFY(filler.remove());
+    set(QStringLiteral("b"), 2000);
+    QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("b")).toByteArray().size(), 2000);
+    QCOMPARE(QDir(cacheHome_ + QStringLiteral("/config")).entryList(QDir::Files),
+             QStringList(QStringLiteral("map-index.conf")));
+    mapindex::SetSettingsErrorSink({});
 }
 
 // Window A marks every map as seen; window B, on the same folder since
