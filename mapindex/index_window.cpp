@@ -508,11 +508,12 @@ void IndexWindow::onLoaded()
         setUnreachable(std::move(result.unreachable));
         updateMarks();
         noteMarksSaved(result.saveError);
-        if (model_->totalCount() == 0 && !unreachable_.empty())
+        if (model_->totalCount() == 0 && !unreachable_.empty()) {
             placeholder_->showText(unavailable_->text());
-        else if (model_->totalCount() == 0)
+        } else if (model_->totalCount() == 0) {
             placeholder_->showText(EmptyFolderText(state_.MapsDirectory), result.subfolderMaps ? subfolders_ : nullptr,
                                    QStringLiteral("Include Subfolders"));
+        }
         emit tableFilled();
     }
     model_->makeTextsSoon(); // for the cached rows, when they stay
