@@ -4,6 +4,7 @@
 #include "changes.h"
 #include "changes_dialog.h"
 #include "index_cache.h"
+#include "unreachable_folders.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -27,6 +28,7 @@ private slots:
     void changedMapKeepsWhatWasSeen();
     void changesAreAPlaceToWork();
     void exportWritesCsv();
+    void awaySubfolderKeepsItsRowsInPlace();
 };
 
 namespace {
@@ -189,7 +191,8 @@ void TestMapIndexChanges::changedMapKeepsWhatWasSeen()
     older.resize(older.size() - sizeof(std::uint64_t)); // its digest
     const std::uint32_t version = 6;
     older.replace(sizeof(std::uint32_t), sizeof version, reinterpret_cast<const char *>(&version), sizeof version);
-    QCOMPARE(mapindex::ParseCache(mapindex::SealedCache(older), "/maps"), std::optional(mapindex::CachedIndex{seen, {}}));
+    QCOMPARE(mapindex::ParseCache(mapindex::SealedCache(older), "/maps"),
+             std::optional(mapindex::CachedIndex{seen, {}}));
 
     QVERIFY(!mapindex::MarkedAsSeen(rows)[0].seen.state);
 }
@@ -204,8 +207,9 @@ void TestMapIndexChanges::changesAreAPlaceToWork()
     session.read();
     const QString harbour = maps + QStringLiteral("/Harbour.fcw");
     const qint64 oldSize = QFileInfo(harbour).size();
-    mitest::writeFile(harbour, "\rMap Name: Harbour Quay\r\nMap Type: City\r\nProduct: Thalmarch Atlas\r\n"
-                               "Page Number: 3\r\n");
+    mitest::writeFile(harbour,
+                      "\rMap Name: Harbour Quay\r\nMap Type: City\r\nProduct: Thalmarch Atlas\r\n"
+                      "Page Number: 3\r\n");
     session.read(true);
     session.window.findChild<QLineEdit *>(QStringLiteral("filter"))->setText(QStringLiteral("castle"));
 
@@ -219,9 +223,10 @@ void TestMapIndexChanges::changesAreAPlaceToWork()
     });
     session.window.findChild<QAction *>(QStringLiteral("changes"))->trigger();
     const QLocale locale;
-    QCOMPARE(details, QStringLiteral("Map Name: Harbour District \u2192 Harbour Quay\nMap Type: City\n"
-                                     "Product: Thalmarch Atlas\nPage Number: 3\nSize: %1 bytes \u2192 %2 bytes")
-                          .arg(locale.toString(oldSize), locale.toString(QFileInfo(harbour).size())));
+    QCOMPARE(details,
+             QStringLiteral("Map Name: Harbour District \u2192 Harbour Quay\nMap Type: City\n"
+                            "Product: Thalmarch Atlas\nPage Number: 3\nSize: %1 bytes \u2192 %2 bytes")
+                 .arg(locale.toString(oldSize), locale.toString(QFileInfo(harbour).size())));
     QTRY_COMPARE(mitest::readFile(record), QFile::encodeName(harbour) + "\n");
     // Found in the table, past the filter that left it out.
     const QModelIndex current = session.window.findChild<QTableView *>(QStringLiteral("table"))->currentIndex();
@@ -244,6 +249,27 @@ void TestMapIndexChanges::exportWritesCsv()
                         "New,New Port,New Port.fcw\r\n"
                         "Changed,'=cmd,'=cmd.fcw\r\n"
                         "Removed,\"\xC3\x85rhus, Vol.2\",\"\xC3\x85rhus, Vol.2.fcw\"\r\n"));
+}
+
+// A share unmounted below the folder read: its rows stay where the walk put
+// them, unmarked, and the line says it is away, not unreadable.
+void TestMapIndexChanges::awaySubfolderKeepsItsRowsInPlace()
+{
+    std::vector<mapindex::IndexRow> before(4);
+    const char *const folders[] = {"", "a", "a/deep", "b"};
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        before[i].folder = folders[i];
+        before[i].fileName = "x.fcw";
+        before[i].change = i == 2 ? Change::Changed : Change::None;
+    }
+    std::vector<mapindex::IndexRow> rows{before[0], before[1], before[3]};
+    const std::vector<mapindex::UnreachableFolder> away{
+        mapindex::Unreachable(runtime::EInOutError("I/O error 21.", runtime::IoCode::NotReady), "a/deep")};
+    mapindex::KeepUnreachableRows(rows, before, away);
+    QVERIFY(rows == before);
+    QVERIFY(mapindex::MarkChanges(rows, before).empty());
+    QCOMPARE(mapindex::UnreachableText("/maps", away),
+             QStringLiteral("/maps/a/deep is not available. Reconnect it and press F5"));
 }
 
 QTEST_MAIN(TestMapIndexChanges)
