@@ -126,6 +126,7 @@ void IoCheckedFile::openForReading(bool textMode)
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
     position_ = 0;
+    blockEnded_ = false;
     if (textMode) {
         buffer_.resize(TextBufferSize);
         state_ = State::Reading;
@@ -295,13 +296,15 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
             break; // what came before the failure is the caller's to use
         }
         if (n == 0) {
-            // The file shrank while we read it: it ends here.
-            file.size_ = file.position_ + got;
+            // The end, where the size said or not (a file that shrank, or one whose size reads 0).
+            file.blockEnded_ = true;
             break;
         }
         got += static_cast<std::size_t>(n);
-        if (file.position_ + got >= file.size_ && got < wanted)
-            break; // at the size the file had when opened: the next read would only say so
+        if (file.size_ > 0 && file.position_ + got >= file.size_ && got < wanted) {
+            file.blockEnded_ = true; // at the size the file had when opened: the next read would only say so
+            break;
+        }
     }
     file.position_ += got;
     return got / file.recordSize_;
@@ -313,7 +316,7 @@ bool BlockFileAtEnd(IoCheckedFile &file)
         RecordIoCode(IoCode::NotOpen);
         return true;
     }
-    return file.position_ >= file.size_;
+    return file.blockEnded_ || (file.size_ > 0 && file.position_ >= file.size_);
 }
 
 void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes)

@@ -61,8 +61,9 @@ private:
     bool knownRegular_ = false; // openName_ was listed as a regular file just now
     int fd_ = -1;
     std::size_t recordSize_ = 1;
-    std::uint64_t size_ = 0;             // block mode: size at open
+    std::uint64_t size_ = 0;             // block mode: size at open (0 tells nothing: /proc, some shares)
     std::uint64_t position_ = 0;         // block mode: bytes read so far
+    bool blockEnded_ = false;            // block mode: the reads found the end
     std::unique_ptr<OutputFile> output_; // writing: the target, or its new version
     std::vector<char> buffer_;
     std::size_t bufferFill_ = 0;
@@ -98,6 +99,9 @@ void OpenBlockFile(IoCheckedFile &file, std::size_t recordSize);
 // Reads up to count records; returns the whole records read. A read that
 // fails after some bytes came records the code and still returns them.
 std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count);
+// True once the reads have found the end: a read that gave nothing, or one
+// that came short at or past a size the file had when opened. A size of 0
+// is no end: such files (under /proc, on some shares) hold bytes all the same.
 bool BlockFileAtEnd(IoCheckedFile &file);
 // Asks the system to start reading the first bytes of a block file now, so
 // the disk has this read in flight while others are served; no waiting.

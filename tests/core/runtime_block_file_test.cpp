@@ -3,6 +3,8 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -56,7 +58,30 @@ TEST_F(BlockFileTest, ReadsWholeBlocksThenTheRest)
     writeFile(path("b"), mapBytes(4096));
     EXPECT_EQ(blockSizes(path("b")), (std::vector<std::size_t>{2048, 2048})) << "no read of 0 bytes at the end";
     writeFile(path("c"), "");
-    EXPECT_TRUE(blockSizes(path("c")).empty());
+    EXPECT_EQ(blockSizes(path("c")), std::vector<std::size_t>{0}) << "a size of 0 proves nothing: one read does";
+}
+
+// Files whose size reads 0 but hold bytes (under /proc, on some shares) are
+// read to the end the reads find, however many reads that takes.
+TEST_F(BlockFileTest, AFileWhoseSizeReadsZeroIsReadToItsEnd)
+{
+    std::ifstream expected("/proc/version", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(expected), {}};
+    struct stat info {};
+    if (bytes.size() < 32 || ::stat("/proc/version", &info) != 0 || info.st_size != 0)
+        GTEST_SKIP() << "no /proc/version of size 0 holding bytes";
+    ASSERT_EQ(::symlink("/proc/version", path("Proc.fcw").c_str()), 0);
+    IoCheckedFile file;
+    BindPath(file, path("Proc.fcw"));
+    OpenBlockFile(file, 1);
+    CheckIo();
+    std::string read;
+    char block[16];
+    while (!BlockFileAtEnd(file) && read.size() <= bytes.size()) {
+        read.append(block, ReadBlock(file, block, sizeof block));
+        CheckIo();
+    }
+    EXPECT_EQ(read, bytes);
 }
 
 TEST_F(BlockFileTest, ReadOnlyMapsOpenAndOtherKindsAreRefused)

@@ -697,6 +697,30 @@ row "index --recursive: a link to the folder above" recursive_index_loop "ln -s 
 row "index --recursive: a link to itself" recursive_index_loop "ln -s . self"
 row "index --recursive: an absolute link to the top" recursive_index_loop 'ln -s "$dir/maps" top'
 
+# ---- maps whose size reads 0 ------------------------------------------------
+
+# A map linked to a /proc file: its size reads 0, yet it holds bytes, read to
+# the end the reads find. /proc/self/environ is the reader's own environment,
+# so the row puts the map's text there: after PAD bytes, past the first read.
+proc_map() { # PAD
+    ln -s /proc/self/environ maps/Proc.fcw
+    export PROC_MAP
+    PROC_MAP=$(head -c "$1" /dev/zero | tr '\0' x)$'\rMap Name: Proc Map\rMap Type: Virtual\r'
+    mc --dir maps search --content "Proc Map"
+    expect_done "Maps found: 1"
+    expect "search" "Proc" "$(cat out)"
+    if [ "$1" -eq 0 ]; then
+        mc --dir maps details Proc
+        expect "details" $'Map Name: Proc Map\nMap Type: Virtual' "$(cat out)"
+        mc --dir maps index
+        expect "index" $'Proc\tProc Map\tVirtual\t\t' "$(grep -a '^Proc' out)"
+    fi
+    unset PROC_MAP
+    rm maps/Proc.fcw
+}
+row "a map linked to a /proc file (its size reads 0)" proc_map 0
+row "a /proc map longer than one read" proc_map 130000
+
 # ---- index --recursive and search --recursive: one error, one line ---------
 
 # A folder that may be listed but not entered, and a tree deeper than the
