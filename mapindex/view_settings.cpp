@@ -71,7 +71,8 @@ public:
             table->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
         sized_ = settings.value(QStringLiteral("view/columnsSized"), false).toBool();
         window->installEventFilter(this);
-        header->viewport()->installEventFilter(this);
+        headerViewport_ = header->viewport();
+        headerViewport_->installEventFilter(this);
         if (auto *model = qobject_cast<IndexModel *>(table->model()))
             connect(model, &IndexModel::rowsReplaced, this, &ViewKeeper::fitColumns);
         connect(header, &QHeaderView::sectionResized, this, &ViewKeeper::sectionResized);
@@ -91,7 +92,9 @@ protected:
             shown_ = true;
             // Again once the frame is known, which the first fit could only guess.
             QTimer::singleShot(0, window_, [window = window_] { fitIntoScreen(window); });
-        } else if (watched == table_->horizontalHeader()->viewport()) {
+        } else if (watched == headerViewport_) {
+            // Compared by address only: the filter also sees the viewport's
+            // events while the table is being destroyed.
             // A section resized while a button is down on the header is sized by the user.
             if (event->type() == QEvent::MouseButtonPress)
                 pressed_ = true;
@@ -135,6 +138,7 @@ private:
 
     QMainWindow *window_;
     QTableView *table_;
+    QObject *headerViewport_ = nullptr;
     bool sized_ = false;   // by the user, now or before: kept as they are
     bool pressed_ = false; // on the header
     bool fitting_ = false;

@@ -746,7 +746,13 @@ row "recursive: a folder that may be read but not entered" recursive_error_once 
     'mkdir maps/sub && printf Below > maps/sub/Below.fcw && chmod 644 maps/sub' \
     "map-catalogue: maps/sub: File access denied." nobody
 deep_tree() { local p=maps/sub; mkdir "$p"; for _ in $(seq 70); do p=$p/d; mkdir "$p"; printf Below > "$p/x.fcw"; done; }
-row "recursive: a tree deeper than ulimit -n 64 allows" recursive_error_once deep_tree ": Too many open files." ulimit
+if [ -n "${MAP_UTILITY_SANITIZER:-}" ]; then
+    # The sanitizer tests memory through a pipe of its own, which a process out of
+    # descriptors cannot make: it then reports every object as broken.
+    skip "recursive: a tree deeper than ulimit -n 64 allows" "the sanitizer needs descriptors of its own"
+else
+    row "recursive: a tree deeper than ulimit -n 64 allows" recursive_error_once deep_tree ": Too many open files." ulimit
+fi
 
 # A map deeper than a path can name is read in the folder the walk opened.
 recursive_index_deep() {
