@@ -4,13 +4,17 @@
 #include "catalogue/map_tree.h"
 #include "runtime/directory_handle.h"
 #include "runtime/directory_match.h"
+#include "runtime/io_depth.h"
 #include "runtime/io_error.h"
 #include "runtime/working_directory.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <exception>
 #include <optional>
+#include <string_view>
+#include <thread>
 #include <unordered_map>
 
 namespace mapindex {
@@ -151,8 +155,113 @@ bool SubfoldersHoldMaps(const std::string &mapsDir)
     }
 }
 
+namespace {
+
+// Reads the details of rows[i] for each i of toRead, counting each map read
+// towards done of total. False when the reading was stopped.
+bool readRows(const ReadRequest &request, const HeldFolders &held, std::vector<IndexRow> &rows,
+              const std::vector<std::size_t> &toRead, std::size_t &done, std::size_t total)
+{
+    std::vector<catalogue::ListedMap> maps;
+    maps.reserve(toRead.size());
+    for (const std::size_t i : toRead) // its own file, dots and all; a subfolder's map read in its folder
+        maps.emplace_back(rows[i].entry, RowPath(rows[i]));
+    catalogue::FolderReading reading;
+    reading.jobs = std::clamp<unsigned>(request.jobs, 1, 64);
+    for (const auto &[folder, handle] : held)
+        reading.heldFolders.emplace_back(folder, handle.fd());
+    if (request.reader)
+        reading.readOwn = [&](const catalogue::ListedMap &map) { return request.reader(request.mapsDir, map); };
+    catalogue::ReadIndexRecordsIn(AT_FDCWD, request.mapsDir, maps, reading,
+                                  [&](std::size_t k, catalogue::IndexResult &result) {
+                                      if (request.stop && request.stop())
+                                          return false;
+                                      fill(rows[toRead[k]], [&] {
+                                          if (result.error)
+                                              std::rethrow_exception(result.error);
+                                          return std::move(*result.record);
+                                      });
+                                      if (request.progress)
+                                          request.progress(++done, total);
+                                      return true;
+                                  });
+    return !(request.stop && request.stop());
+}
+
+// A first reading reads every map, so its reads need not wait for the
+// listing's sizes and times. On storage that wants many requests in flight
+// (a share, where each stat waits a round trip) the full listing therefore
+// runs beside reads of the names listed alone, and then decides the rows: a
+// map that came between the two listings is read after, one that went is
+// dropped. Nothing where the storage is local or the names cannot be listed:
+// the usual reading does it all, and reports what fails.
+std::optional<ReadOutcome> readBesideTheListing(const ReadRequest &request)
+{
+    std::vector<runtime::MatchRecord::Entry> names;
+    {
+        const runtime::SavedIoCode keep;
+        const runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(request.mapsDir);
+        if (!top.valid() || runtime::ChosenIoDepth(top.fd()) <= 1
+            || runtime::ListMatches(top.fd(), catalogue::MapPattern, names, runtime::MatchDetail::TypesOnly) != 0
+            || names.empty())
+            return std::nullopt;
+    }
+    std::vector<IndexRow> early(names.size());
+    std::vector<std::size_t> all(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        early[i].entry = catalogue::MapListEntry(names[i].name);
+        early[i].fileName = std::move(names[i].name);
+        all[i] = i;
+    }
+    std::optional<std::vector<IndexRow>> listed;
+    std::exception_ptr listingFailed;
+    std::size_t done = 0;
+    bool finished = false;
+    {
+        const std::jthread listing([&] {
+            try {
+                listed = ListChangedMaps(request.mapsDir, nullptr);
+            } catch (...) {
+                listingFailed = std::current_exception();
+            }
+        });
+        finished = readRows(request, {}, early, all, done, early.size());
+    }
+    if (listingFailed)
+        std::rethrow_exception(listingFailed);
+    ReadOutcome outcome;
+    if (!finished) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    outcome.rows = std::move(*listed);
+    std::unordered_map<std::string_view, IndexRow *> read;
+    read.reserve(early.size());
+    for (IndexRow &row : early)
+        read.emplace(row.fileName, &row);
+    std::vector<std::size_t> late;
+    for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
+        IndexRow &row = outcome.rows[i];
+        if (const auto found = read.find(row.fileName); found != read.end()) {
+            row.values = std::move(found->second->values);
+            row.error = std::move(found->second->error);
+        } else {
+            late.push_back(i);
+        }
+    }
+    done = outcome.rows.size() - late.size();
+    outcome.cancelled = !readRows(request, {}, outcome.rows, late, done, outcome.rows.size());
+    outcome.mapsRead = outcome.rows.size();
+    return outcome;
+}
+
+} // namespace
+
 ReadOutcome ReadCollection(const ReadRequest &request)
 {
+    if (!request.subfolders && !request.previous)
+        if (auto outcome = readBesideTheListing(request))
+            return std::move(*outcome);
     ReadOutcome outcome;
     HeldFolders held;
     auto listed = request.subfolders ? std::optional(ListMapTree(request.mapsDir, outcome.unreachable, &held))
@@ -173,46 +282,22 @@ ReadOutcome ReadCollection(const ReadRequest &request)
     }
 
     std::vector<std::size_t> toRead;
-    std::vector<catalogue::ListedMap> maps;
     for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
         IndexRow &row = outcome.rows[i];
         const auto found = previous.find(RowPath(row));
         const IndexRow *old = found == previous.end() ? nullptr : found->second;
-        if (reusable(old, row)) {
+        if (reusable(old, row))
             row.values = old->values;
-        } else {
+        else
             toRead.push_back(i);
-            // Its own file, dots and all; a subfolder's map read in its folder.
-            maps.emplace_back(row.entry, RowPath(row));
-        }
     }
     // The maps taken as they were count as checked, so a cancel knows how far it got.
-    if (request.progress)
-        request.progress(outcome.rows.size() - toRead.size(), outcome.rows.size());
-
-    catalogue::FolderReading reading;
-    reading.jobs = std::clamp<unsigned>(request.jobs, 1, 64);
-    for (const auto &[folder, handle] : held)
-        reading.heldFolders.emplace_back(folder, handle.fd());
-    if (request.reader)
-        reading.readOwn = [&](const catalogue::ListedMap &map) { return request.reader(request.mapsDir, map); };
     std::size_t done = outcome.rows.size() - toRead.size();
-    catalogue::ReadIndexRecordsIn(AT_FDCWD, request.mapsDir, maps, reading,
-                                  [&](std::size_t k, catalogue::IndexResult &result) {
-                                      if (request.stop && request.stop())
-                                          return false;
-                                      IndexRow &row = outcome.rows[toRead[k]];
-                                      fill(row, [&] {
-                                          if (result.error)
-                                              std::rethrow_exception(result.error);
-                                          return std::move(*result.record);
-                                      });
-                                      ++outcome.mapsRead;
-                                      if (request.progress)
-                                          request.progress(++done, outcome.rows.size());
-                                      return true;
-                                  });
-    outcome.cancelled = request.stop && request.stop();
+    if (request.progress)
+        request.progress(done, outcome.rows.size());
+    const std::size_t before = done;
+    outcome.cancelled = !readRows(request, held, outcome.rows, toRead, done, outcome.rows.size());
+    outcome.mapsRead = done - before;
     if (request.previous)
         KeepUnreachableRows(outcome.rows, *request.previous, outcome.unreachable);
     return outcome;

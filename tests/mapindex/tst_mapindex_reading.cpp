@@ -3,6 +3,7 @@
 #include "ErrorReport.h"
 #include "collection_reader.h"
 #include "index_cache.h"
+#include "runtime/io_depth.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <cstdio>
@@ -381,6 +383,16 @@ void TestMapIndexReading::readAheadAgreesWithAPlainRead()
     QVERIFY(mapindex::ListChangedMaps(dir, &cached) == mapindex::ListMaps(dir));
     plain.push_back(plain[60]); // one more than the folder holds now
     QVERIFY(mapindex::ListChangedMaps(dir, &plain) == mapindex::ListMaps(dir));
+
+    // As on a share, where a first reading reads beside the listing's stats.
+    QVERIFY(QDir(maps).mkdir(QStringLiteral("m300.fcw"))); // a row with an error
+    plain = mapindex::ReadCollection({dir, false, nullptr, plainRead, 1, {}, {}}).rows;
+    runtime::SetFixedIoDepth(64);
+    const auto unfix = qScopeGuard([] { runtime::SetFixedIoDepth(0); });
+    for (const unsigned jobs : {1u, 8u}) {
+        QVERIFY(mapindex::ReadCollection({dir, false, nullptr, {}, jobs, {}, {}}).rows == plain);
+        QVERIFY(mapindex::ReadCollection({dir, false, nullptr, {}, jobs, [] { return true; }, {}}).cancelled);
+    }
 }
 
 QTEST_MAIN(TestMapIndexReading)
