@@ -8,6 +8,10 @@ namespace {
 // The pieces a reader reads ahead in: the system reads ahead of them on
 // its own, so they need not be large, and every reader holds one.
 constexpr std::size_t FetchPiece = 64 * 1024;
+// The bytes the waiting files may hold between them: most maps of a share are
+// then read whole by the readers, yet 64 requests in flight cost the search
+// only a few MiB. Past it, a file's start is only brought into memory.
+constexpr std::uint64_t KeptBudget = 8u << 20;
 
 } // namespace
 
@@ -68,9 +72,21 @@ void FilesAhead::read()
         Slot slot{std::make_unique<IoCheckedFile>(), nullptr};
         try {
             open_(item, *slot.file);
-            if (!piece)
-                piece = std::make_unique<ReadBuffer>(FetchPiece);
-            FetchStart(*slot.file, bytes_, piece->span());
+            const std::uint64_t keep = std::min(bytes_, slot.file->blockSize() + 1);
+            {
+                const std::lock_guard lock(mutex_);
+                if (kept_ + keep <= KeptBudget) {
+                    kept_ += keep;
+                    slot.kept = keep;
+                }
+            }
+            if (slot.kept != 0) {
+                KeepStart(*slot.file, bytes_);
+            } else {
+                if (!piece)
+                    piece = std::make_unique<ReadBuffer>(FetchPiece);
+                FetchStart(*slot.file, bytes_, piece->span());
+            }
         } catch (...) {
             slot.error = std::current_exception();
         }
@@ -98,6 +114,7 @@ std::unique_ptr<IoCheckedFile> FilesAhead::take(std::size_t item)
     ready_.wait(lock, [&] { return states_[item] == State::Ready; });
     Slot slot = std::move(slots_[item % slots_.size()]);
     states_[item] = State::Taken;
+    kept_ -= slot.kept;
     advanceFirst();
     lock.unlock();
     room_.notify_all();

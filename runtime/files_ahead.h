@@ -48,6 +48,7 @@ private:
     struct Slot {
         std::unique_ptr<IoCheckedFile> file;
         std::exception_ptr error;
+        std::uint64_t kept = 0; // bytes of the file's start it holds (KeepStart)
     };
 
     void read();         // a reader's life
@@ -63,6 +64,7 @@ private:
     std::vector<Slot> slots_; // item i waits in slot i % size
     std::size_t next_ = 0;    // the next item for a reader
     std::size_t first_ = 0;   // the first item not yet taken
+    std::uint64_t kept_ = 0;  // bytes the waiting files hold, at most KeptBudget
     bool stopping_ = false;
     std::vector<std::jthread> readers_;
 };

@@ -127,6 +127,8 @@ void IoCheckedFile::openForReading(bool textMode)
     size_ = static_cast<std::uint64_t>(info.st_size);
     position_ = 0;
     blockEnded_ = false;
+    start_.clear();
+    startIsWhole_ = false;
     if (textMode) {
         buffer_.resize(TextBufferSize);
         state_ = State::Reading;
@@ -287,6 +289,22 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
     }
     const std::size_t wanted = count * file.recordSize_;
     std::size_t got = 0;
+    if (file.position_ < file.start_.size()) {
+        got = std::min<std::size_t>(wanted, file.start_.size() - file.position_);
+        std::memcpy(buffer, file.start_.data() + file.position_, got);
+        bool failed = false;
+        if (file.position_ + got == file.start_.size()) { // the kept bytes are used up
+            if (file.startIsWhole_)
+                file.blockEnded_ = true;
+            else if ((failed = ::lseek(file.fd_, static_cast<off_t>(file.start_.size()), SEEK_SET) < 0))
+                RecordHostError(errno, file.path_);
+            std::vector<char>().swap(file.start_);
+        }
+        if (got == wanted || file.blockEnded_ || failed) {
+            file.position_ += got;
+            return got / file.recordSize_;
+        }
+    }
     while (got < wanted) {
         const ssize_t n = ::read(file.fd_, buffer + got, wanted - got);
         if (n < 0) {
@@ -357,6 +375,37 @@ void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece)
             break;
         at += static_cast<std::uint64_t>(n);
     }
+    errno = savedErrno;
+}
+
+void KeepStart(IoCheckedFile &file, std::uint64_t bytes)
+{
+    // Not a file whose size tells nothing (its end is found by reading), nor one already read from.
+    if (file.state_ != IoCheckedFile::State::Block || file.size_ == 0 || file.position_ != 0 || bytes == 0)
+        return;
+    const int savedErrno = errno;
+    // One byte past the size, so that a file read whole is known to be at its end.
+    std::vector<char> kept(static_cast<std::size_t>(std::min(bytes, file.size_ + 1)));
+    std::size_t got = 0;
+    bool whole = false;
+    while (got < kept.size()) {
+        const ssize_t n = ::pread(file.fd_, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            whole = n == 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+        if (got >= file.size_ && got < kept.size()) {
+            whole = true; // as ReadBlock: a read short at the size the file had when opened
+            break;
+        }
+    }
+    kept.resize(got);
+    kept.shrink_to_fit();
+    file.start_ = std::move(kept);
+    file.startIsWhole_ = whole;
     errno = savedErrno;
 }
 

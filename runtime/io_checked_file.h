@@ -29,6 +29,8 @@ public:
 
     State state() const { return state_; }
     const std::string &path() const { return path_; }
+    // Block mode: the size the file had when it opened (0 tells nothing).
+    std::uint64_t blockSize() const { return size_; }
 
 private:
     friend void BindPath(IoCheckedFile &, const std::string &, int);
@@ -44,6 +46,7 @@ private:
     friend void StartReadingAhead(IoCheckedFile &, std::uint64_t);
     friend bool StartIsInMemory(IoCheckedFile &);
     friend void FetchStart(IoCheckedFile &, std::uint64_t, std::span<char>);
+    friend void KeepStart(IoCheckedFile &, std::uint64_t);
     friend void CloseIoFile(IoCheckedFile &);
 
     bool isOpen() const;
@@ -64,6 +67,8 @@ private:
     std::uint64_t size_ = 0;             // block mode: size at open (0 tells nothing: /proc, some shares)
     std::uint64_t position_ = 0;         // block mode: bytes read so far
     bool blockEnded_ = false;            // block mode: the reads found the end
+    std::vector<char> start_;            // block mode: the first bytes, read by KeepStart
+    bool startIsWhole_ = false;          // ... and the reads found the end after them
     std::unique_ptr<OutputFile> output_; // writing: the target, or its new version
     std::vector<char> buffer_;
     std::size_t bufferFill_ = 0;
@@ -116,6 +121,13 @@ bool StartIsInMemory(IoCheckedFile &file);
 // start is in memory. Leaves the file's position and I/O code as they were:
 // a failure is the file's own read's to report.
 void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece);
+// Reads up to bytes of a block file's start now and keeps them in the file,
+// where its own reads then take them without a call: on a share that checks
+// a file's attributes at every read, each read waits a round trip, and a
+// reader of its own can wait for it instead. A file read whole is known to
+// be at its end. Leaves the I/O code as it was: a failure is the file's own
+// read's to report, after the bytes kept.
+void KeepStart(IoCheckedFile &file, std::uint64_t bytes);
 void CloseIoFile(IoCheckedFile &file);
 
 } // namespace runtime

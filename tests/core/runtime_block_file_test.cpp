@@ -18,22 +18,32 @@ namespace {
 
 class BlockFileTest : public testing_support::TempDirTest {};
 
-std::vector<std::size_t> blockSizes(const std::string &path)
+// The sizes and bytes of a file's reads to its end, with its first `kept`
+// bytes read ahead and kept (KeepStart) when that is not 0.
+std::pair<std::vector<std::size_t>, std::string> readsOf(const std::string &path, std::uint64_t kept)
 {
     IoCheckedFile file;
     BindPath(file, path);
     OpenBlockFile(file, 1);
     CheckIo();
+    KeepStart(file, kept);
     std::vector<std::size_t> sizes;
+    std::string bytes;
     std::vector<char> buffer(2048);
     while (!BlockFileAtEnd(file)) {
         CheckIo();
         sizes.push_back(ReadBlock(file, buffer.data(), buffer.size()));
         CheckIo();
+        bytes.append(buffer.data(), sizes.back());
     }
     CloseIoFile(file);
     CheckIo();
-    return sizes;
+    return {sizes, bytes};
+}
+
+std::vector<std::size_t> blockSizes(const std::string &path)
+{
+    return readsOf(path, 0).first;
 }
 
 int openCode(const std::string &path)
@@ -82,6 +92,28 @@ TEST_F(BlockFileTest, AFileWhoseSizeReadsZeroIsReadToItsEnd)
         CheckIo();
     }
     EXPECT_EQ(read, bytes);
+}
+
+// Kept bytes are read as the file's own, then the reads go on where they end;
+// a file kept whole is at its end without another read.
+TEST_F(BlockFileTest, BytesKeptAheadAreReadAsTheFileItself)
+{
+    const std::string bytes = mapBytes(5000);
+    writeFile(path("a"), bytes);
+    for (const std::uint64_t kept : {1u, 2048u, 3000u, 4999u, 5000u, 5001u, 1u << 20}) {
+        const auto [sizes, read] = readsOf(path("a"), kept);
+        EXPECT_EQ(sizes, (std::vector<std::size_t>{2048, 2048, 904})) << kept;
+        EXPECT_TRUE(read == bytes) << kept;
+    }
+    IoCheckedFile file;
+    BindPath(file, path("a"));
+    OpenBlockFile(file, 1);
+    KeepStart(file, 1u << 20);
+    writeFile(path("a"), bytes + "more"); // in place: the file's reads would find it
+    std::vector<char> buffer(8192);
+    EXPECT_EQ(ReadBlock(file, buffer.data(), buffer.size()), 5000u);
+    EXPECT_TRUE(BlockFileAtEnd(file));
+    EXPECT_EQ(PendingIoCode(), 0);
 }
 
 TEST_F(BlockFileTest, ReadOnlyMapsOpenAndOtherKindsAreRefused)
