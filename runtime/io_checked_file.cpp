@@ -294,10 +294,13 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
         std::memcpy(buffer, file.start_.data() + file.position_, got);
         bool failed = false;
         if (file.position_ + got == file.start_.size()) { // the kept bytes are used up
-            if (file.startIsWhole_)
+            if (file.startIsWhole_) {
                 file.blockEnded_ = true;
-            else if ((failed = ::lseek(file.fd_, static_cast<off_t>(file.start_.size()), SEEK_SET) < 0))
-                RecordHostError(errno, file.path_);
+            } else {
+                failed = ::lseek(file.fd_, static_cast<off_t>(file.start_.size()), SEEK_SET) < 0;
+                if (failed)
+                    RecordHostError(errno, file.path_);
+            }
             std::vector<char>().swap(file.start_);
         }
         if (got == wanted || file.blockEnded_ || failed) {
