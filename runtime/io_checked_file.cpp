@@ -127,7 +127,8 @@ void IoCheckedFile::openForReading(bool textMode)
     size_ = static_cast<std::uint64_t>(info.st_size);
     position_ = 0;
     blockEnded_ = false;
-    start_.clear();
+    start_ = {};
+    startSize_ = 0;
     startIsWhole_ = false;
     if (textMode) {
         buffer_.resize(TextBufferSize);
@@ -289,19 +290,20 @@ std::size_t ReadBlock(IoCheckedFile &file, char *buffer, std::size_t count)
     }
     const std::size_t wanted = count * file.recordSize_;
     std::size_t got = 0;
-    if (file.position_ < file.start_.size()) {
-        got = std::min<std::size_t>(wanted, file.start_.size() - file.position_);
+    if (file.position_ < file.startSize_) {
+        got = std::min<std::size_t>(wanted, file.startSize_ - file.position_);
         std::memcpy(buffer, file.start_.data() + file.position_, got);
         bool failed = false;
-        if (file.position_ + got == file.start_.size()) { // the kept bytes are used up
+        if (file.position_ + got == file.startSize_) { // the kept bytes are used up
             if (file.startIsWhole_) {
                 file.blockEnded_ = true;
             } else {
-                failed = ::lseek(file.fd_, static_cast<off_t>(file.start_.size()), SEEK_SET) < 0;
+                failed = ::lseek(file.fd_, static_cast<off_t>(file.startSize_), SEEK_SET) < 0;
                 if (failed)
                     RecordHostError(errno, file.path_);
             }
-            std::vector<char>().swap(file.start_);
+            file.start_ = {};
+            file.startSize_ = 0;
         }
         if (got == wanted || file.blockEnded_ || failed) {
             file.position_ += got;
@@ -388,11 +390,16 @@ void KeepStart(IoCheckedFile &file, std::uint64_t bytes)
         return;
     const int savedErrno = errno;
     // One byte past the size, so that a file read whole is known to be at its end.
-    std::vector<char> kept(static_cast<std::size_t>(std::min(bytes, file.size_ + 1)));
+    const std::size_t wanted = static_cast<std::size_t>(std::min(bytes, file.size_ + 1));
+    PageBlock kept(wanted);
+    if (!kept) {
+        errno = savedErrno;
+        return;
+    }
     std::size_t got = 0;
     bool whole = false;
-    while (got < kept.size()) {
-        const ssize_t n = ::pread(file.fd_, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
+    while (got < wanted) {
+        const ssize_t n = ::pread(file.fd_, kept.data() + got, wanted - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -400,14 +407,13 @@ void KeepStart(IoCheckedFile &file, std::uint64_t bytes)
             break;
         }
         got += static_cast<std::size_t>(n);
-        if (got >= file.size_ && got < kept.size()) {
+        if (got >= file.size_ && got < wanted) {
             whole = true; // as ReadBlock: a read short at the size the file had when opened
             break;
         }
     }
-    kept.resize(got);
-    kept.shrink_to_fit();
     file.start_ = std::move(kept);
+    file.startSize_ = got;
     file.startIsWhole_ = whole;
     errno = savedErrno;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "page_block.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <fcntl.h>
@@ -67,7 +69,8 @@ private:
     std::uint64_t size_ = 0;             // block mode: size at open (0 tells nothing: /proc, some shares)
     std::uint64_t position_ = 0;         // block mode: bytes read so far
     bool blockEnded_ = false;            // block mode: the reads found the end
-    std::vector<char> start_;            // block mode: the first bytes, read by KeepStart
+    PageBlock start_;                    // block mode: the first bytes, read by KeepStart
+    std::size_t startSize_ = 0;          // ... as many
     bool startIsWhole_ = false;          // ... and the reads found the end after them
     std::unique_ptr<OutputFile> output_; // writing: the target, or its new version
     std::vector<char> buffer_;
