@@ -93,9 +93,9 @@ protected:
             // Again once the frame is known, which the first fit could only guess.
             QTimer::singleShot(0, window_, [window = window_] { fitIntoScreen(window); });
         } else if (watched == headerViewport_) {
-            // Compared by address only: the filter also sees the viewport's
-            // events while the table is being destroyed.
-            // A section resized while a button is down on the header is sized by the user.
+            // (Known by address: its events still come while the table is
+            // being destroyed.) A section resized while a button is down on
+            // the header is sized by the user.
             if (event->type() == QEvent::MouseButtonPress)
                 pressed_ = true;
             else if (event->type() == QEvent::MouseButtonRelease)
