@@ -8,6 +8,15 @@
 #include <utility>
 
 namespace catalogue {
+namespace {
+
+// The bytes the maps waiting for the threads may hold between them on a
+// share: most maps are read whole by the readers, and 64 requests in flight
+// cost only a few MiB. A local disk keeps nothing: its page cache serves the
+// threads' own reads without a round trip.
+constexpr std::uint64_t KeptOnAShare = 8u << 20;
+
+} // namespace
 
 unsigned ChooseIoDepth(unsigned requested, int folderFd, std::size_t count, const MapsAhead::Open &open)
 {
@@ -30,7 +39,7 @@ MapsAhead::MapsAhead(std::size_t count, Open open, std::uint64_t bytes, unsigned
     // Twice the depth of maps wait open: within the process's share of files.
     const unsigned chosen = std::min(ChooseIoDepth(depth, folderFd, count, open_), runtime::DescriptorShare() / 2);
     if (chosen != 0)
-        wide_.emplace(count, chosen, bytes_, open_);
+        wide_.emplace(count, chosen, bytes_, runtime::StorageIsRemote(folderFd) ? KeptOnAShare : 0, open_);
 }
 
 void MapsAhead::Reader::openRun(const runtime::WorkRun &run)

@@ -1,24 +1,12 @@
 #include "files_ahead.h"
 
-#include "read_buffer.h"
-
 namespace runtime {
-namespace {
 
-// The pieces a reader reads ahead in: the system reads ahead of them on
-// its own, so they need not be large, and every reader holds one.
-constexpr std::size_t FetchPiece = 64 * 1024;
-// The bytes the waiting files may hold between them: most maps of a share are
-// then read whole by the readers, yet 64 requests in flight cost the search
-// only a few MiB. Past it, a file's start is only brought into memory.
-constexpr std::uint64_t KeptBudget = 8u << 20;
-
-} // namespace
-
-FilesAhead::FilesAhead(std::size_t count, unsigned depth, std::uint64_t bytes, Open open,
+FilesAhead::FilesAhead(std::size_t count, unsigned depth, std::uint64_t bytes, std::uint64_t keepAtMost, Open open,
                        const ThreadStarter &startThread)
-    : open_(std::move(open)), bytes_(bytes), states_(count, State::Free),
-      slots_(2 * static_cast<std::size_t>(std::max(depth, 1u)))
+    : open_(std::move(open)), bytes_(bytes), keepAtMost_(keepAtMost),
+      pages_(keepAtMost != 0 ? PagePool::Make(keepAtMost) : nullptr), states_(count, State::Free),
+      slots_(2 * static_cast<std::size_t>(std::max(depth, 1u))), turns_(slots_.size())
 {
     const std::size_t wanted = std::min<std::size_t>(depth, count);
     readers_.reserve(wanted);
@@ -38,6 +26,8 @@ FilesAhead::~FilesAhead()
         stopping_ = true;
     }
     room_.notify_all();
+    for (std::condition_variable &turn : turns_)
+        turn.notify_all();
     readers_.clear(); // joins
 }
 
@@ -49,13 +39,53 @@ void FilesAhead::passTaken()
 
 void FilesAhead::advanceFirst()
 {
+    const std::size_t was = first_;
     while (first_ < states_.size() && states_[first_] == State::Taken)
         ++first_;
+    // One reader a slot come free: waking every reader at every file kept
+    // the machine busy switching between them.
+    if (first_ - was == 1)
+        room_.notify_one();
+    else if (first_ != was)
+        room_.notify_all();
+}
+
+void FilesAhead::passKeepTurn()
+{
+    while (keepTurn_ < states_.size() && (states_[keepTurn_] == State::Ready || states_[keepTurn_] == State::Taken))
+        ++keepTurn_;
+    if (keepTurn_ < states_.size() && states_[keepTurn_] == State::WaitingForRoom)
+        turns_[keepTurn_ % turns_.size()].notify_all(); // its room may have come
+}
+
+void FilesAhead::bringStart(std::size_t item, Slot &slot)
+{
+    if (keepAtMost_ == 0) {
+        StartReadingAhead(*slot.file, bytes_);
+        return;
+    }
+    const std::uint64_t keep = PagePool::Rounded(std::min(bytes_, slot.file->blockSize() + 1));
+    {
+        // Room goes to the files in list order: room given to later files
+        // first would leave the next one the users want waiting for it.
+        std::unique_lock lock(mutex_);
+        states_[item] = State::WaitingForRoom;
+        turns_[item % turns_.size()].wait(lock, [&] {
+            return stopping_ || (item == keepTurn_ && (keptNow_ + keep <= keepAtMost_ || item == first_));
+        });
+        states_[item] = State::Opening;
+        if (stopping_)
+            return;
+        keptNow_ += keep;
+        slot.kept = keep;
+        ++keepTurn_;
+        passKeepTurn();
+    }
+    KeepStart(*slot.file, bytes_, pages_.get());
 }
 
 void FilesAhead::read()
 {
-    std::unique_ptr<ReadBuffer> piece; // made at the first read, on this thread
     for (;;) {
         std::size_t item = 0;
         {
@@ -72,21 +102,7 @@ void FilesAhead::read()
         Slot slot{std::make_unique<IoCheckedFile>(), nullptr};
         try {
             open_(item, *slot.file);
-            const std::uint64_t keep = std::min(bytes_, slot.file->blockSize() + 1);
-            {
-                const std::lock_guard lock(mutex_);
-                if (kept_ + keep <= KeptBudget) {
-                    kept_ += keep;
-                    slot.kept = keep;
-                }
-            }
-            if (slot.kept != 0) {
-                KeepStart(*slot.file, bytes_);
-            } else {
-                if (!piece)
-                    piece = std::make_unique<ReadBuffer>(FetchPiece);
-                FetchStart(*slot.file, bytes_, piece->span());
-            }
+            bringStart(item, slot);
         } catch (...) {
             slot.error = std::current_exception();
         }
@@ -94,8 +110,9 @@ void FilesAhead::read()
             const std::lock_guard lock(mutex_);
             slots_[item % slots_.size()] = std::move(slot);
             states_[item] = State::Ready;
+            passKeepTurn();
         }
-        ready_.notify_all();
+        turns_[item % turns_.size()].notify_all(); // its user
     }
 }
 
@@ -105,19 +122,19 @@ std::unique_ptr<IoCheckedFile> FilesAhead::take(std::size_t item)
     if (states_[item] == State::Free) {
         states_[item] = State::Taken;
         advanceFirst();
+        passKeepTurn();
         lock.unlock();
-        room_.notify_all();
         auto file = std::make_unique<IoCheckedFile>();
         open_(item, *file);
         return file;
     }
-    ready_.wait(lock, [&] { return states_[item] == State::Ready; });
+    turns_[item % turns_.size()].wait(lock, [&] { return states_[item] == State::Ready; });
     Slot slot = std::move(slots_[item % slots_.size()]);
     states_[item] = State::Taken;
-    kept_ -= slot.kept;
+    keptNow_ -= slot.kept;
     advanceFirst();
+    passKeepTurn();
     lock.unlock();
-    room_.notify_all();
     if (slot.error)
         std::rethrow_exception(slot.error);
     return std::move(slot.file);

@@ -365,25 +365,7 @@ bool StartIsInMemory(IoCheckedFile &file)
     return n == 1;
 }
 
-void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece)
-{
-    if (file.state_ != IoCheckedFile::State::Block || piece.empty() || StartIsInMemory(file))
-        return;
-    const int savedErrno = errno;
-    const std::uint64_t end = std::min(bytes, file.size_);
-    for (std::uint64_t at = 0; at < end;) {
-        const ssize_t n =
-            ::pread(file.fd_, piece.data(), std::min<std::uint64_t>(piece.size(), end - at), static_cast<off_t>(at));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        at += static_cast<std::uint64_t>(n);
-    }
-    errno = savedErrno;
-}
-
-void KeepStart(IoCheckedFile &file, std::uint64_t bytes)
+void KeepStart(IoCheckedFile &file, std::uint64_t bytes, PagePool *pool)
 {
     // Not a file whose size tells nothing (its end is found by reading), nor one already read from.
     if (file.state_ != IoCheckedFile::State::Block || file.size_ == 0 || file.position_ != 0 || bytes == 0)
@@ -391,7 +373,7 @@ void KeepStart(IoCheckedFile &file, std::uint64_t bytes)
     const int savedErrno = errno;
     // One byte past the size, so that a file read whole is known to be at its end.
     const std::size_t wanted = static_cast<std::size_t>(std::min(bytes, file.size_ + 1));
-    PageBlock kept(wanted);
+    PageBlock kept = pool ? pool->take(wanted) : PageBlock(wanted);
     if (!kept) {
         errno = savedErrno;
         return;

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,8 +46,7 @@ private:
     friend bool BlockFileAtEnd(IoCheckedFile &);
     friend void StartReadingAhead(IoCheckedFile &, std::uint64_t);
     friend bool StartIsInMemory(IoCheckedFile &);
-    friend void FetchStart(IoCheckedFile &, std::uint64_t, std::span<char>);
-    friend void KeepStart(IoCheckedFile &, std::uint64_t);
+    friend void KeepStart(IoCheckedFile &, std::uint64_t, PagePool *);
     friend void CloseIoFile(IoCheckedFile &);
 
     bool isOpen() const;
@@ -118,19 +116,13 @@ void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes);
 // disk (an empty file counts). Leaves the file's position and I/O code as
 // they were; false wherever the system cannot tell.
 bool StartIsInMemory(IoCheckedFile &file);
-// Reads the first bytes of a block file now, into piece, piece after piece,
-// and drops them: the system keeps them for the file's own reads, which then
-// need not wait. For readers of their own on slow storage; skipped when the
-// start is in memory. Leaves the file's position and I/O code as they were:
-// a failure is the file's own read's to report.
-void FetchStart(IoCheckedFile &file, std::uint64_t bytes, std::span<char> piece);
 // Reads up to bytes of a block file's start now and keeps them in the file,
 // where its own reads then take them without a call: on a share that checks
 // a file's attributes at every read, each read waits a round trip, and a
 // reader of its own can wait for it instead. A file read whole is known to
 // be at its end. Leaves the I/O code as it was: a failure is the file's own
-// read's to report, after the bytes kept.
-void KeepStart(IoCheckedFile &file, std::uint64_t bytes);
+// read's to report, after the bytes kept. The bytes come from pool when given.
+void KeepStart(IoCheckedFile &file, std::uint64_t bytes, PagePool *pool = nullptr);
 void CloseIoFile(IoCheckedFile &file);
 
 } // namespace runtime

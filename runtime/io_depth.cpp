@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/vfs.h>
 
@@ -45,17 +46,18 @@ std::optional<unsigned> ParseIoDepth(std::string_view text)
     return depth;
 }
 
-unsigned StorageIoDepth(int dirFd)
+bool StorageIsRemote(int dirFd)
 {
     struct statfs info {};
     if (::fstatfs(dirFd, &info) != 0)
-        return 0;
+        return false;
     const auto type = static_cast<std::uint32_t>(info.f_type);
-    for (const std::uint32_t remote : RemoteTypes) {
-        if (type == remote)
-            return WideIoDepth;
-    }
-    return 0;
+    return std::find(std::begin(RemoteTypes), std::end(RemoteTypes), type) != std::end(RemoteTypes);
+}
+
+unsigned StorageIoDepth(int dirFd)
+{
+    return StorageIsRemote(dirFd) ? WideIoDepth : 0;
 }
 
 unsigned FixedIoDepth()

@@ -20,6 +20,8 @@ std::optional<unsigned> ParseIoDepth(std::string_view text);
 // every request waits a round trip; 0 (no readers of their own) on a local
 // one, or where the system does not say.
 unsigned StorageIoDepth(int dirFd);
+// The folder dirFd is on such a file system.
+bool StorageIsRemote(int dirFd);
 
 // The depth a user fixed for this process (the windows' environment
 // variable), or 0 when the program chooses.

@@ -56,6 +56,7 @@ protected:
     }
 
     static constexpr std::size_t Count = 6;
+    static constexpr std::uint64_t KeepAll = 1u << 20;
 };
 
 } // namespace
@@ -63,12 +64,35 @@ protected:
 TEST_F(FilesAheadTest, MoreReadersThanFilesGiveEachFileInTheOrderAsked)
 {
     const std::vector<std::string> inOrder = {"file 0", "file 1", "file 2", "file 3", "file 4", "file 5"};
-    FilesAhead ahead(Count, 64, 4096, opener());
+    FilesAhead ahead(Count, 64, 4096, KeepAll, opener());
     EXPECT_EQ(ahead.readers(), Count);
     EXPECT_EQ(takeAll(ahead, {0, 1, 2, 3, 4, 5}), inOrder);
-    FilesAhead backwards(Count, 2, 4096, opener());
+    FilesAhead backwards(Count, 2, 4096, KeepAll, opener());
     EXPECT_EQ(takeAll(backwards, {5, 3, 4, 0, 1, 2}),
               (std::vector<std::string>{"file 5", "file 3", "file 4", "file 0", "file 1", "file 2"}));
+    // Room for less than one file: each waits for the one before it to be
+    // taken, and the first one not taken always goes on.
+    FilesAhead narrow(Count, 4, 4096, 1, opener());
+    EXPECT_EQ(takeAll(narrow, {0, 1, 2, 3, 4, 5}), inOrder);
+    FilesAhead asked(Count, 4, 4096, 0, opener()); // the system reads ahead: nothing kept
+    EXPECT_EQ(takeAll(asked, {0, 1, 2, 3, 4, 5}), inOrder);
+}
+
+// A block let go serves the next file of its size, without new pages; past
+// what the pool may hold, blocks go back to the system.
+TEST(PagePoolTest, BlocksLetGoAreUsedAgainUpToTheHold)
+{
+    const auto pool = PagePool::Make(PagePool::Rounded(1));
+    PageBlock first = pool->take(100);
+    PageBlock second = pool->take(100);
+    const char *firstBytes = first.data();
+    first = {};
+    second = {}; // past the hold
+    PageBlock again = pool->take(200);
+    EXPECT_EQ(again.data(), firstBytes);
+    EXPECT_GE(again.capacity(), 200u);
+    PageBlock larger = pool->take(3 * PagePool::Rounded(1)); // nothing free that fits
+    EXPECT_NE(larger.data(), firstBytes);
 }
 
 // An open that fails among others in flight is raised at its own turn, and
@@ -77,13 +101,13 @@ TEST_F(FilesAheadTest, AFailedOpenComesAtItsTurnAndNoReadersMeansUsersOpen)
 {
     std::filesystem::remove(name(2));
     const std::vector<std::string> expected = {"file 0", "file 1", "error " + name(2), "file 3", "file 4", "file 5"};
-    FilesAhead ahead(Count, 4, 4096, opener());
+    FilesAhead ahead(Count, 4, 4096, KeepAll, opener());
     EXPECT_EQ(takeAll(ahead, {0, 1, 2, 3, 4, 5}), expected);
 
     const ThreadStarter refuse = [](std::function<void()>) -> std::jthread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     };
-    FilesAhead none(Count, 64, 4096, opener(), refuse);
+    FilesAhead none(Count, 64, 4096, KeepAll, opener(), refuse);
     EXPECT_EQ(none.readers(), 0u);
     EXPECT_EQ(takeAll(none, {0, 1, 2, 3, 4, 5}), expected);
 }
@@ -98,7 +122,7 @@ TEST_F(FilesAheadTest, EndingWithOpensInFlightLeavesNoFileOpen)
     std::size_t entered = 0;
     bool release = false;
     {
-        FilesAhead ahead(Count, 3, 4096, [&, open = opener()](std::size_t i, IoCheckedFile &file) {
+        FilesAhead ahead(Count, 3, 4096, KeepAll, [&, open = opener()](std::size_t i, IoCheckedFile &file) {
             open(i, file);
             std::unique_lock lock(mutex);
             ++entered;
