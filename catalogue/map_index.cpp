@@ -76,7 +76,11 @@ void ReadRecords(const RecordReading &reading, const std::function<bool(std::siz
                 if (reader) {
                     IndexRecord record{reading.entryAt(i), {}};
                     RecordView view(record);
-                    ShowOpenedMapDetails(reader->file(i, run), view);
+                    runtime::IoCheckedFile &file = reader->file(i, run);
+                    result.opened = true;
+                    result.size = file.blockSize();
+                    result.stamp = file.stamp();
+                    ShowOpenedMapDetails(file, view);
                     result.record = std::move(record);
                 } else {
                     result.record = reading.readOwn(i);

@@ -36,6 +36,11 @@ IndexRecord ReadIndexRecord(const std::string &mapsDir, const ListedMap &map, in
 struct IndexResult {
     std::optional<IndexRecord> record;
     std::exception_ptr error;
+    // The file as it opened, when it did: a reading of names alone learns
+    // from it what a full listing would have said.
+    bool opened = false;
+    std::uint64_t size = 0;
+    runtime::FileStamp stamp;
 };
 
 // A reading of many maps' records: how map i opens (raising its error),

@@ -158,9 +158,12 @@ bool SubfoldersHoldMaps(const std::string &mapsDir)
 namespace {
 
 // Reads the details of rows[i] for each i of toRead, counting each map read
-// towards done of total. False when the reading was stopped.
+// towards done of total. False when the reading was stopped. With opened,
+// a row whose file opened takes its size and stamp from the open, and is
+// marked there.
 bool readRows(const ReadRequest &request, const HeldFolders &held, std::vector<IndexRow> &rows,
-              const std::vector<std::size_t> &toRead, std::size_t &done, std::size_t total)
+              const std::vector<std::size_t> &toRead, std::size_t &done, std::size_t total,
+              std::vector<char> *opened = nullptr)
 {
     std::vector<catalogue::ListedMap> maps;
     maps.reserve(toRead.size());
@@ -176,6 +179,11 @@ bool readRows(const ReadRequest &request, const HeldFolders &held, std::vector<I
                                   [&](std::size_t k, catalogue::IndexResult &result) {
                                       if (request.stop && request.stop())
                                           return false;
+                                      if (opened && result.opened) {
+                                          rows[toRead[k]].size = result.size;
+                                          rows[toRead[k]].stamp = result.stamp;
+                                          (*opened)[toRead[k]] = 1;
+                                      }
                                       fill(rows[toRead[k]], [&] {
                                           if (result.error)
                                               std::rethrow_exception(result.error);
@@ -188,69 +196,57 @@ bool readRows(const ReadRequest &request, const HeldFolders &held, std::vector<I
     return !(request.stop && request.stop());
 }
 
-// A first reading reads every map, so its reads need not wait for the
-// listing's sizes and times. On storage that wants many requests in flight
-// (a share, where each stat waits a round trip) the full listing therefore
-// runs beside reads of the names listed alone, and then decides the rows: a
-// map that came between the two listings is read after, one that went is
-// dropped. Nothing where the storage is local or the names cannot be listed:
-// the usual reading does it all, and reports what fails.
+// A first reading reads every map, and each map's open learns what a full
+// listing would: its size and stamp. On storage that wants many requests in
+// flight (a share, where each stat waits a round trip) the names listed alone
+// therefore make the rows, and only a map that did not open is looked at on
+// its own: one gone meanwhile is dropped, as a listing after the reading
+// would drop it. A full listing beside the reads cost a fifth more time.
+// Nothing where the storage is local or the names cannot be listed: the
+// usual reading does it all, and reports what fails.
 std::optional<ReadOutcome> readBesideTheListing(const ReadRequest &request)
 {
     std::vector<runtime::MatchRecord::Entry> names;
+    runtime::DirectoryHandle top;
     {
         const runtime::SavedIoCode keep;
-        const runtime::DirectoryHandle top = runtime::DirectoryHandle::Open(request.mapsDir);
+        top = runtime::DirectoryHandle::Open(request.mapsDir);
         if (!top.valid() || runtime::ChosenIoDepth(top.fd()) <= 1
             || runtime::ListMatches(top.fd(), catalogue::MapPattern, names, runtime::MatchDetail::TypesOnly) != 0
             || names.empty())
             return std::nullopt;
     }
-    std::vector<IndexRow> early(names.size());
+    ReadOutcome outcome;
+    outcome.rows.resize(names.size());
     std::vector<std::size_t> all(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        early[i].entry = catalogue::MapListEntry(names[i].name);
-        early[i].fileName = std::move(names[i].name);
+        outcome.rows[i].entry = catalogue::MapListEntry(names[i].name);
+        outcome.rows[i].fileName = std::move(names[i].name);
         all[i] = i;
     }
-    std::optional<std::vector<IndexRow>> listed;
-    std::exception_ptr listingFailed;
+    std::vector<char> opened(all.size(), 0);
     std::size_t done = 0;
-    bool finished = false;
-    {
-        const std::jthread listing([&] {
-            try {
-                listed = ListChangedMaps(request.mapsDir, nullptr);
-            } catch (...) {
-                listingFailed = std::current_exception();
-            }
-        });
-        finished = readRows(request, {}, early, all, done, early.size());
-    }
-    if (listingFailed)
-        std::rethrow_exception(listingFailed);
-    ReadOutcome outcome;
-    if (!finished) {
+    if (!readRows(request, {}, outcome.rows, all, done, all.size(), &opened)) {
+        outcome.rows.clear();
         outcome.cancelled = true;
         return outcome;
     }
-    outcome.rows = std::move(*listed);
-    std::unordered_map<std::string_view, IndexRow *> read;
-    read.reserve(early.size());
-    for (IndexRow &row : early)
-        read.emplace(row.fileName, &row);
-    std::vector<std::size_t> late;
+    const runtime::SavedIoCode keep;
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
         IndexRow &row = outcome.rows[i];
-        if (const auto found = read.find(row.fileName); found != read.end()) {
-            row.values = std::move(found->second->values);
-            row.error = std::move(found->second->error);
-        } else {
-            late.push_back(i);
+        runtime::MatchRecord::Entry listed;
+        if (!opened[i]) {
+            if (!runtime::StatMatch(top.fd(), row.fileName, listed))
+                continue; // gone
+            row.size = listed.size;
+            row.stamp = listed.stamp;
         }
+        if (kept != i)
+            outcome.rows[kept] = std::move(row);
+        ++kept;
     }
-    done = outcome.rows.size() - late.size();
-    outcome.cancelled = !readRows(request, {}, outcome.rows, late, done, outcome.rows.size());
+    outcome.rows.resize(kept);
     outcome.mapsRead = outcome.rows.size();
     return outcome;
 }

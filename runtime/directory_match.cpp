@@ -44,15 +44,6 @@ struct stat typeMode(unsigned char type)
     return info;
 }
 
-FileStamp stampOf(const struct stat &info)
-{
-    const auto nanoseconds = [](const timespec &time) {
-        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-    };
-    return {nanoseconds(info.st_mtim), nanoseconds(info.st_ctim), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::uint64_t>(info.st_dev)};
-}
-
 std::uint32_t attributesOf(std::string_view name, const struct stat &info)
 {
     std::uint32_t attributes = 0;
@@ -226,6 +217,16 @@ std::int32_t visitMatches(int dirFd, const std::string &namePattern, MatchDetail
 
 } // namespace
 
+bool StatMatch(int dirFd, const std::string &name, MatchRecord::Entry &entry)
+{
+    struct stat info {};
+    if (!statEntry(dirFd, name.c_str(), info))
+        return false;
+    entry = {name, static_cast<std::uint64_t>(info.st_size), attributesOf(name, info),
+             static_cast<std::int64_t>(info.st_mtime), StampOf(info)};
+    return true;
+}
+
 std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
                          MatchDetail detail)
 {
@@ -235,7 +236,7 @@ std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<
         [&](const char *name, const struct stat &info, bool stamped) {
             if (stamped)
                 entries.push_back({name, static_cast<std::uint64_t>(info.st_size), attributesOf(name, info),
-                                   static_cast<std::int64_t>(info.st_mtime), stampOf(info)});
+                                   static_cast<std::int64_t>(info.st_mtime), StampOf(info)});
             else
                 entries.push_back({name, 0, attributesOf(name, info), 0, {}});
         });

@@ -57,6 +57,9 @@ enum class MatchDetail { Full, TypesOnly };
 std::int32_t ListMatches(int dirFd, const std::string &namePattern, std::vector<MatchRecord::Entry> &entries,
                          MatchDetail detail = MatchDetail::Full);
 
+// What a full listing says of dirFd's entry name; false when it is gone.
+bool StatMatch(int dirFd, const std::string &name, MatchRecord::Entry &entry);
+
 // The entries of one listing that learned only their types, in name order.
 // The names stand in one buffer, so a folder of many thousand maps is listed
 // without an allocation for each name.

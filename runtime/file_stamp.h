@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <sys/stat.h>
 
 namespace runtime {
 
@@ -15,5 +16,14 @@ struct FileStamp {
 
     bool operator==(const FileStamp &) const = default;
 };
+
+inline FileStamp StampOf(const struct stat &info)
+{
+    const auto nanoseconds = [](const timespec &time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return {nanoseconds(info.st_mtim), nanoseconds(info.st_ctim), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_dev)};
+}
 
 } // namespace runtime

@@ -125,6 +125,7 @@ void IoCheckedFile::openForReading(bool textMode)
     }
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
+    stamp_ = StampOf(info);
     position_ = 0;
     blockEnded_ = false;
     start_ = {};

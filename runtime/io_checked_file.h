@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_stamp.h"
 #include "page_block.h"
 
 #include <cstddef>
@@ -32,6 +33,8 @@ public:
     const std::string &path() const { return path_; }
     // Block mode: the size the file had when it opened (0 tells nothing).
     std::uint64_t blockSize() const { return size_; }
+    // The stamp of the file opened, as a listing of its folder gives it.
+    const FileStamp &stamp() const { return stamp_; }
 
 private:
     friend void BindPath(IoCheckedFile &, const std::string &, int);
@@ -65,6 +68,7 @@ private:
     int fd_ = -1;
     std::size_t recordSize_ = 1;
     std::uint64_t size_ = 0;             // block mode: size at open (0 tells nothing: /proc, some shares)
+    FileStamp stamp_;                    // at open
     std::uint64_t position_ = 0;         // block mode: bytes read so far
     bool blockEnded_ = false;            // block mode: the reads found the end
     PageBlock start_;                    // block mode: the first bytes, read by KeepStart

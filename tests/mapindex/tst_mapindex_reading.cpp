@@ -393,6 +393,15 @@ void TestMapIndexReading::readAheadAgreesWithAPlainRead()
         QVERIFY(mapindex::ReadCollection({dir, false, nullptr, {}, jobs, {}, {}}).rows == plain);
         QVERIFY(mapindex::ReadCollection({dir, false, nullptr, {}, jobs, [] { return true; }, {}}).cancelled);
     }
+    // A map gone between the listing and its read is no row, as a listing after would say.
+    const mapindex::RecordReader goneAtItsRead = [&](const std::string &folder, const catalogue::ListedMap &map) {
+        if (map.file == "m150.fcw")
+            QFile::remove(maps + QStringLiteral("/m150.fcw"));
+        return plainRead(folder, map);
+    };
+    const auto read = mapindex::ReadCollection({dir, false, nullptr, goneAtItsRead, 8, {}, {}});
+    std::erase_if(plain, [](const mapindex::IndexRow &row) { return row.fileName == "m150.fcw"; });
+    QVERIFY(read.rows == plain);
 }
 
 QTEST_MAIN(TestMapIndexReading)
