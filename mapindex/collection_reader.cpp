@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
-#include <string_view>
-#include <thread>
 #include <unordered_map>
 
 namespace mapindex {
