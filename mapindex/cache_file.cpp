@@ -34,6 +34,21 @@ std::optional<CachedIndex> CacheFile::load()
     return index;
 }
 
+std::optional<SharedCache> CacheFile::load(const std::function<void(const SharedCache &)> &shown)
+{
+    std::optional<CachedIndex> index = LoadCache(path_, key_);
+    std::optional<SharedCache> cache;
+    if (index) {
+        cache = SharedCache{std::make_shared<const std::vector<IndexRow>>(std::move(index->rows)),
+                            std::move(index->removed)};
+        shown(*cache);
+    }
+    CacheBase base = cache ? CacheBase(*cache->rows, cache->removed) : CacheBase();
+    const std::lock_guard guard(mutex_);
+    base_ = std::move(base);
+    return cache;
+}
+
 bool CacheFile::owed() const
 {
     const std::lock_guard guard(mutex_);

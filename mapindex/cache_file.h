@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,6 +19,12 @@ struct CacheSave {
     std::optional<std::string> error; // why nothing was saved
 };
 
+// A cache's rows, shared with the table that shows them, and its removed maps.
+struct SharedCache {
+    SharedRows rows;
+    std::vector<ChangeNote> removed;
+};
+
 // One process's side of the cache of one maps folder (a CacheKey). Several
 // Map Index processes may share the file: a save takes a lock beside it,
 // merges what the others saved since this one last read or wrote it, and
@@ -29,6 +36,9 @@ public:
 
     const std::string &key() const { return key_; }
     std::optional<CachedIndex> load();
+    // The same with the rows shared: shown has them before what later saves
+    // merge against is made from them, which the table need not wait for.
+    std::optional<SharedCache> load(const std::function<void(const SharedCache &)> &shown);
     CacheSave save(CachedIndex ours);
     bool owed() const;
 

@@ -107,12 +107,14 @@ void put(CachedIndex &into, const MapState &state)
 
 } // namespace
 
-CacheBase::CacheBase(const CachedIndex &index)
+CacheBase::CacheBase(const CachedIndex &index) : CacheBase(index.rows, index.removed) {}
+
+CacheBase::CacheBase(const std::vector<IndexRow> &rows, const std::vector<ChangeNote> &removed)
 {
-    states_.reserve(index.rows.size() + index.removed.size());
-    for (const IndexRow &row : index.rows)
+    states_.reserve(rows.size() + removed.size());
+    for (const IndexRow &row : rows)
         states_.emplace_back(pathHash(RowPath(row)), digest(MapState{&row, nullptr}));
-    for (const ChangeNote &note : index.removed)
+    for (const ChangeNote &note : removed)
         states_.emplace_back(pathHash(note.fileName), digest(MapState{nullptr, &note}));
     std::sort(states_.begin(), states_.end());
 }

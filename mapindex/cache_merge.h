@@ -15,6 +15,7 @@ class CacheBase final {
 public:
     CacheBase() = default;
     explicit CacheBase(const CachedIndex &index);
+    CacheBase(const std::vector<IndexRow> &rows, const std::vector<ChangeNote> &removed);
 
     // The state's digest of the map at path; 0 when the cache did not hold it.
     std::uint64_t stateOf(const std::string &path) const;

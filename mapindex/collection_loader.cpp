@@ -34,10 +34,10 @@ std::optional<LoadResult> load(const JobControl &control, const std::string &map
 {
     LoadResult result;
     if (!previous) {
-        if (auto cached = cache.load()) {
-            previous = std::make_shared<const std::vector<IndexRow>>(std::move(cached->rows));
+        // The window and this reading share the rows.
+        if (auto cached = cache.load([&](const SharedCache &shown) { showCached(shown.rows, shown.removed); })) {
+            previous = std::move(cached->rows);
             removedBefore = std::move(cached->removed);
-            showCached(previous, removedBefore); // the window and this reading share them
         }
     }
     result.compared = previous != nullptr;

@@ -184,7 +184,13 @@ std::vector<std::string> RecentFolders()
 
 void NoteFolderOpened(const std::string &folder)
 {
-    const std::vector<std::string> folders = WithRecentFolder(RecentFolders(), folder);
+    const std::vector<std::string> recent = RecentFolders();
+    const std::vector<std::string> folders = WithRecentFolder(recent, folder);
+    // Reopening the latest folder writes nothing: a save syncs the disk
+    // several times, which held up a warm start, and a full disk would
+    // report a failure for a list that stands as it was.
+    if (folders == recent)
+        return;
     ChangeSettings(SettingsFilePath(), [&](QSettings &settings) {
         settings.beginWriteArray(QStringLiteral("recentFolders"), static_cast<int>(folders.size()));
         for (std::size_t i = 0; i < folders.size(); ++i) {

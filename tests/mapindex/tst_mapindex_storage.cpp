@@ -174,6 +174,21 @@ void TestMapIndexStorage::fullDiskKeepsTheSettings()
     QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("b")).toByteArray().size(), 2000);
     QCOMPARE(QDir(cacheHome_ + QStringLiteral("/config")).entryList(QDir::Files),
              QStringList(QStringLiteral("map-index.conf")));
+
+    // Reopening the latest folder writes nothing, so the full disk has
+    // nothing to say; another folder is still noted, and its failure said.
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(cacheHome_ + QStringLiteral("/config")));
+    mapindex::NoteFolderOpened("/maps/latest");
+    errors.clear();
+    fill(cacheHome_);
+    mapindex::NoteFolderOpened("/maps/latest");
+    QCOMPARE(errors, QStringList());
+    mapindex::NoteFolderOpened("/maps/other");
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(mapindex::RecentFolders(), std::vector<std::string>{"/maps/latest"});
+    QVERIFY(filler.remove());
+    qputenv("XDG_CONFIG_HOME", configHome);
     mapindex::SetSettingsErrorSink({});
 }
 
