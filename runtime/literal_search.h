@@ -12,10 +12,11 @@ namespace runtime {
 // compares on two well-separated bytes of the needle, 16 or 32 positions at a
 // time, and confirmed with memcmp. Needles whose candidates keep failing late
 // (long runs of one byte) hand the rest of the buffer to memmem, so no input
-// costs quadratic time. Ignoring case, the filter ORs away the bit where the
-// probe letters' two cases differ and the confirm folds each byte, so the
-// search costs about what the exact one does. Immutable after construction:
-// one searcher may serve many threads.
+// costs quadratic time. Ignoring case, the probes are bytes with one case
+// (space, digits, punctuation) where the needle has them; a probe on a letter
+// ORs away the bit where its two cases differ, and the confirm folds each
+// byte, so the search costs about what the exact one does. Immutable after
+// construction: one searcher may serve many threads.
 class LiteralSearcher {
 public:
     // Instruction sets, best last. A level the CPU lacks is lowered to the
