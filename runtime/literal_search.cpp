@@ -390,9 +390,12 @@ StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level l
     : StreamSearcher(needle, level, LetterCase::Exact)
 {}
 
-StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters)
+StreamSearcher::StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters,
+                               OtherCase other)
     : searcher_(needle, level, letters)
 {
+    if (other == OtherCase::Noted && letters == LetterCase::Exact)
+        anyCase_.emplace(needle, level, LetterCase::IgnoreWindows1252);
     tail_.reserve(overlap());
     seam_.reserve(2 * overlap());
 }
@@ -407,9 +410,9 @@ bool StreamSearcher::feed(const char *data, std::size_t size)
         // bytes is enough to complete any of them.
         seam_.assign(tail_);
         seam_.append(data, std::min(size, keep));
-        found_ = searcher_.containedIn(seam_);
+        found_ = search(seam_.data(), seam_.data() + seam_.size());
     }
-    found_ = found_ || searcher_.find(data, data + size) != nullptr;
+    found_ = found_ || search(data, data + size);
     if (size >= keep) {
         tail_.assign(data + size - keep, keep);
     } else {
@@ -419,10 +422,27 @@ bool StreamSearcher::feed(const char *data, std::size_t size)
     return found_;
 }
 
+bool StreamSearcher::search(const char *begin, const char *end)
+{
+    if (anyCase_ && !inAnotherCase_) {
+        // An exact text is a hit here too, so none comes before the first hit.
+        const char *hit = anyCase_->find(begin, end);
+        if (hit == nullptr)
+            return false;
+        const std::string_view needle = searcher_.needle();
+        if (std::memcmp(hit, needle.data(), needle.size()) == 0)
+            return true;
+        inAnotherCase_ = true;
+        begin = hit + 1;
+    }
+    return searcher_.find(begin, end) != nullptr;
+}
+
 void StreamSearcher::reset()
 {
     tail_.clear();
     found_ = false;
+    inAnotherCase_ = false;
 }
 
 } // namespace runtime

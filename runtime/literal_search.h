@@ -3,6 +3,7 @@
 #include "runtime/letter_case.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,12 +63,19 @@ class StreamSearcher {
 public:
     explicit StreamSearcher(std::string_view needle);
     StreamSearcher(std::string_view needle, LiteralSearcher::Level level);
-    StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters);
+    // Noted, with letters Exact, runs the search that ignores case and checks
+    // each of its hits exactly; after the first hit that is not exact, only
+    // the exact search runs. Otherwise other is of no account.
+    StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters,
+                   OtherCase other = OtherCase::Ignored);
 
     // Returns true once the needle has occurred in the bytes fed since
     // construction or the last reset(); further chunks are then ignored.
     bool feed(const char *data, std::size_t size);
     bool found() const { return found_; }
+    // Noting other case: the needle occurred in another case before any exact
+    // occurrence; without found(), whether the stream holds it in another case.
+    bool foundInAnotherCase() const { return inAnotherCase_; }
     // Starts a new stream (the next file).
     void reset();
 
@@ -75,10 +83,16 @@ public:
     std::size_t overlap() const { return searcher_.needle().empty() ? 0 : searcher_.needle().size() - 1; }
 
 private:
+    // Searches [begin, end): exactly, or while noting other case, ignoring
+    // case until a hit in another case is seen.
+    bool search(const char *begin, const char *end);
+
     LiteralSearcher searcher_;
-    std::string tail_; // the last overlap() bytes fed (fewer at the start)
-    std::string seam_; // scratch for tail_ joined to the next chunk's head
+    std::optional<LiteralSearcher> anyCase_; // noting other case: the search ignoring it
+    std::string tail_;                       // the last overlap() bytes fed (fewer at the start)
+    std::string seam_;                       // scratch for tail_ joined to the next chunk's head
     bool found_ = false;
+    bool inAnotherCase_ = false;
 };
 
 } // namespace runtime

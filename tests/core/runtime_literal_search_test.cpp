@@ -346,6 +346,43 @@ TEST_P(StreamSearch, IgnoringCaseWithCaselessBytesFindsTextsAcrossChunkEdges)
     }
 }
 
+// Noting other case: found() is the exact search's answer, and without it
+// foundInAnotherCase() is the answer of the search ignoring case, however
+// the texts in either case fall across the chunks.
+TEST_P(StreamSearch, NotingOtherCaseAnswersBothSearchesInOnePass)
+{
+    std::mt19937 random(19);
+    for (const std::size_t needleSize : {2ul, 5ul, 33ul, 300ul}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            const std::string needle = randomText(random, needleSize, "aAb ");
+            std::string bytes = randomText(random, random() % 4000, "aAb ");
+            const std::size_t chunk = 1 + random() % 700;
+            for (int plants = trial % 4; plants > 0; --plants)
+                plant(bytes, trial % 3 ? flipCases(random, needle) : needle, random() % (bytes.size() + 1));
+
+            StreamSearcher stream(needle, GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
+            for (std::size_t at = 0; at < bytes.size() && !stream.found(); at += chunk)
+                stream.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+            const bool exact = naiveFind(bytes, needle) >= 0;
+            ASSERT_EQ(stream.found(), exact) << "needle '" << needle << "', chunks of " << chunk;
+            if (!exact) {
+                ASSERT_EQ(stream.foundInAnotherCase(),
+                          naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0)
+                    << "needle '" << needle << "', chunks of " << chunk;
+            }
+            stream.reset();
+            EXPECT_FALSE(stream.foundInAnotherCase());
+        }
+    }
+    // An exact text that overlaps the one in another case before it, in one
+    // chunk and across an edge.
+    for (const std::size_t split : {7ul, 4ul}) {
+        StreamSearcher stream("abab", GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
+        stream.feed("xABabab", split);
+        EXPECT_TRUE(stream.feed("xABabab" + split, 7 - split)) << "split at " << split;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
 
 } // namespace
