@@ -35,7 +35,8 @@ constexpr std::size_t ListFolderFrom = 64;
 
 struct Outcome {
     bool hit = false;
-    bool stopped = false; // the stop came first: nobody takes this outcome
+    bool otherCase = false; // noting other case: held in one, and not exactly
+    bool stopped = false;   // the stop came first: nobody takes this outcome
     std::optional<runtime::EInOutError> error;
 };
 
@@ -44,8 +45,9 @@ struct Outcome {
 // serves several reads at once while this thread matches.
 class MapSearcher final {
 public:
-    MapSearcher(MapsAhead &maps, std::string_view text, runtime::LetterCase letters)
-        : reader_(maps), text_(text), stream_(text, runtime::LiteralSearcher::Level::Avx2, letters), buffer_(ChunkSize)
+    MapSearcher(MapsAhead &maps, std::string_view text, runtime::LetterCase letters, runtime::OtherCase other)
+        : reader_(maps), text_(text), stream_(text, runtime::LiteralSearcher::Level::Avx2, letters, other),
+          buffer_(ChunkSize)
     {}
 
     // Looks at stop before every chunk: a huge map or a hung file stops as
@@ -53,10 +55,10 @@ public:
     Outcome search(std::size_t i, const runtime::WorkStop &stop, const runtime::WorkRun &run)
     {
         Outcome outcome;
+        stream_.reset();
         try {
             runtime::IoCheckedFile &file = reader_.file(i, run);
             if (!text_.empty()) {
-                stream_.reset();
                 MapChunkReader reader(file, buffer_.span());
                 while (!outcome.hit) {
                     if (stop.requested()) {
@@ -75,6 +77,7 @@ public:
             if (!outcome.hit) // a text found before the failure counts
                 outcome.error = error;
         }
+        outcome.otherCase = !outcome.hit && stream_.foundInAnotherCase();
         return outcome;
     }
 
@@ -97,6 +100,8 @@ bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress
         result.unreadable.push_back({i, std::move(*outcome.error)});
     else if (outcome.hit)
         result.matches.push_back(i);
+    if (outcome.otherCase)
+        result.inAnotherCase.push_back(i);
     if (progress && !progress(i + 1)) {
         result.cancelled = true;
         return false;
@@ -108,7 +113,7 @@ bool takeOutcome(std::size_t i, Outcome &outcome, const SearchProgress &progress
 
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs, const std::stop_token &stop,
-                                       runtime::LetterCase letters, unsigned ioDepth)
+                                       runtime::LetterCase letters, unsigned ioDepth, runtime::OtherCase other)
 {
     // The caller's stop request reaches every read at its next chunk.
     std::atomic<bool> cancel{false};
@@ -134,8 +139,8 @@ ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMa
     const runtime::WorkEnd end = runtime::ForEachInOrder(
         maps.size(), options,
         [&] { // a buffer of each thread's own
-            return [searcher = MapSearcher(ahead, text, letters)](std::size_t i, const runtime::WorkStop &stopping,
-                                                                  const runtime::WorkRun &run) mutable {
+            return [searcher = MapSearcher(ahead, text, letters, other)](
+                       std::size_t i, const runtime::WorkStop &stopping, const runtime::WorkRun &run) mutable {
                 return searcher.search(i, stopping, run);
             };
         },

@@ -22,6 +22,10 @@ struct ContentSearchResult {
     std::vector<std::size_t> matches;      // indices into the maps, ascending (list order)
     std::vector<UnreadableMap> unreadable; // the maps skipped, in list order
     bool cancelled = false;                // stopped before the last map
+    // Searched with case and OtherCase::Noted: the maps not in matches that
+    // hold the text in another case, ascending (an unreadable one too, when
+    // it held the text before its read failed).
+    std::vector<std::size_t> inAnotherCase;
 };
 
 // Called after each map is finished, on the thread that runs the search,
@@ -39,10 +43,12 @@ using SearchProgress = std::function<bool(std::size_t done)>;
 // false, ends every read at its next chunk, and the search returns cancelled.
 // letters tells whether a capital matches its small letter (text and maps
 // in Windows-1252). ioDepth opens and reads wait at once (MapsAhead); 0 lets
-// the storage choose.
+// the storage choose. other Noted, with case, fills inAnotherCase in the
+// same pass.
 ContentSearchResult FindMapsContaining(int mapsDirFd, const std::vector<ListedMap> &maps, std::string_view text,
                                        const SearchProgress &progress, unsigned jobs = 1,
                                        const std::stop_token &stop = {},
-                                       runtime::LetterCase letters = runtime::LetterCase::Exact, unsigned ioDepth = 0);
+                                       runtime::LetterCase letters = runtime::LetterCase::Exact, unsigned ioDepth = 0,
+                                       runtime::OtherCase other = runtime::OtherCase::Ignored);
 
 } // namespace catalogue

@@ -41,11 +41,13 @@ ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &ro
                 progress(done);
             return !stop.stop_requested();
         },
-        jobs, stop, letters);
+        jobs, stop, letters, 0, runtime::OtherCase::Noted);
 
     match.cancelled = result.cancelled;
     for (const std::size_t i : result.matches)
         match.holds[i] = true;
+    if (result.matches.empty())
+        match.heldInAnotherCase = result.inAnotherCase.size();
     for (const catalogue::UnreadableMap &map : result.unreadable)
         match.unreadable.push_back({maps[map.index].entry, map.error.what()});
     return match;
@@ -93,21 +95,9 @@ void ContentFilter::search(const std::string &mapsDir, const SharedRows &rows, c
     // Copies only: the search never touches this object.
     job_.start([mapsDir, rows, text, jobs, matchCase](const JobControl &control) -> std::optional<SharedContentMatch> {
         const int total = static_cast<int>(rows->size());
-        const auto search = [&](runtime::LetterCase letters) {
-            return FindRowsContaining(
-                mapsDir, rows, text, [&](std::size_t done) { control.progress(static_cast<int>(done), total); }, jobs,
-                control.stopToken(), letters);
-        };
-        auto match = std::make_shared<ContentMatch>(
-            search(matchCase ? runtime::LetterCase::Exact : runtime::LetterCase::IgnoreWindows1252));
-        // Found in none with case: a second pass tells whether case was why.
-        if (matchCase && !match->cancelled && !match->error
-            && std::none_of(match->holds.begin(), match->holds.end(), [](bool holds) { return holds; })) {
-            const ContentMatch anyCase = search(runtime::LetterCase::IgnoreWindows1252);
-            match->cancelled = anyCase.cancelled;
-            match->heldInAnotherCase =
-                static_cast<std::size_t>(std::count(anyCase.holds.begin(), anyCase.holds.end(), true));
-        }
+        auto match = std::make_shared<ContentMatch>(FindRowsContaining(
+            mapsDir, rows, text, [&](std::size_t done) { control.progress(static_cast<int>(done), total); }, jobs,
+            control.stopToken(), matchCase ? runtime::LetterCase::Exact : runtime::LetterCase::IgnoreWindows1252));
         if (match->cancelled)
             return std::nullopt;
         return match;

@@ -42,7 +42,8 @@ using SharedContentMatch = std::shared_ptr<const ContentMatch>;
 // The rows whose files in mapsDir hold text (UTF-8, searched as the maps'
 // Windows-1252 bytes), by the rules of the command line's contents search.
 // Any thread; progress gets the number of maps done. letters: as the
-// command line's --ignore-case takes it.
+// command line's --ignore-case takes it. With case, the same pass counts the
+// rows that hold the text in another case, told when no row holds it as is.
 ContentMatch FindRowsContaining(const std::string &mapsDir, const SharedRows &rows, const QString &text,
                                 const std::function<void(std::size_t done)> &progress, unsigned jobs,
                                 const std::stop_token &stop, runtime::LetterCase letters = runtime::LetterCase::Exact);

@@ -3,6 +3,7 @@
 #include "runtime/letter_case.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,10 +13,11 @@ namespace runtime {
 // compares on two well-separated bytes of the needle, 16 or 32 positions at a
 // time, and confirmed with memcmp. Needles whose candidates keep failing late
 // (long runs of one byte) hand the rest of the buffer to memmem, so no input
-// costs quadratic time. Ignoring case, the filter ORs away the bit where the
-// probe letters' two cases differ and the confirm folds each byte, so the
-// search costs about what the exact one does. Immutable after construction:
-// one searcher may serve many threads.
+// costs quadratic time. Ignoring case, the probes are bytes with one case
+// (space, digits, punctuation) where the needle has them; a probe on a letter
+// ORs away the bit where its two cases differ, and the confirm folds each
+// byte, so the search costs about what the exact one does. Immutable after
+// construction: one searcher may serve many threads.
 class LiteralSearcher {
 public:
     // Instruction sets, best last. A level the CPU lacks is lowered to the
@@ -61,12 +63,19 @@ class StreamSearcher {
 public:
     explicit StreamSearcher(std::string_view needle);
     StreamSearcher(std::string_view needle, LiteralSearcher::Level level);
-    StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters);
+    // Noted, with letters Exact, runs the search that ignores case and checks
+    // each of its hits exactly; after the first hit that is not exact, only
+    // the exact search runs. Otherwise other is of no account.
+    StreamSearcher(std::string_view needle, LiteralSearcher::Level level, LetterCase letters,
+                   OtherCase other = OtherCase::Ignored);
 
     // Returns true once the needle has occurred in the bytes fed since
     // construction or the last reset(); further chunks are then ignored.
     bool feed(const char *data, std::size_t size);
     bool found() const { return found_; }
+    // Noting other case: the needle occurred in another case before any exact
+    // occurrence; without found(), whether the stream holds it in another case.
+    bool foundInAnotherCase() const { return inAnotherCase_; }
     // Starts a new stream (the next file).
     void reset();
 
@@ -74,10 +83,16 @@ public:
     std::size_t overlap() const { return searcher_.needle().empty() ? 0 : searcher_.needle().size() - 1; }
 
 private:
+    // Searches [begin, end): exactly, or while noting other case, ignoring
+    // case until a hit in another case is seen.
+    bool search(const char *begin, const char *end);
+
     LiteralSearcher searcher_;
-    std::string tail_; // the last overlap() bytes fed (fewer at the start)
-    std::string seam_; // scratch for tail_ joined to the next chunk's head
+    std::optional<LiteralSearcher> anyCase_; // noting other case: the search ignoring it
+    std::string tail_;                       // the last overlap() bytes fed (fewer at the start)
+    std::string seam_;                       // scratch for tail_ joined to the next chunk's head
     bool found_ = false;
+    bool inAnotherCase_ = false;
 };
 
 } // namespace runtime

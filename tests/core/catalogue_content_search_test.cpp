@@ -193,6 +193,33 @@ TEST_F(ContentSearchTest, CaseIsIgnoredOnlyWhenAskedFor)
     }
 }
 
+// With case, one pass also tells which maps hold the text only in another
+// case: a hit in another case does not end the search for an exact one, at
+// the start of a read or across its edge.
+TEST_F(ContentSearchTest, OnePassTellsTheMapsHoldingTheTextOnlyInAnotherCase)
+{
+    const std::string edge(131070, '\0'); // the text spans the first read's end
+    writeFile(path("other.fcw"), "the vault of the drowned \xc9T\xc9");
+    writeFile(path("both.fcw"), "VAULT OF THE DROWNED \xc9T\xc9" + edge.substr(24) + "Vault of the Drowned \xc9t\xe9");
+    writeFile(path("exact.fcw"), "Vault of the Drowned \xc9t\xe9");
+    writeFile(path("seam.fcw"), edge + "vault of the drowned \xe9t\xe9");
+    writeFile(path("none.fcw"), "Vault of the Drowned ETE");
+    const std::vector<ListedMap> entries = {"other", "both", "exact", "seam", "none"};
+    const runtime::DirectoryHandle maps = runtime::DirectoryHandle::Open(dir());
+    const std::string text = "Vault of the Drowned \xc9t\xe9";
+    for (const unsigned jobs : {1u, 3u}) {
+        const auto noted = FindMapsContaining(maps.fd(), entries, text, {}, jobs, {}, runtime::LetterCase::Exact, 0,
+                                              runtime::OtherCase::Noted);
+        EXPECT_EQ(noted.matches, (std::vector<std::size_t>{1, 2}));
+        EXPECT_EQ(noted.inAnotherCase, (std::vector<std::size_t>{0, 3}));
+        EXPECT_TRUE(FindMapsContaining(maps.fd(), entries, text, {}, jobs).inAnotherCase.empty());
+        const auto anyCase = FindMapsContaining(maps.fd(), entries, text, {}, jobs, {},
+                                                runtime::LetterCase::IgnoreWindows1252, 0, runtime::OtherCase::Noted);
+        EXPECT_EQ(anyCase.matches, (std::vector<std::size_t>{0, 1, 2, 3}));
+        EXPECT_TRUE(anyCase.inAnotherCase.empty());
+    }
+}
+
 } // namespace
 
 // A stop reaches the map being read at its next chunk, however large the

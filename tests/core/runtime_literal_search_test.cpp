@@ -65,6 +65,24 @@ std::ptrdiff_t naiveFind(std::string_view hay, std::string_view needle)
     return at == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(at);
 }
 
+// bytes with about half of its letters turned to their other case.
+std::string flipCases(std::mt19937 &random, std::string bytes)
+{
+    for (char &c : bytes) {
+        if (random() % 2 == 0)
+            continue;
+        const char small = runtime::FoldWindows1252({&c, 1})[0];
+        for (int other = 0; other < 256; ++other) {
+            const char o = static_cast<char>(other);
+            if (o != c && runtime::FoldWindows1252({&o, 1})[0] == small) {
+                c = o;
+                break;
+            }
+        }
+    }
+    return bytes;
+}
+
 std::ptrdiff_t offsetOf(const LiteralSearcher &searcher, const char *begin, std::size_t size)
 {
     const char *hit = searcher.find(begin, begin + size);
@@ -208,7 +226,47 @@ TEST_P(LiteralSearch, IgnoringCaseLongRunsStayExact)
     EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), 700001 - 2047);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
+// Needles of letters and bytes with one case (space, digits, punctuation,
+// ×, ß) in every mix: the probes move to the caseless bytes, and each must
+// still find what a search of folded copies finds, flush with the end too.
+TEST_P(LiteralSearch, IgnoringCaseWithCaselessBytesAgreesWithASearchOfFoldedCopies)
+{
+    std::mt19937 random(13);
+    const char *shapes[] = {"aA\xe9\xc9 ",
+                            " 1aA",
+                            ".-bBaA",
+                            "aA\xd7",
+                            "\xdf\x9f\xff"
+                            "1",
+                            " -"};
+    for (const std::size_t needleSize : NeedleSizes) {
+        for (int trial = 0; trial < 24; ++trial) {
+            const char *alphabet = shapes[trial % std::size(shapes)];
+            std::string needle = randomText(random, needleSize, alphabet);
+            if (trial % 4 == 1) // a lone caseless byte among letters, at either end or inside
+                needle[random() % needleSize] = "1 ."[random() % 3];
+            const LiteralSearcher searcher(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+            std::string bytes = randomText(random, random() % 5000, alphabet);
+            const std::string flipped = flipCases(random, needle);
+            if (trial % 3 == 0 && bytes.size() >= needleSize)
+                plant(bytes, flipped, bytes.size() - needleSize);
+            else
+                plant(bytes, flipped, random() % (bytes.size() + 1));
+            const GuardedBytes guarded(bytes);
+            const std::string folded = runtime::FoldWindows1252(bytes);
+            for (const std::size_t cut : {0ul, 3ul}) {
+                if (cut > bytes.size())
+                    continue;
+                ASSERT_EQ(offsetOf(searcher, guarded.begin() + cut, bytes.size() - cut),
+                          naiveFind(std::string_view(folded).substr(cut), runtime::FoldWindows1252(needle)))
+                    << "needle '" << needle << "', cut " << cut;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2),
+                         levelName);
 
 class StreamSearch : public ::testing::TestWithParam<Level> {};
 
@@ -264,6 +322,65 @@ TEST_P(StreamSearch, IgnoringCaseFindsATextAcrossAChunkEdge)
     StreamSearcher stream("Vault \xe9", GetParam(), runtime::LetterCase::IgnoreWindows1252);
     EXPECT_FALSE(stream.feed("the vAU", 7));
     EXPECT_TRUE(stream.feed("LT \xc9", 4));
+}
+
+TEST_P(StreamSearch, IgnoringCaseWithCaselessBytesFindsTextsAcrossChunkEdges)
+{
+    std::mt19937 random(17);
+    for (const std::size_t needleSize : NeedleSizes) {
+        for (int trial = 0; trial < 16; ++trial) {
+            const char *alphabet = trial % 2 ? "aA 1" : "bB\xe9\xc9-";
+            const std::string needle = randomText(random, needleSize, alphabet);
+            std::string bytes = randomText(random, random() % 9000, alphabet);
+            const std::string flipped = flipCases(random, needle);
+            const std::size_t chunk = 1 + random() % 3000;
+            const std::size_t edge = chunk * (1 + random() % 3);
+            plant(bytes, flipped, edge - std::min(edge, 1 + random() % needleSize));
+
+            StreamSearcher stream(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+            for (std::size_t at = 0; at < bytes.size(); at += chunk)
+                stream.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+            ASSERT_EQ(stream.found(), naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0)
+                << "needle '" << needle << "', " << bytes.size() << " bytes in chunks of " << chunk;
+        }
+    }
+}
+
+// Noting other case: found() is the exact search's answer, and without it
+// foundInAnotherCase() is the answer of the search ignoring case, however
+// the texts in either case fall across the chunks.
+TEST_P(StreamSearch, NotingOtherCaseAnswersBothSearchesInOnePass)
+{
+    std::mt19937 random(19);
+    for (const std::size_t needleSize : {2ul, 5ul, 33ul, 300ul}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            const std::string needle = randomText(random, needleSize, "aAb ");
+            std::string bytes = randomText(random, random() % 4000, "aAb ");
+            const std::size_t chunk = 1 + random() % 700;
+            for (int plants = trial % 4; plants > 0; --plants)
+                plant(bytes, trial % 3 ? flipCases(random, needle) : needle, random() % (bytes.size() + 1));
+
+            StreamSearcher stream(needle, GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
+            for (std::size_t at = 0; at < bytes.size() && !stream.found(); at += chunk)
+                stream.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+            const bool exact = naiveFind(bytes, needle) >= 0;
+            ASSERT_EQ(stream.found(), exact) << "needle '" << needle << "', chunks of " << chunk;
+            if (!exact) {
+                ASSERT_EQ(stream.foundInAnotherCase(),
+                          naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0)
+                    << "needle '" << needle << "', chunks of " << chunk;
+            }
+            stream.reset();
+            EXPECT_FALSE(stream.foundInAnotherCase());
+        }
+    }
+    // An exact text that overlaps the one in another case before it, in one
+    // chunk and across an edge.
+    for (const std::size_t split : {7ul, 4ul}) {
+        StreamSearcher stream("abab", GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
+        stream.feed("xABabab", split);
+        EXPECT_TRUE(stream.feed("xABabab" + split, 7 - split)) << "split at " << split;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, StreamSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2), levelName);
