@@ -148,6 +148,8 @@ const char *findScalarTail(const Plan &plan, const char *begin, std::size_t coun
 template <std::size_t Width, class Folding, class Candidates>
 const char *findVectors(const Plan &plan, const char *begin, std::size_t count, const Candidates &candidates)
 {
+    if (begin == nullptr)
+        return nullptr; // never so (count >= Width); the analyzer cannot tell a hit from a null begin
     Confirmer<Folding> confirmer(plan);
     std::size_t i = 0;
     // Two vectors a step: one branch per 2 * Width positions while nothing matches.
