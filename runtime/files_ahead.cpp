@@ -60,6 +60,8 @@ void FilesAhead::passKeepTurn()
 
 void FilesAhead::bringStart(std::size_t item, Slot &slot)
 {
+    if (bytes_ == 0)
+        return; // nothing wanted (a search for no text): no room to wait for either
     if (keepAtMost_ == 0) {
         StartReadingAhead(*slot.file, bytes_);
         return;

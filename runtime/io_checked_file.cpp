@@ -345,7 +345,8 @@ bool BlockFileAtEnd(IoCheckedFile &file)
 
 void StartReadingAhead(IoCheckedFile &file, std::uint64_t bytes)
 {
-    if (file.state_ == IoCheckedFile::State::Block && file.size_ > 0)
+    // A length of 0 would ask for the whole file.
+    if (file.state_ == IoCheckedFile::State::Block && file.size_ > 0 && bytes > 0)
         ::posix_fadvise(file.fd_, 0, static_cast<off_t>(std::min(bytes, file.size_)), POSIX_FADV_WILLNEED);
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -203,4 +204,37 @@ TEST_F(BlockFileTest, StartIsInMemoryTellsCachedFromDroppedAndMovesNothing)
         dropped = !StartIsInMemory(warm);
     }
     EXPECT_TRUE(dropped);
+}
+
+// Asking for none of a file's bytes brings none in (the system takes a length
+// of 0 for the whole file); asking for some does. mincore looks without
+// reading, where the probe's read asks the system to read ahead.
+TEST_F(BlockFileTest, ReadingAheadNoBytesBringsNothingIn)
+{
+    const std::string bytes = mapBytes(20000);
+    writeFile(path("cold"), bytes);
+    const int fd = ::open(path("cold").c_str(), O_RDONLY);
+    void *pages = ::mmap(nullptr, bytes.size(), PROT_READ, MAP_SHARED, fd, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    const auto cachedWithin = [&](int waits) {
+        unsigned char first = 0;
+        for (int wait = 0; wait < waits && ::mincore(pages, 1, &first) == 0 && (first & 1) == 0; ++wait)
+            ::usleep(10'000);
+        return (first & 1) != 0;
+    };
+    bool dropped = false; // clean pages, dropped: a hint left undone while, say, the journal holds a page
+    for (int attempt = 0; attempt < 20 && !dropped; ++attempt) {
+        ::usleep(static_cast<useconds_t>(10'000 * attempt));
+        ASSERT_TRUE(::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0);
+        dropped = !cachedWithin(0);
+    }
+    IoCheckedFile cold;
+    BindPath(cold, path("cold"));
+    OpenBlockFile(cold, 1);
+    StartReadingAhead(cold, 0);
+    EXPECT_FALSE(dropped && cachedWithin(30));
+    StartReadingAhead(cold, 4096);
+    EXPECT_TRUE(cachedWithin(300));
+    ::munmap(pages, bytes.size());
+    ::close(fd);
 }
