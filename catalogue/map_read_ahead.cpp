@@ -18,12 +18,16 @@ constexpr std::uint64_t KeptOnAShare = 8u << 20;
 
 } // namespace
 
-unsigned ChooseIoDepth(unsigned requested, int folderFd, std::size_t count, const MapsAhead::Open &open)
+unsigned ChooseIoDepth(unsigned requested, bool remote, std::size_t count, const MapsAhead::Open &open)
 {
     if (requested != 0)
         return requested;
-    if (const unsigned chosen = runtime::ChosenIoDepth(folderFd); chosen != 0 || count == 0)
-        return chosen;
+    if (const unsigned fixed = runtime::FixedIoDepth(); fixed != 0)
+        return fixed;
+    if (remote)
+        return runtime::WideIoDepth;
+    if (count == 0)
+        return 0;
     runtime::IoCheckedFile probe;
     try {
         open(count - 1, probe);
@@ -37,9 +41,11 @@ MapsAhead::MapsAhead(std::size_t count, Open open, std::uint64_t bytes, unsigned
     : open_(std::move(open)), bytes_(bytes)
 {
     // Twice the depth of maps wait open: within the process's share of files.
-    const unsigned chosen = std::min(ChooseIoDepth(depth, folderFd, count, open_), runtime::DescriptorShare() / 2);
+    // One look at the file system: on a share even statfs waits a round trip.
+    const bool remote = runtime::StorageIsRemote(folderFd);
+    const unsigned chosen = std::min(ChooseIoDepth(depth, remote, count, open_), runtime::DescriptorShare() / 2);
     if (chosen != 0)
-        wide_.emplace(count, chosen, bytes_, runtime::StorageIsRemote(folderFd) ? KeptOnAShare : 0, open_);
+        wide_.emplace(count, chosen, bytes_, remote ? KeptOnAShare : 0, open_);
 }
 
 void MapsAhead::Reader::openRun(const runtime::WorkRun &run)

@@ -60,11 +60,11 @@ private:
     std::optional<runtime::FilesAhead> wide_;
 };
 
-// The requests in flight for a reading of count maps in folderFd: requested
-// when given, else the one the user fixed for the process, else what the
-// storage wants (runtime::StorageIoDepth), else, on a local disk, the wide
+// The requests in flight for a reading of count maps: requested when given,
+// else the one the user fixed for the process, else the wide depth on a
+// share (remote: runtime::StorageIsRemote), else, on a local disk, the wide
 // depth only when the list's last map does not start in memory (one open
 // tells: a cold disk serves many reads at once too). 0: no readers.
-unsigned ChooseIoDepth(unsigned requested, int folderFd, std::size_t count, const MapsAhead::Open &open);
+unsigned ChooseIoDepth(unsigned requested, bool remote, std::size_t count, const MapsAhead::Open &open);
 
 } // namespace catalogue
