@@ -166,23 +166,40 @@ TEST_P(LiteralSearch, LongRunsOfOneByteStayExact)
 
 // Ignoring case: the same search over folded copies is the reference, on
 // letters of every Windows-1252 pair kind and bytes next to them.
+// Needles of letters and of bytes with one case (space, digits, punctuation,
+// ×, ß) in every mix, planted with cases flipped, flush with the end too:
+// each search finds what a search of folded copies finds.
 TEST_P(LiteralSearch, IgnoringCaseAgreesWithASearchOfFoldedCopies)
 {
     std::mt19937 random(5);
-    const char *alphabet = "aAbB\xe9\xc9\x8a\x9a\x9f\xff\xd7\xf7\xdf";
+    const char *alphabets[] = {"aAbB\xe9\xc9\x8a\x9a\x9f\xff\xd7\xf7\xdf",
+                               "aA\xe9\xc9 ",
+                               " 1aA",
+                               ".-bBaA",
+                               "aA\xd7",
+                               "\xdf\x9f\xff"
+                               "1",
+                               " -"};
     for (const std::size_t needleSize : NeedleSizes) {
-        for (int trial = 0; trial < 8; ++trial) {
-            const std::string needle = randomText(random, needleSize, alphabet);
+        for (int trial = 0; trial < 28; ++trial) {
+            const char *alphabet = alphabets[trial % std::size(alphabets)];
+            std::string needle = randomText(random, needleSize, alphabet);
+            if (trial % 4 == 1) // a lone caseless byte among letters, at either end or inside
+                needle[random() % needleSize] = "1 ."[random() % 3];
             const LiteralSearcher searcher(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
             std::string bytes = randomText(random, random() % 5000, alphabet);
-            std::string planted = needle;
-            for (char &c : planted) // the needle with each letter's case flipped at random
-                c = random() % 2 ? c : static_cast<char>(c ^ (runtime::FoldWindows1252({&c, 1})[0] ^ c));
-            plant(bytes, planted, random() % (bytes.size() + 1));
+            const bool atTheEnd = trial % 3 == 0 && bytes.size() >= needleSize;
+            plant(bytes, flipCases(random, needle),
+                  atTheEnd ? bytes.size() - needleSize : random() % (bytes.size() + 1));
             const GuardedBytes guarded(bytes);
-            ASSERT_EQ(offsetOf(searcher, guarded.begin(), bytes.size()),
-                      naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)))
-                << "needle " << needleSize << ", trial " << trial;
+            const std::string folded = runtime::FoldWindows1252(bytes);
+            for (const std::size_t cut : {0ul, 3ul}) {
+                if (cut > bytes.size())
+                    continue;
+                ASSERT_EQ(offsetOf(searcher, guarded.begin() + cut, bytes.size() - cut),
+                          naiveFind(std::string_view(folded).substr(cut), runtime::FoldWindows1252(needle)))
+                    << "needle '" << needle << "', cut " << cut;
+            }
         }
     }
 }
@@ -224,45 +241,6 @@ TEST_P(LiteralSearch, IgnoringCaseLongRunsStayExact)
     EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), -1);
     bytes.replace(700001, 1, "B");
     EXPECT_EQ(offsetOf(searcher, bytes.data(), bytes.size()), 700001 - 2047);
-}
-
-// Needles of letters and bytes with one case (space, digits, punctuation,
-// ×, ß) in every mix: the probes move to the caseless bytes, and each must
-// still find what a search of folded copies finds, flush with the end too.
-TEST_P(LiteralSearch, IgnoringCaseWithCaselessBytesAgreesWithASearchOfFoldedCopies)
-{
-    std::mt19937 random(13);
-    const char *shapes[] = {"aA\xe9\xc9 ",
-                            " 1aA",
-                            ".-bBaA",
-                            "aA\xd7",
-                            "\xdf\x9f\xff"
-                            "1",
-                            " -"};
-    for (const std::size_t needleSize : NeedleSizes) {
-        for (int trial = 0; trial < 24; ++trial) {
-            const char *alphabet = shapes[trial % std::size(shapes)];
-            std::string needle = randomText(random, needleSize, alphabet);
-            if (trial % 4 == 1) // a lone caseless byte among letters, at either end or inside
-                needle[random() % needleSize] = "1 ."[random() % 3];
-            const LiteralSearcher searcher(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
-            std::string bytes = randomText(random, random() % 5000, alphabet);
-            const std::string flipped = flipCases(random, needle);
-            if (trial % 3 == 0 && bytes.size() >= needleSize)
-                plant(bytes, flipped, bytes.size() - needleSize);
-            else
-                plant(bytes, flipped, random() % (bytes.size() + 1));
-            const GuardedBytes guarded(bytes);
-            const std::string folded = runtime::FoldWindows1252(bytes);
-            for (const std::size_t cut : {0ul, 3ul}) {
-                if (cut > bytes.size())
-                    continue;
-                ASSERT_EQ(offsetOf(searcher, guarded.begin() + cut, bytes.size() - cut),
-                          naiveFind(std::string_view(folded).substr(cut), runtime::FoldWindows1252(needle)))
-                    << "needle '" << needle << "', cut " << cut;
-            }
-        }
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, LiteralSearch, ::testing::Values(Level::Portable, Level::Sse2, Level::Avx2),
@@ -324,54 +302,40 @@ TEST_P(StreamSearch, IgnoringCaseFindsATextAcrossAChunkEdge)
     EXPECT_TRUE(stream.feed("LT \xc9", 4));
 }
 
-TEST_P(StreamSearch, IgnoringCaseWithCaselessBytesFindsTextsAcrossChunkEdges)
-{
-    std::mt19937 random(17);
-    for (const std::size_t needleSize : NeedleSizes) {
-        for (int trial = 0; trial < 16; ++trial) {
-            const char *alphabet = trial % 2 ? "aA 1" : "bB\xe9\xc9-";
-            const std::string needle = randomText(random, needleSize, alphabet);
-            std::string bytes = randomText(random, random() % 9000, alphabet);
-            const std::string flipped = flipCases(random, needle);
-            const std::size_t chunk = 1 + random() % 3000;
-            const std::size_t edge = chunk * (1 + random() % 3);
-            plant(bytes, flipped, edge - std::min(edge, 1 + random() % needleSize));
-
-            StreamSearcher stream(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
-            for (std::size_t at = 0; at < bytes.size(); at += chunk)
-                stream.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
-            ASSERT_EQ(stream.found(), naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0)
-                << "needle '" << needle << "', " << bytes.size() << " bytes in chunks of " << chunk;
-        }
-    }
-}
-
-// Noting other case: found() is the exact search's answer, and without it
-// foundInAnotherCase() is the answer of the search ignoring case, however
-// the texts in either case fall across the chunks.
-TEST_P(StreamSearch, NotingOtherCaseAnswersBothSearchesInOnePass)
+// Over chunks of any size, with texts in either case across their edges:
+// ignoring case, found() is the answer of a search of folded copies; noting
+// other case, found() is the exact search's answer and, without it,
+// foundInAnotherCase() the answer ignoring case.
+TEST_P(StreamSearch, IgnoringOrNotingCaseAgreesWithSearchesOfWholeCopies)
 {
     std::mt19937 random(19);
     for (const std::size_t needleSize : {2ul, 5ul, 33ul, 300ul}) {
         for (int trial = 0; trial < 40; ++trial) {
-            const std::string needle = randomText(random, needleSize, "aAb ");
-            std::string bytes = randomText(random, random() % 4000, "aAb ");
+            const char *alphabet = trial % 2 ? "aAb 1" : "bB\xe9\xc9-";
+            const std::string needle = randomText(random, needleSize, alphabet);
+            std::string bytes = randomText(random, random() % 4000, alphabet);
             const std::size_t chunk = 1 + random() % 700;
-            for (int plants = trial % 4; plants > 0; --plants)
-                plant(bytes, trial % 3 ? flipCases(random, needle) : needle, random() % (bytes.size() + 1));
-
-            StreamSearcher stream(needle, GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
-            for (std::size_t at = 0; at < bytes.size() && !stream.found(); at += chunk)
-                stream.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
-            const bool exact = naiveFind(bytes, needle) >= 0;
-            ASSERT_EQ(stream.found(), exact) << "needle '" << needle << "', chunks of " << chunk;
-            if (!exact) {
-                ASSERT_EQ(stream.foundInAnotherCase(),
-                          naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0)
-                    << "needle '" << needle << "', chunks of " << chunk;
+            for (int plants = trial % 4; plants > 0; --plants) {
+                const std::size_t edge = chunk * (1 + random() % 3);
+                const std::size_t at = plants == 1 ? edge - std::min(edge, 1 + random() % needleSize) // across an edge
+                                                   : random() % (bytes.size() + 1);
+                plant(bytes, trial % 3 ? flipCases(random, needle) : needle, at);
             }
-            stream.reset();
-            EXPECT_FALSE(stream.foundInAnotherCase());
+            StreamSearcher folding(needle, GetParam(), runtime::LetterCase::IgnoreWindows1252);
+            StreamSearcher noting(needle, GetParam(), runtime::LetterCase::Exact, runtime::OtherCase::Noted);
+            for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+                folding.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+                noting.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+            }
+            const bool exact = naiveFind(bytes, needle) >= 0;
+            const bool anyCase = naiveFind(runtime::FoldWindows1252(bytes), runtime::FoldWindows1252(needle)) >= 0;
+            ASSERT_EQ(folding.found(), anyCase) << "needle '" << needle << "', chunks of " << chunk;
+            ASSERT_EQ(noting.found(), exact) << "needle '" << needle << "', chunks of " << chunk;
+            if (!exact) {
+                ASSERT_EQ(noting.foundInAnotherCase(), anyCase) << "needle '" << needle << "', chunks of " << chunk;
+            }
+            noting.reset();
+            EXPECT_FALSE(noting.foundInAnotherCase());
         }
     }
     // An exact text that overlaps the one in another case before it, in one
